@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 #include "platform/msgloop/fd_watches.h"
 #include "platform/msgloop/msgloop.h"
@@ -74,6 +75,8 @@ private:
     intptr_t call_proc(Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam);
     void finish_destroy(Window* window);
     void run_watch(uint64_t id, short revents);
+    // The owner of another process's window; handles are never reused, so it is cached.
+    bool owner_of(ml_hwnd hwnd, Owner* out);
     void before_dispatch() const;
     void after_dispatch() const;
 
@@ -89,6 +92,7 @@ private:
     SocketSet sockets_{posts_};
     ProcessTable processes_;
     std::unique_ptr<Transport> transport_;
+    std::unordered_map<ml_hwnd, Owner> owners_;
     std::atomic<bool> quit_pending_{false};
     std::atomic<int> quit_code_{0};
     ml_hook_fn before_ = nullptr;

@@ -25,7 +25,9 @@ namespace {
 // waitid(2) on a pidfd; the C library headers do not name it yet.
 constexpr idtype_t kIdPidfd = static_cast<idtype_t>(3);
 
-int open_pidfd(pid_t pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
+int open_pidfd(pid_t pid) {
+    return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+}
 
 int signal_pidfd(int pidfd, int sig) {
     return static_cast<int>(syscall(SYS_pidfd_send_signal, pidfd, sig, nullptr, 0));

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
-#include <regex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -21,6 +21,9 @@ public:
 class Regex {
 public:
     Regex(std::string_view pattern, std::string_view options);
+    ~Regex();
+    Regex(Regex&&) noexcept;
+    Regex& operator=(Regex&&) noexcept;
 
     // Searches the text; on success the groups of this match can be read until the next call.
     bool match(std::string_view text);
@@ -38,14 +41,11 @@ public:
     std::vector<std::string> split(std::string_view text) const;
 
 private:
+    struct State;
+
     void requireMatch() const;
 
-    std::string pattern_;
-    std::regex regex_;
-    bool global_ = false;
-    std::string text_;
-    std::smatch last_;
-    bool matched_ = false;
+    std::unique_ptr<State> state_;
 };
 
 }  // namespace rt

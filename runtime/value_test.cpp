@@ -64,6 +64,8 @@ TEST(Value, CharPointerIsTextNotBool) {
     Value v("abc");
     EXPECT_TRUE(v.isString());
     EXPECT_EQ(v.str(), "abc");
+    char buf[] = "xy";
+    EXPECT_EQ(Value(buf), Value("xy"));
 }
 
 TEST(Value, TextFormsOfContainers) {

@@ -30,6 +30,7 @@ set(RT_CORE_TESTS
 )
 set(RT_CORE_THREADED_TESTS
     deque
+    ref
     thread
 )
 set(RT_CORE_LIBS)

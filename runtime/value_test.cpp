@@ -159,18 +159,6 @@ TEST(Value, RecordMembersByName) {
     EXPECT_THROW(Value(5).set("n", 1), Exception);
 }
 
-TEST(Value, WeakReferenceReadsNullOnceTargetIsGone) {
-    WeakRef<Array> weak;
-    {
-        auto a = Array::of({1});
-        weak = WeakRef<Array>(a);
-        Ref<Array> locked = weak.lock();
-        ASSERT_TRUE(locked);
-        EXPECT_EQ(locked->size(), 1);
-    }
-    EXPECT_FALSE(weak.lock());
-}
-
 TEST(Exception, CarriesItsValue) {
     Exception e(Value(42));
     EXPECT_EQ(e.value(), Value(42));

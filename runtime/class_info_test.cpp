@@ -176,11 +176,28 @@ const ClassInfo& GameWindow::staticClassInfo() {
 }
 RT_REGISTER_CLASS(GameWindow);
 
+// A class with statics only (an application's static entry): it needs no rt::Object base.
+struct App {
+    static int32_t level;
+    static Primitive app_quit;
+    static const ClassInfo& staticClassInfo() {
+        static const ClassInfo& info = ClassBuilder<App>("test.App")
+                                           .staticField("level", &App::level)
+                                           .staticField("app_quit", &App::app_quit)
+                                           .build();
+        return info;
+    }
+};
+
+int32_t App::level = 1;
+Primitive App::app_quit;
+
 }  // namespace rt::testing_classes
 
 namespace rt {
 namespace {
 
+using testing_classes::App;
 using testing_classes::GameWindow;
 using testing_classes::KeyInfo;
 using testing_classes::Marker;
@@ -360,6 +377,21 @@ TEST_F(ClassInfoTest, TypedArgumentsRefuseWrongObjects) {
     EXPECT_THROW(fromValue<Ref<Size>>(Value(w)), Exception);
     EXPECT_EQ(fromValue<Ref<Window>>(Value(w)).get(), w.get());
     EXPECT_FALSE(fromValue<Ref<Window>>(Value()));
+}
+
+TEST_F(ClassInfoTest, ClassObjectOfAStaticOnlyClass) {
+    Value app = Value::ofClass(App::staticClassInfo());
+    EXPECT_EQ(ClassInfo::find("test.App"), &App::staticClassInfo());
+    app.set("level", 2.9);
+    EXPECT_EQ(App::level, 2);
+    int quits = 0;
+    app.set("app_quit", Value(functionOf("fake_quit", [&quits]() { ++quits; })));
+    App::app_quit();
+    app.callMember("app_quit", {});
+    EXPECT_EQ(quits, 2);
+    EXPECT_FALSE(App::staticClassInfo().canCreate());
+    EXPECT_THROW(ClassInfo::createByName("test.App", {}), Exception);
+    app.set("app_quit", Value());
 }
 
 }  // namespace

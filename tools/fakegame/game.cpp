@@ -13,6 +13,9 @@ namespace {
 // A waitfor step gives up after this long so a broken link cannot hang a test run.
 constexpr uint64_t kWaitForLimitMs = 30000;
 constexpr int kWaitForFailed = 3;
+// The game ends by itself once the plug-in's window is gone for good, so no test run leaves a
+// stand-in behind.
+constexpr uint32_t kPluginCheckMs = 500;
 
 }  // namespace
 
@@ -41,6 +44,7 @@ int Game::Run() {
     std::string start = line;
     if (options_.hasRoomType) start += " room=" + std::to_string(options_.roomType);
     Log(start);
+    ml_post_task(&Game::CheckPlugin, this, kPluginCheckMs);
     for (const Step& step : options_.steps) {
         if (ended_) break;
         Execute(step);
@@ -163,6 +167,17 @@ void Game::OnCopyData(ml_hwnd from, const ml_copydata& block) {
     if (!view) return;
     ++counts_[{view->code.main, view->code.sub}];
     if (view->code == plug::kQuit) OnQuitRequest();
+}
+
+void Game::CheckPlugin(void* arg) {
+    auto* game = static_cast<Game*>(arg);
+    if (game->ended_) return;
+    if (ml_is_window(game->options_.plugin)) {
+        ml_post_task(&Game::CheckPlugin, game, kPluginCheckMs);
+        return;
+    }
+    game->Log("plugin window gone");
+    game->End(0);
 }
 
 void Game::OnQuitRequest() {

@@ -41,6 +41,7 @@ private:
     void SendBlock(std::span<const uint8_t> block, bool sync);
     void Log(const std::string& line);
     void End(int code);
+    static void CheckPlugin(void* game);
 
     Options options_;
     Layout layout_;

@@ -16,15 +16,19 @@ using testing::GameRun;
 using testing::PumpUntil;
 
 struct Event {
-    enum Kind { Timeout, Closed, Linked, Message } kind;
-    int number = 0;  // exit code, or 1 for a re-link
+    enum Kind { Timeout, Closed, Linked, Message };
+    Event(Kind k, int n, MessageCode c = {}, std::vector<uint8_t> p = {})
+        : kind(k), number(n), code(c), payload(std::move(p)) {}
+
+    Kind kind;
+    int number;  // exit code, or 1 for a re-link
     MessageCode code;
     std::vector<uint8_t> payload;
 };
 
 class RecordingSink : public IProcessMessageSink {
 public:
-    bool OnLinkTimeout() override { return Add({Event::Timeout}); }
+    bool OnLinkTimeout() override { return Add({Event::Timeout, 0}); }
     bool OnGameClosed(int exitCode) override { return Add({Event::Closed, exitCode}); }
     bool OnGameLinked(bool relinked) override { return Add({Event::Linked, relinked ? 1 : 0}); }
     bool OnGameMessage(uint16_t main, uint16_t sub, const uint8_t* data, size_t length) override {
@@ -161,11 +165,10 @@ TEST_F(ProcessManagerTest, RecordsReachTheGameByteForByteOnlyAfterTheLink) {
     user.name = u"Bob";
     const Bytes record = BuildUserRecord(user, kUserFixedLengthNarrow);
     EXPECT_FALSE(manager->Send(kUser, record)) << "no window, no game";
-    ASSERT_TRUE(
-        manager->LaunchGame(game.Program("waitfor 4 100\nlink\n", kNarrowPrefix), std::nullopt));
+    ASSERT_TRUE(manager->LaunchGame(game.Program("wait 300\nlink\n", kNarrowPrefix), std::nullopt));
     ASSERT_TRUE(game.WaitForLog("start window="));
     EXPECT_FALSE(manager->Send(kUser, record)) << "not linked yet";
-    ASSERT_TRUE(PumpUntil([&] { return sink->Count(Event::Linked) == 1; }, 40000)) << game.Log();
+    ASSERT_TRUE(PumpUntil([&] { return sink->Count(Event::Linked) == 1; })) << game.Log();
     ASSERT_TRUE(game.WaitForMessages(3, 104));
     EXPECT_TRUE(manager->Send(kUser, record));
     EXPECT_FALSE(manager->Send(kGameData, std::vector<uint8_t>(kMaxPayload + 1)));
@@ -206,10 +209,10 @@ TEST_F(ProcessManagerTest, StartTimeoutReleasesAGameThatNeverLinks) {
     Make(kFollowUp);
     ASSERT_TRUE(manager->LaunchGame(game.Program("", kNarrowPrefix), std::nullopt));
     ASSERT_TRUE(game.WaitForLog("start window="));
-    ml_clock_advance(kStartTimeoutMs - 100);
+    ml_clock_advance(kStartTimeoutMs / 2);
     PumpUntil([] { return false; }, 100);
     EXPECT_EQ(sink->Count(Event::Timeout), 0u);
-    ml_clock_advance(200);
+    ml_clock_advance(kStartTimeoutMs / 2);
     ASSERT_TRUE(PumpUntil([&] { return sink->Count(Event::Timeout) == 1; }));
     EXPECT_EQ(sink->Count(Event::Closed), 0u) << "a release without callback";
     EXPECT_FALSE(manager->holds_process());
@@ -308,7 +311,8 @@ TEST_F(ProcessManagerTest, DisposedFromInsideItsOwnCallbacks) {
         ASSERT_TRUE(PumpUntil([&] { return manager == nullptr; })) << run.Log();
         PumpUntil([] { return false; }, 400);
         EXPECT_EQ(sink->events.size(), onLink ? 1u : 2u) << "nothing after the destroy";
-        EXPECT_TRUE(run.WaitForLog("plugin window gone")) << run.Log();
+        EXPECT_TRUE(run.WaitForMessages(2, 100)) << "the game was asked to quit";
+        EXPECT_TRUE(PumpUntil([&] { return !ml_is_window(run.GameWindow()); })) << run.Log();
     }
 }
 

@@ -70,9 +70,8 @@ value Lib::Create(value handler) {
 }
 
 Lib::HandleBox* Lib::Box(value handle) {
-    void* data = handle != nullptr && host::val_type(handle) == valtAbstract
-                     ? host::val_data(handle)
-                     : nullptr;
+    void* data =
+        host::val_to_kind(handle, kHandleKind) != nullptr ? host::val_data(handle) : nullptr;
     const auto own = std::find_if(boxes_.begin(), boxes_.end(),
                                   [data](const auto& box) { return box.get() == data; });
     if (data == nullptr || own == boxes_.end()) {

@@ -2,6 +2,7 @@
 
 #include "plugins/core/text_channel.h"
 
+#include <chrono>
 #include <cinttypes>
 #include <cstdlib>
 #include <string>
@@ -66,14 +67,38 @@ void Game::Execute(const Step& step) {
             Send(plug::kGoodbye, {}, step.sync);
             break;
         case Op::Text:
-        case Op::Fill: {
-            const std::string text = step.op == Op::Text
-                                         ? step.text
-                                         : std::string(static_cast<size_t>(step.a), step.text[0]);
-            std::vector<uint8_t> payload(options_.textPrefix + text.size(), 0);
-            payload[0] = 200;
-            std::copy(text.begin(), text.end(), payload.begin() + options_.textPrefix);
-            Send(plug::kGameText, payload, step.sync);
+            SendText(step.text, step.sync);
+            break;
+        case Op::Fill:
+            SendText(std::string(static_cast<size_t>(step.a), step.text[0]), step.sync);
+            break;
+        case Op::PingPong:
+        case Op::Flood: {
+            const std::string text(static_cast<size_t>(step.b), 'p');
+            const int64_t before = counts_[{1, 2}];
+            const auto start = std::chrono::steady_clock::now();
+            bool done = true;
+            for (int64_t i = 0; i < step.a && done; ++i) {
+                SendText(text, false);
+                if (step.op == Op::PingPong) done = AwaitData(before + i + 1);
+            }
+            if (done) done = AwaitData(before + step.a);
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            char line[160];
+            if (!done) {
+                std::snprintf(line, sizeof line, "bench failed after %" PRId64 " replies",
+                              counts_[{1, 2}] - before);
+            } else if (step.op == Op::PingPong) {
+                std::snprintf(line, sizeof line,
+                              "bench pingpong count=%" PRId64 " size=%" PRId64 " us_per_round=%.1f",
+                              step.a, step.b, seconds * 1e6 / static_cast<double>(step.a));
+            } else {
+                std::snprintf(line, sizeof line,
+                              "bench flood count=%" PRId64 " size=%" PRId64 " texts_per_s=%.0f",
+                              step.a, step.b, static_cast<double>(step.a) / seconds);
+            }
+            Log(line);
             break;
         }
         case Op::Raw:
@@ -123,6 +148,9 @@ void Game::Execute(const Step& step) {
         case Op::Stay:
             stay_ = true;
             break;
+        case Op::Quiet:
+            quiet_ = true;
+            break;
         case Op::QuitCode:
             quit_code_ = static_cast<int>(step.a);
             break;
@@ -130,6 +158,22 @@ void Game::Execute(const Step& step) {
             quit_goodbye_ = true;
             break;
     }
+}
+
+void Game::SendText(const std::string& text, bool sync) {
+    std::vector<uint8_t> payload(options_.textPrefix + text.size(), 0);
+    payload[0] = 200;
+    std::copy(text.begin(), text.end(), payload.begin() + options_.textPrefix);
+    Send(plug::kGameText, payload, sync);
+}
+
+bool Game::AwaitData(int64_t count) {
+    const uint64_t deadline = ml_clock_now_ms() + kWaitForLimitMs;
+    while (!ended_ && counts_[{1, 2}] < count && ml_clock_now_ms() < deadline) {
+        int code = 0;
+        if (ml_pump(100, &code) == ML_QUIT) End(code);
+    }
+    return counts_[{1, 2}] >= count;
 }
 
 void Game::Send(plug::MessageCode code, std::span<const uint8_t> payload, bool sync) {
@@ -161,8 +205,10 @@ intptr_t Game::Proc(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lpara
 
 void Game::OnCopyData(ml_hwnd from, const ml_copydata& block) {
     const std::span<const uint8_t> bytes(static_cast<const uint8_t*>(block.ptr), block.size);
-    Log(DescribeBlock(block.data, bytes, layout_) +
-        (from == options_.plugin ? "" : "\n  from another window"));
+    if (!quiet_) {
+        Log(DescribeBlock(block.data, bytes, layout_) +
+            (from == options_.plugin ? "" : "\n  from another window"));
+    }
     const auto view = plug::ParseMessage(bytes);
     if (!view) return;
     ++counts_[{view->code.main, view->code.sub}];

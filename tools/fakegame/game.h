@@ -37,6 +37,9 @@ private:
     void OnCopyData(ml_hwnd from, const ml_copydata& block);
     void OnQuitRequest();
     void Execute(const Step& step);
+    // Runs the loop until count game-data messages have come in all; false on the time limit.
+    bool AwaitData(int64_t count);
+    void SendText(const std::string& text, bool sync);
     void Send(plug::MessageCode code, std::span<const uint8_t> payload, bool sync);
     void SendBlock(std::span<const uint8_t> block, bool sync);
     void Log(const std::string& line);
@@ -49,6 +52,7 @@ private:
     ml_hwnd window_ = 0;
     std::map<std::pair<uint16_t, uint16_t>, int64_t> counts_;
     bool stay_ = false;
+    bool quiet_ = false;
     bool quit_goodbye_ = false;
     int quit_code_ = 0;
     bool ended_ = false;

@@ -121,8 +121,14 @@ Step ParseStep(std::string_view line, size_t number) {
     } else if (op == "die" || op == "quitcode") {
         step.op = op == "die" ? Op::Die : Op::QuitCode;
         step.a = reader.Number("the exit code");
+    } else if (op == "pingpong" || op == "flood") {
+        step.op = op == "pingpong" ? Op::PingPong : Op::Flood;
+        step.a = reader.Number("the count");
+        step.b = reader.Number("the text size");
     } else if (op == "unwindow") {
         step.op = Op::Unwindow;
+    } else if (op == "quiet") {
+        step.op = Op::Quiet;
     } else if (op == "stay") {
         step.op = Op::Stay;
     } else if (op == "quitgoodbye") {

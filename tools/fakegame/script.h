@@ -16,6 +16,11 @@
 //   stay                        ignore quit requests from now on
 //   quitcode CODE               exit code when ending on a quit request (0)
 //   quitgoodbye                 answer a quit request with a goodbye sent during the request
+//   quiet                       stop logging received messages (for benchmarks)
+//   pingpong COUNT SIZE         COUNT times: a text of SIZE bytes, then wait for game data
+//                               (1,2) back; logs the mean round trip
+//   flood COUNT SIZE            COUNT texts of SIZE bytes at once, then wait for COUNT game data
+//                               messages back; logs texts per second
 //
 // After the last step the game runs its loop until a quit request ends it.
 
@@ -40,6 +45,9 @@ enum class Op {
     Stay,
     QuitCode,
     QuitGoodbye,
+    Quiet,
+    PingPong,
+    Flood,
 };
 
 struct Step {

@@ -64,10 +64,15 @@ TEST(Script, ReadsEveryStepFromAFile) {
 }
 
 TEST(Script, CommandLineStepsAreSeparatedBySemicolons) {
-    const auto steps = ParseScript("link;waitfor 2 101; text hi ;die 4", ';');
-    ASSERT_EQ(steps.size(), 4u);
+    const auto steps =
+        ParseScript("link;waitfor 2 101; text hi ;die 4;pingpong 100 64;flood 5 9", ';');
+    ASSERT_EQ(steps.size(), 6u);
     EXPECT_EQ(steps[2].text, "hi");
     EXPECT_EQ(steps[3].a, 4);
+    EXPECT_EQ(steps[4].op, Op::PingPong);
+    EXPECT_EQ(steps[4].a, 100);
+    EXPECT_EQ(steps[4].b, 64);
+    EXPECT_EQ(steps[5].op, Op::Flood);
 }
 
 TEST(Script, ErrorsNameTheStep) {

@@ -1,0 +1,64 @@
+#pragma once
+// The primitive layer shared by the plug-in libraries: plug-in handles over process managers,
+// the library's handler object and event sink, and the common primitives.
+
+#include "plugins/core/process_manager.h"
+#include "plugins/core/records.h"
+#include "plugins/core/text_channel.h"
+#include "plugins/core/variant.h"
+#include "runtime/cffi/hx_cffi.h"
+
+#include <memory>
+#include <vector>
+
+// Every primitive is exported as NAME__ARGS, answering the primitive's address.
+#define PLUG_EXPORT(name, args)                                                \
+    extern "C" __attribute__((visibility("default"))) void* name##__##args() { \
+        return reinterpret_cast<void*>(&name);                                 \
+    }
+
+namespace plug {
+
+class Lib {
+public:
+    using MakeManager = ProcessManager* (*)(const Variant&);
+
+    Lib(const Variant& variant, MakeManager make);
+    Lib(const Lib&) = delete;
+    Lib& operator=(const Lib&) = delete;
+
+    value Create(value handler);
+    void Destroy(value handle);
+
+    // The handle's process manager, or null when the handle holds none any more. A value that
+    // is not a handle of this library ends the program through the host ("invalid kind").
+    ProcessManager* Manager(value handle);
+
+    value Link(value handle, value path, const std::optional<int32_t>& roomType);
+    void Send(value handle, value text);
+    void SetUser(value handle, value user);
+    void SetRoom(value handle, value room);
+    // Sends a record built from the handle's game window object; nothing without a manager.
+    void SendRecord(value handle, MessageCode code, const Bytes& record);
+
+    const Variant& variant() const { return variant_; }
+    value handler() const { return handler_; }
+
+private:
+    struct HandleBox {
+        ProcessManager* manager = nullptr;
+    };
+    class Sink;
+
+    HandleBox* Box(value handle);
+
+    Variant variant_;
+    MakeManager make_;
+    value handler_ = nullptr;
+    std::shared_ptr<Sink> sink_;
+    // Boxes outlive their managers, so a handle used after destroy finds an empty box; they are
+    // freed with the library.
+    std::vector<std::unique_ptr<HandleBox>> boxes_;
+};
+
+}  // namespace plug

@@ -143,7 +143,7 @@ TEST_F(ProcessManagerTest, MessagesFromAnotherWindowAreDropped) {
 
 TEST_F(ProcessManagerTest, GameMessagesPassHeaderChecksInArrivalOrder) {
     LaunchLinked(kFollowUp,
-                 "bad short\nbad version\nbad size\ntext first\ntextsync second\nraw 7 9 0a0b\n");
+                 "bad short\nbad version\nbad size\ntext first\ntext second\nraw 7 9 0a0b\n");
     ASSERT_TRUE(PumpUntil([&] { return sink->Count(Event::Message) == 3; }));
     PumpUntil([] { return false; }, 100);
     ASSERT_EQ(sink->Count(Event::Message), 3u) << "malformed blocks never reach the sink";

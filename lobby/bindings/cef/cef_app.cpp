@@ -181,4 +181,6 @@ const rt::ClassInfo& CefApp::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(CefApp);
+
 }  // namespace cef

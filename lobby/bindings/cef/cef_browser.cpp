@@ -349,4 +349,6 @@ const rt::ClassInfo& CefBrowser::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(CefBrowser);
+
 }  // namespace cef

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/cef/cef_frame.h"
 #include "lobby/bindings/cef/key_type.h"
 #include "lobby/bindings/cef/mouse_button_type.h"
 #include "lobby/bindings/cef/paint_element_type.h"
@@ -13,7 +14,6 @@
 
 namespace cef {
 
-class CefFrame;
 class CefWindow;
 class KeyInfo;
 class Rect;

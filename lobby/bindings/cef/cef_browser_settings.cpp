@@ -17,4 +17,6 @@ const rt::ClassInfo& CefBrowserSettings::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(CefBrowserSettings);
+
 }  // namespace cef

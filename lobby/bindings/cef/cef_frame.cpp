@@ -223,4 +223,6 @@ const rt::ClassInfo& CefFrame::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(CefFrame);
+
 }  // namespace cef

@@ -88,4 +88,6 @@ const rt::ClassInfo& CefRequest::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(CefRequest);
+
 }  // namespace cef

@@ -16,4 +16,6 @@ const rt::ClassInfo& CefResponse::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(CefResponse);
+
 }  // namespace cef

@@ -34,4 +34,6 @@ const rt::ClassInfo& CefSettings::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(CefSettings);
+
 }  // namespace cef

@@ -593,4 +593,6 @@ const rt::ClassInfo& CefWindow::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(CefWindow);
+
 }  // namespace cef

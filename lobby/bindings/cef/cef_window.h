@@ -5,16 +5,16 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/cef/cef_browser.h"
+#include "lobby/bindings/cef/cef_browser_settings.h"
+#include "lobby/bindings/cef/size.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
 
 namespace cef {
 
-class CefBrowser;
-class CefBrowserSettings;
 class Rect;
-class Size;
 class Task;
 
 // One native top-level window hosting one browser. The host calls the members named on_* and

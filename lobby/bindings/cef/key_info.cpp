@@ -20,4 +20,6 @@ const rt::ClassInfo& KeyInfo::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(KeyInfo);
+
 }  // namespace cef

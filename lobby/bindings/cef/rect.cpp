@@ -22,4 +22,6 @@ const rt::ClassInfo& Rect::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Rect);
+
 }  // namespace cef

@@ -18,4 +18,6 @@ const rt::ClassInfo& Size::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Size);
+
 }  // namespace cef

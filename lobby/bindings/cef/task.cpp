@@ -58,4 +58,6 @@ const rt::ClassInfo& Task::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Task);
+
 }  // namespace cef

@@ -2,13 +2,12 @@
 
 #include <cstdint>
 
+#include "lobby/bindings/cef/cef_window.h"
 #include "runtime/array.h"
 #include "runtime/mutex.h"
 #include "runtime/object.h"
 
 namespace cef {
-
-class CefWindow;
 
 // A call that any thread hands to the main thread. Made tasks wait in one list; a window posts
 // a task to the host (CefWindow::runTask), and the host's "on_task" event on that window runs

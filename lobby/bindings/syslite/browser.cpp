@@ -29,4 +29,6 @@ const rt::ClassInfo& Browser::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Browser);
+
 }  // namespace syslite

@@ -36,4 +36,6 @@ const rt::ClassInfo& Clipboard::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Clipboard);
+
 }  // namespace syslite

@@ -68,4 +68,6 @@ const rt::ClassInfo& Dialogs::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Dialogs);
+
 }  // namespace syslite

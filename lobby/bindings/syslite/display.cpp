@@ -43,4 +43,6 @@ const rt::ClassInfo& Display::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Display);
+
 }  // namespace syslite::win

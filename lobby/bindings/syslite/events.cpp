@@ -113,4 +113,6 @@ const rt::ClassInfo& Events::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Events);
+
 }  // namespace syslite::win

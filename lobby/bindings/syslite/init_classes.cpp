@@ -13,16 +13,6 @@
 namespace syslite {
 
 void initClasses() {
-    win::Tray::staticClassInfo();
-    win::Menus::staticClassInfo();
-    win::Events::staticClassInfo();
-    win::Tools::staticClassInfo();
-    Registry::staticClassInfo();
-    win::Display::staticClassInfo();
-    Dialogs::staticClassInfo();
-    Clipboard::staticClassInfo();
-    Browser::staticClassInfo();
-
     win::Tray::initStatics();
     win::Menus::initStatics();
     win::Events::initStatics();

@@ -83,4 +83,6 @@ const rt::ClassInfo& Menus::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Menus);
+
 }  // namespace syslite::win

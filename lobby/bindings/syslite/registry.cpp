@@ -61,4 +61,6 @@ const rt::ClassInfo& Registry::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Registry);
+
 }  // namespace syslite

@@ -52,4 +52,6 @@ const rt::ClassInfo& Tools::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Tools);
+
 }  // namespace syslite::win

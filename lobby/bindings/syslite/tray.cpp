@@ -34,4 +34,6 @@ const rt::ClassInfo& Tray::staticClassInfo() {
     return info;
 }
 
+RT_REGISTER_CLASS(Tray);
+
 }  // namespace syslite::win

@@ -148,6 +148,9 @@ std::string route(const Request& request) {
     if (request.path == "/big") return response(200, kBig);
     if (request.path == "/chunked") return chunked(kBig);
     if (request.path == "/empty") return response(200, "");
+    if (request.path == "/cut") {
+        return "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nConnection: close\r\n\r\nshort";
+    }
     if (request.path == "/redirect") return response(302, "moved", "Location: /text\r\n");
     if (request.path == "/headers") {
         const auto header = [&](const std::string& name) {
@@ -252,6 +255,18 @@ TEST_F(HttpTest, AnErrorStatusIsReportedAndItsBodyIsNotDelivered) {
     EXPECT_THAT(sinkEvents.list, ElementsAre("status 404", "error Http Error #404"));
     EXPECT_THAT(sink.prepared, IsEmpty());
     EXPECT_EQ(sink.bytes, "");
+}
+
+TEST_F(HttpTest, ABodyCutShortIsAFailureNotData) {
+    Http http(server_.url("/cut"));
+    std::vector<std::string> errors;
+    bool delivered = false;
+    http.onData = [&](const std::string&) { delivered = true; };
+    http.onError = [&](const std::string& message) { errors.push_back(message); };
+    http.request();
+    EXPECT_FALSE(delivered);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(startsWith(errors[0], "Transfer failed on 127.0.0.1:")) << errors[0];
 }
 
 TEST_F(HttpTest, RedirectsAreFollowed) {

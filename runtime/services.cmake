@@ -2,7 +2,7 @@
 # expressions and text helpers.
 
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(RT_SVC_DEPS REQUIRED IMPORTED_TARGET libcurl libcrypto pugixml)
+pkg_check_modules(RT_SVC_DEPS REQUIRED IMPORTED_TARGET jsoncpp libcurl libcrypto pugixml)
 
 set(RT_SERVICE_SOURCES
     ansi.cpp
@@ -11,6 +11,7 @@ set(RT_SERVICE_SOURCES
     file_system.cpp
     http.cpp
     http_sink.cpp
+    json.cpp
     md5.cpp
     random.cpp
     regex.cpp
@@ -26,6 +27,7 @@ set(RT_SERVICE_TESTS
     env
     file
     file_system
+    json
     md5
     regex
     strings

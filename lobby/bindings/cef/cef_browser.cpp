@@ -1,0 +1,354 @@
+#include "lobby/bindings/cef/cef_browser.h"
+
+#include "lobby/bindings/cef/cef_frame.h"
+#include "lobby/bindings/cef/cef_window.h"
+#include "lobby/bindings/cef/key_info.h"
+#include "lobby/bindings/cef/rect.h"
+#include "lobby/bindings/cef/size.h"
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/value_access.h"
+#include "runtime/class_builder.h"
+#include "runtime/create.h"
+#include "runtime/exception.h"
+#include "runtime/record.h"
+
+namespace cef {
+namespace {
+
+struct BrowserPrimitive {
+    rt::Primitive* slot;
+    const char* name;
+    int argCount;
+};
+
+using B = CefBrowser;
+
+const BrowserPrimitive kPrimitives[] = {
+    {&B::browser_sendfocusevent, "browser_sendfocusevent", 2},
+    {&B::browser_sendcapturelostevent, "browser_sendcapturelostevent", 1},
+    {&B::browser_sendmousewheelevent, "browser_sendmousewheelevent", 5},
+    {&B::browser_sendmousemoveevent, "browser_sendmousemoveevent", 4},
+    {&B::browser_sendmouseclickevent, "browser_sendmouseclickevent", 5},
+    {&B::browser_sendkeyevent, "browser_sendkeyevent", 4},
+    {&B::browser_invalidate, "browser_invalidate", 5},
+    {&B::browser_setsize, "browser_setsize", 4},
+    {&B::browser_getsize, "browser_getsize", 2},
+    {&B::browser_closedevtools, "browser_closedevtools", 1},
+    {&B::browser_showdevtools, "browser_showdevtools", 1},
+    {&B::browser_clearhistory, "browser_clearhistory", 1},
+    {&B::browser_stopfind, "browser_stopfind", 1},
+    {&B::browser_find, "browser_find", 5},
+    {&B::browser_stopload, "browser_stopload", 1},
+    {&B::browser_reload, "browser_reload", 2},
+    {&B::browser_hidepopup, "browser_hidepopup", 1},
+    {&B::browser_goforward, "browser_goforward", 1},
+    {&B::browser_goback, "browser_goback", 1},
+    {&B::browser_getmainframeid, "browser_getmainframeid", 1},
+    {&B::browser_getframenames, "browser_getframenames", 1},
+    {&B::browser_getframeobj, "browser_getframeobj", 2},
+    {&B::browser_getfocusedframeobj, "browser_getfocusedframeobj", 1},
+    {&B::browser_setfocus, "browser_setfocus", 2},
+    {&B::browser_getcangoforward, "browser_getcangoforward", 1},
+    {&B::browser_getcangoback, "browser_getcangoback", 1},
+    {&B::browser_getispopupvisible, "browser_getispopupvisible", 1},
+    {&B::browser_iswindowrenderingdisabled, "browser_iswindowrenderingdisabled", 1},
+    {&B::browser_setzoomlevel, "browser_setzoomlevel", 2},
+    {&B::browser_getzoomlevel, "browser_getzoomlevel", 1},
+    {&B::browser_hasdocument, "browser_hasdocument", 1},
+    {&B::browser_ispopup, "browser_ispopup", 1},
+    {&B::browser_seteventhandle, "browser_seteventhandle", 3},
+};
+
+// A host answer read as a flag: non-zero is true, null is false.
+bool hostFlag(const rt::Value& v) {
+    return v.toBool() || v.toFloat() != 0;
+}
+
+}  // namespace
+
+void CefBrowser::initStatics() {
+    for (const BrowserPrimitive& p : kPrimitives) {
+        *p.slot = bindings::bindPrimitive("cefhx", p.name, p.argCount);
+    }
+}
+
+void CefBrowser::construct(rt::Ref<CefWindow> window) {
+    isInit = false;
+    frames = rt::make<rt::Array>();
+    _cefWindow = window;
+}
+
+rt::Ref<CefWindow> CefBrowser::window() const {
+    return _cefWindow.lock();
+}
+
+rt::Value CefBrowser::handle() const {
+    rt::Ref<CefWindow> w = window();
+    return w ? w->_handle : rt::Value();
+}
+
+void CefBrowser::sendFocusEvent(bool on) {
+    browser_sendfocusevent(handle(), on);
+}
+void CefBrowser::sendCaptureLostEvent() {
+    browser_sendcapturelostevent(handle());
+}
+
+void CefBrowser::sendMouseWheelEvent(int32_t x, int32_t y, int32_t deltaX, int32_t deltaY) {
+    browser_sendmousewheelevent(handle(), x, y, deltaX, deltaY);
+}
+
+void CefBrowser::sendMouseMoveEvent(int32_t x, int32_t y, bool mouseLeave) {
+    browser_sendmousemoveevent(handle(), x, y, mouseLeave);
+}
+
+void CefBrowser::sendMouseClickEvent(int32_t x, int32_t y, MouseButtonType button, bool mouseUp,
+                                     int32_t clickCount) {
+    rt::Ref<rt::Record> point = rt::Record::of({{"x", x}, {"y", y}});
+    browser_sendmouseclickevent(handle(), point, static_cast<int32_t>(button), mouseUp, clickCount);
+}
+
+void CefBrowser::sendKeyEvent(KeyType type, rt::Ref<KeyInfo> key, int32_t modifiers) {
+    if (!key) throw rt::Exception("CefBrowser.sendKeyEvent: the key description is null");
+    rt::Ref<rt::Record> info =
+        rt::Record::of({{"x", key->key}, {"y", key->sysChar}, {"width", key->imeChar}});
+    browser_sendkeyevent(handle(), static_cast<int32_t>(type), info, modifiers);
+}
+
+void CefBrowser::Invalidate(rt::Ref<Rect> rect) {
+    if (!rect) throw rt::Exception("CefBrowser.Invalidate: the rectangle is null");
+    browser_invalidate(handle(), rect->x, rect->y, rect->width, rect->height);
+}
+
+void CefBrowser::setSize(PaintElementType type, int32_t width, int32_t height) {
+    browser_setsize(handle(), static_cast<int32_t>(type), width, height);
+}
+
+rt::Ref<Size> CefBrowser::getSize(PaintElementType type) {
+    rt::Value answer = browser_getsize(handle(), static_cast<int32_t>(type));
+    double height = answer.get("height").toFloat();
+    double width = answer.get("width").toFloat();
+    return rt::create<Size>(width, height);
+}
+
+void CefBrowser::closeDevTools() {
+    browser_closedevtools(handle());
+}
+void CefBrowser::showDevTools() {
+    browser_showdevtools(handle());
+}
+void CefBrowser::clearHistory() {
+    browser_clearhistory(handle());
+}
+void CefBrowser::stopFind() {
+    browser_stopfind(handle());
+}
+
+void CefBrowser::find(int32_t identifier, std::optional<std::string> text, bool forward,
+                      bool matchCase, bool findNext) {
+    rt::Ref<rt::Record> options = rt::Record::of({{"x", matchCase}, {"y", findNext}});
+    browser_find(handle(), identifier, text, forward, options);
+}
+
+void CefBrowser::stopLoad() {
+    browser_stopload(handle());
+}
+void CefBrowser::reload(bool ignoreCache) {
+    browser_reload(handle(), ignoreCache);
+}
+void CefBrowser::hidePopup() {
+    browser_hidepopup(handle());
+}
+void CefBrowser::goForward() {
+    browser_goforward(handle());
+}
+void CefBrowser::goBack() {
+    browser_goback(handle());
+}
+
+rt::Ref<CefFrame> CefBrowser::getMainFrame() {
+    if (!isInit) return nullptr;
+    if (mainFrame) return mainFrame;
+    int32_t id = browser_getmainframeid(handle()).toInt();
+    if (id == -1) return nullptr;
+    mainFrame = rt::create<CefFrame>(rt::Ref<CefBrowser>(this), window(), true, std::string(), id);
+    return mainFrame;
+}
+
+rt::Ref<rt::Array> CefBrowser::getFrameNames() {
+    rt::Ref<rt::Array> names = browser_getframenames(handle()).asArray();
+    if (!names) return nullptr;
+    rt::Ref<rt::Array> out = rt::make<rt::Array>();
+    for (const rt::Value& n : names->items()) {
+        out->push(n.isNull() ? rt::Value() : rt::Value(rt::fromValue<std::string>(n)));
+    }
+    return out;
+}
+
+rt::Ref<CefFrame> CefBrowser::initFrame(rt::Value record) {
+    if (record.isNull() || !isInit) return nullptr;
+    if (!frames) return nullptr;
+    rt::Value id = record.get("_url");
+    if (id.isNumber()) {
+        for (const rt::Value& f : frames->items()) {
+            rt::Ref<CefFrame> frame = f.as<CefFrame>();
+            if (frame && id.toFloat() == frame->identifier) return frame;
+        }
+    }
+    rt::Ref<CefFrame> frame =
+        rt::create<CefFrame>(rt::Ref<CefBrowser>(this), window(), record.get("x").toInt() != 0,
+                             record.get("y").toString(), id.toInt());
+    frames->push(frame);
+    return frame;
+}
+
+rt::Ref<CefFrame> CefBrowser::getFrame(std::optional<std::string> name) {
+    rt::Value record = browser_getframeobj(handle(), name);
+    return record.isNull() ? nullptr : initFrame(record);
+}
+
+rt::Ref<CefFrame> CefBrowser::getFocusedFrame() {
+    rt::Value record = browser_getfocusedframeobj(handle());
+    return record.isNull() ? nullptr : initFrame(record);
+}
+
+bool CefBrowser::setFocus(bool on) {
+    browser_setfocus(handle(), on);
+    return on;
+}
+
+bool CefBrowser::get_canGoForward() {
+    return hostFlag(browser_getcangoforward(handle()));
+}
+bool CefBrowser::get_canGoBack() {
+    return hostFlag(browser_getcangoback(handle()));
+}
+bool CefBrowser::get_isPopupVisible() {
+    return hostFlag(browser_getispopupvisible(handle()));
+}
+bool CefBrowser::get_isWindowRenderingDisabled() {
+    return hostFlag(browser_iswindowrenderingdisabled(handle()));
+}
+
+double CefBrowser::set_zoomLevel(double level) {
+    browser_setzoomlevel(handle(), level);
+    return level;
+}
+
+double CefBrowser::get_zoomLevel() {
+    return browser_getzoomlevel(handle()).toFloat();
+}
+bool CefBrowser::get_hasDocument() {
+    return hostFlag(browser_hasdocument(handle()));
+}
+bool CefBrowser::get_isPopup() {
+    return hostFlag(browser_ispopup(handle()));
+}
+
+void CefBrowser::destroy() {
+    onAfterCreated = nullptr;
+    for (rt::Value* h :
+         {&_onBeforeClose, &_onLoadStart, &_onLoadEnd, &_onLoadError, &_onNavStateChange,
+          &_onContextCreated, &_onAddressChange, &_onTitleChange, &_onBeforePopup}) {
+        *h = nullptr;
+    }
+    if (frames) {
+        for (const rt::Value& f : frames->items()) {
+            if (rt::Ref<CefFrame> frame = f.as<CefFrame>()) frame->destroy();
+        }
+    }
+    frames = nullptr;
+    _cefWindow = rt::WeakRef<CefWindow>();
+    if (mainFrame) mainFrame->destroy();
+    mainFrame = nullptr;
+}
+
+template <rt::Value CefBrowser::*Slot, int32_t Id>
+rt::Value CefBrowser::setHandler(rt::Value handler) {
+    this->*Slot = handler;
+    browser_seteventhandle(handle(), Id, !handler.isNull());
+    return handler;
+}
+
+template <rt::Value CefBrowser::*Slot>
+rt::Value CefBrowser::getHandler() {
+    return this->*Slot;
+}
+
+namespace {
+
+// One page event: its handler property, its id with the host and the field that keeps it.
+template <rt::Value CefBrowser::*Slot, int32_t Id>
+void addHandler(rt::ClassBuilder<CefBrowser>& builder, const std::string& name) {
+    builder.property(name, &CefBrowser::getHandler<Slot>, &CefBrowser::setHandler<Slot, Id>)
+        .field("_" + name, Slot);
+}
+
+}  // namespace
+
+const rt::ClassInfo& CefBrowser::staticClassInfo() {
+    static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
+        rt::ClassBuilder<B> builder("cef.CefBrowser");
+        for (const BrowserPrimitive& p : kPrimitives) builder.staticField(p.name, p.slot);
+        builder.field("isInit", &B::isInit)
+            .field("mainFrame", &B::mainFrame)
+            .property("canGoForward", &B::get_canGoForward)
+            .property("canGoBack", &B::get_canGoBack)
+            .property("isPopupVisible", &B::get_isPopupVisible)
+            .property("isWindowRenderingDisabled", &B::get_isWindowRenderingDisabled)
+            .property("zoomLevel", &B::get_zoomLevel, &B::set_zoomLevel)
+            .property("hasDocument", &B::get_hasDocument)
+            .property("isPopup", &B::get_isPopup)
+            .field("frames", &B::frames)
+            .field("_cefWindow", &B::_cefWindow)
+            .method("sendFocusEvent", &B::sendFocusEvent)
+            .method("sendCaptureLostEvent", &B::sendCaptureLostEvent)
+            .method("sendMouseWheelEvent", &B::sendMouseWheelEvent)
+            .method("sendMouseMoveEvent", &B::sendMouseMoveEvent)
+            .method("sendMouseClickEvent", &B::sendMouseClickEvent)
+            .method("sendKeyEvent", &B::sendKeyEvent)
+            .method("Invalidate", &B::Invalidate)
+            .method("setSize", &B::setSize)
+            .method("getSize", &B::getSize)
+            .method("closeDevTools", &B::closeDevTools)
+            .method("showDevTools", &B::showDevTools)
+            .method("clearHistory", &B::clearHistory)
+            .method("stopFind", &B::stopFind)
+            .method("find", &B::find)
+            .method("stopLoad", &B::stopLoad)
+            .method("reload", &B::reload)
+            .method("hidePopup", &B::hidePopup)
+            .method("goForward", &B::goForward)
+            .method("goBack", &B::goBack)
+            .method("getMainFrame", &B::getMainFrame)
+            .method("getFrameNames", &B::getFrameNames)
+            .method("initFrame", &B::initFrame)
+            .method("getFrame", &B::getFrame)
+            .method("getFocusedFrame", &B::getFocusedFrame)
+            .method("setFocus", &B::setFocus)
+            .method("destroy", &B::destroy);
+        addHandler<&B::_onJSConfirm, 15>(builder, "onJSConfirm");
+        addHandler<&B::_onJSAlert, 14>(builder, "onJSAlert");
+        addHandler<&B::_onBeforeMenu, 13>(builder, "onBeforeMenu");
+        addHandler<&B::_onContentsSizeChange, 12>(builder, "onContentsSizeChange");
+        addHandler<&B::_onBeforeBrowse, 11>(builder, "onBeforeBrowse");
+        addHandler<&B::_onBeforeResourceLoad, 8>(builder, "onBeforeResourceLoad");
+        addHandler<&B::_onBeforePopup, 7>(builder, "onBeforePopup");
+        addHandler<&B::_onTitleChange, 10>(builder, "onTitleChange");
+        addHandler<&B::_onAddressChange, 9>(builder, "onAddressChange");
+        addHandler<&B::_onContextCreated, 6>(builder, "onContextCreated");
+        addHandler<&B::_onNavStateChange, 5>(builder, "onNavStateChange");
+        addHandler<&B::_onLoadError, 4>(builder, "onLoadError");
+        addHandler<&B::_onLoadEnd, 3>(builder, "onLoadEnd");
+        addHandler<&B::_onLoadStart, 2>(builder, "onLoadStart");
+        addHandler<&B::_onBeforeClose, 1>(builder, "onBeforeClose");
+        return builder.field("onAfterCreated", &B::onAfterCreated)
+            .constructor(&B::construct)
+            .build();
+    }();
+    return info;
+}
+
+RT_REGISTER_CLASS(CefBrowser);
+
+}  // namespace cef

@@ -1,0 +1,228 @@
+#include "lobby/bindings/cef/cef_frame.h"
+
+#include <vector>
+
+#include "lobby/bindings/cef/cef_browser.h"
+#include "lobby/bindings/cef/cef_window.h"
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/value_access.h"
+#include "runtime/class_builder.h"
+#include "runtime/record.h"
+
+namespace cef {
+namespace {
+
+struct FramePrimitive {
+    rt::Primitive* slot;
+    const char* name;
+    int argCount;
+};
+
+using F = CefFrame;
+
+const FramePrimitive kPrimitives[] = {
+    {&F::frame_geturl, "frame_geturl", 3},
+    {&F::frame_getparentid, "frame_getparentid", 3},
+    {&F::frame_getparentobj, "frame_getparentobj", 3},
+    {&F::frame_getidentifier, "frame_getidentifier", 3},
+    {&F::frame_isfocused, "frame_isfocused", 3},
+    {&F::frame_invokejsfunc, "frame_invokejsfunc", 5},
+    {&F::frame_evaljavascript, "frame_evaljavascript", 4},
+    {&F::frame_executejavascript, "frame_executejavascript", 5},
+    {&F::frame_loadstring, "frame_loadstring", 5},
+    {&F::frame_loadurl, "frame_loadurl", 4},
+    {&F::frame_gettext, "frame_gettext", 3},
+    {&F::frame_getsource, "frame_getsource", 3},
+    {&F::frame_viewsource, "frame_viewsource", 3},
+    {&F::frame_print, "frame_print", 3},
+    {&F::frame_selectall, "frame_selectall", 3},
+    {&F::frame_delete, "frame_delete", 3},
+    {&F::frame_paste, "frame_paste", 3},
+    {&F::frame_copy, "frame_copy", 3},
+    {&F::frame_cut, "frame_cut", 3},
+    {&F::frame_redo, "frame_redo", 3},
+    {&F::frame_undo, "frame_undo", 3},
+};
+
+std::optional<std::string> text(const rt::Value& v) {
+    return rt::fromValue<std::optional<std::string>>(v);
+}
+
+}  // namespace
+
+void CefFrame::initStatics() {
+    for (const FramePrimitive& p : kPrimitives) {
+        *p.slot = bindings::bindPrimitive("cefhx", p.name, p.argCount);
+    }
+}
+
+void CefFrame::construct(rt::Ref<CefBrowser> browser, rt::Ref<CefWindow> window, bool main,
+                         std::string frameName, int32_t id) {
+    cefBrowser = browser;
+    cefWindow = window;
+    isMain = main;
+    name = std::move(frameName);
+    identifier = id;
+}
+
+bool CefFrame::initialised() const {
+    rt::Ref<CefBrowser> browser = cefBrowser.lock();
+    return browser && browser->isInit;
+}
+
+rt::Value CefFrame::handle() const {
+    rt::Ref<CefWindow> window = cefWindow.lock();
+    return window ? window->_handle : rt::Value();
+}
+
+rt::Value CefFrame::host(const rt::Primitive& primitive, std::initializer_list<rt::Value> more) {
+    std::vector<rt::Value> args{handle(), isMain, name};
+    args.insert(args.end(), more.begin(), more.end());
+    return primitive.call(args);
+}
+
+void CefFrame::destroy() {
+    cefWindow = rt::WeakRef<CefWindow>();
+    cefBrowser = rt::WeakRef<CefBrowser>();
+}
+
+rt::Ref<CefWindow> CefFrame::getCefWindow() {
+    return cefWindow.lock();
+}
+rt::Ref<CefBrowser> CefFrame::getBrowser() {
+    return cefBrowser.lock();
+}
+std::optional<std::string> CefFrame::getUrl() {
+    return text(host(frame_geturl));
+}
+
+rt::Ref<CefFrame> CefFrame::getParent() {
+    rt::Ref<CefBrowser> browser = cefBrowser.lock();
+    if (!browser || !browser->isInit) return nullptr;
+    int32_t parentId = host(frame_getparentid).toInt();
+    if (parentId == -1) return nullptr;
+    if (browser->frames) {
+        for (const rt::Value& f : browser->frames->items()) {
+            rt::Ref<CefFrame> frame = f.as<CefFrame>();
+            if (frame && frame->identifier == parentId) return frame;
+        }
+    }
+    rt::Value record = host(frame_getparentobj);
+    return record.isNull() ? nullptr : browser->initFrame(record);
+}
+
+int32_t CefFrame::getIdentifier() {
+    if (identifier != -1) return identifier;
+    return host(frame_getidentifier).toInt();
+}
+
+bool CefFrame::isFocused() {
+    rt::Value v = host(frame_isfocused);
+    return v.toBool() || v.toFloat() != 0;
+}
+
+rt::Value CefFrame::invokeJsFunc(std::optional<std::string> function, rt::Value args) {
+    if (!initialised()) return {};
+    return host(frame_invokejsfunc, {rt::toValue(function), args});
+}
+
+rt::Value CefFrame::evalJavaScript(std::optional<std::string> code) {
+    if (!initialised()) return {};
+    return host(frame_evaljavascript, {rt::toValue(code)});
+}
+
+void CefFrame::executeJavaScript(std::optional<std::string> code, std::optional<std::string> url,
+                                 rt::Value third) {
+    rt::Ref<rt::Record> extra =
+        rt::Record::of({{"_url", url.value_or("")}, {"x", third.isNull() ? rt::Value(0) : third}});
+    if (!initialised()) return;
+    host(frame_executejavascript, {rt::toValue(code), extra});
+}
+
+void CefFrame::loadString(std::optional<std::string> text, std::optional<std::string> url) {
+    if (initialised()) host(frame_loadstring, {rt::toValue(text), rt::toValue(url)});
+}
+
+void CefFrame::loadURL(std::optional<std::string> url) {
+    if (initialised()) host(frame_loadurl, {rt::toValue(url)});
+}
+
+std::optional<std::string> CefFrame::getText() {
+    if (!initialised()) return std::nullopt;
+    return text(host(frame_gettext));
+}
+
+std::optional<std::string> CefFrame::getSource() {
+    if (!initialised()) return std::nullopt;
+    return text(host(frame_getsource));
+}
+
+void CefFrame::viewSource() {
+    if (initialised()) host(frame_viewsource);
+}
+void CefFrame::print() {
+    if (initialised()) host(frame_print);
+}
+void CefFrame::selectAll() {
+    if (initialised()) host(frame_selectall);
+}
+void CefFrame::delete_() {
+    if (initialised()) host(frame_delete);
+}
+void CefFrame::paste() {
+    if (initialised()) host(frame_paste);
+}
+void CefFrame::copy() {
+    if (initialised()) host(frame_copy);
+}
+void CefFrame::cut() {
+    if (initialised()) host(frame_cut);
+}
+void CefFrame::redo() {
+    if (initialised()) host(frame_redo);
+}
+void CefFrame::undo() {
+    if (initialised()) host(frame_undo);
+}
+
+const rt::ClassInfo& CefFrame::staticClassInfo() {
+    static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
+        rt::ClassBuilder<F> builder("cef.CefFrame");
+        for (const FramePrimitive& p : kPrimitives) builder.staticField(p.name, p.slot);
+        return builder.field("isMain", &F::isMain)
+            .field("name", &F::name)
+            .field("identifier", &F::identifier)
+            .field("cefBrowser", &F::cefBrowser)
+            .field("cefWindow", &F::cefWindow)
+            .method("destroy", &F::destroy)
+            .method("getCefWindow", &F::getCefWindow)
+            .method("getBrowser", &F::getBrowser)
+            .method("getUrl", &F::getUrl)
+            .method("getParent", &F::getParent)
+            .method("getIdentifier", &F::getIdentifier)
+            .method("isFocused", &F::isFocused)
+            .method("invokeJsFunc", &F::invokeJsFunc)
+            .method("evalJavaScript", &F::evalJavaScript)
+            .method("executeJavaScript", &F::executeJavaScript)
+            .method("loadString", &F::loadString)
+            .method("loadURL", &F::loadURL)
+            .method("getText", &F::getText)
+            .method("getSource", &F::getSource)
+            .method("viewSource", &F::viewSource)
+            .method("print", &F::print)
+            .method("selectAll", &F::selectAll)
+            .method("delete", &F::delete_)
+            .method("paste", &F::paste)
+            .method("copy", &F::copy)
+            .method("cut", &F::cut)
+            .method("redo", &F::redo)
+            .method("undo", &F::undo)
+            .constructor(&F::construct)
+            .build();
+    }();
+    return info;
+}
+
+RT_REGISTER_CLASS(CefFrame);
+
+}  // namespace cef

@@ -1,0 +1,598 @@
+#include "lobby/bindings/cef/cef_window.h"
+
+#include <map>
+#include <vector>
+
+#include "lobby/bindings/cef/cef_app.h"
+#include "lobby/bindings/cef/cef_browser.h"
+#include "lobby/bindings/cef/cef_browser_settings.h"
+#include "lobby/bindings/cef/cef_frame.h"
+#include "lobby/bindings/cef/cef_response.h"
+#include "lobby/bindings/cef/rect.h"
+#include "lobby/bindings/cef/size.h"
+#include "lobby/bindings/cef/task.h"
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/value_access.h"
+#include "runtime/bytes.h"
+#include "runtime/class_builder.h"
+#include "runtime/create.h"
+#include "runtime/exception.h"
+#include "runtime/record.h"
+
+namespace cef {
+namespace {
+
+// Host property ids of window_set_prop and window_get_prop.
+enum PropertyId : int32_t {
+    kResizable = 0,
+    kMaximizeIcon = 1,
+    kMinimizeIcon = 2,
+    kWidth = 3,
+    kHeight = 4,
+    kLeft = 5,
+    kTop = 6,
+    kFullScreen = 7,
+    kTransparent = 8,
+    kDropTarget = 9,
+    kPlain = 10,
+    kMinimized = 11,
+    kMaximized = 12,
+    kCaption = 13,
+    kEnabled = 14,
+};
+
+struct WindowPrimitive {
+    rt::Primitive* slot;
+    const char* staticName;
+    const char* name;
+    int argCount;
+};
+
+const WindowPrimitive kPrimitives[] = {
+    {&CefWindow::_window_create, "_window_create", "cef_window_create", 5},
+    {&CefWindow::_window_close, "_window_close", "cef_window_close", 1},
+    {&CefWindow::_window_show, "_window_show", "cef_window_show", 5},
+    {&CefWindow::_window_set_prop, "_window_set_prop", "window_set_prop", 3},
+    {&CefWindow::_window_get_prop, "_window_get_prop", "window_get_prop", 2},
+    {&CefWindow::_window_set_title, "_window_set_title", "window_set_title", 2},
+    {&CefWindow::_window_drag, "_window_drag", "window_drag", 1},
+    {&CefWindow::_window_resize, "_window_resize", "window_resize", 2},
+    {&CefWindow::_window_setround, "_window_setround", "window_setround", 3},
+    {&CefWindow::_window_onresloaded, "_window_onresloaded", "window_onresloaded", 2},
+    {&CefWindow::_window_set_message_hook, "_window_set_message_hook", "window_set_message_hook",
+     2},
+    {&CefWindow::cef_app_posttask, "cef_app_posttask", "cef_app_posttask", 2},
+};
+
+struct WindowFlag {
+    int32_t* slot;
+    const char* name;
+    int32_t value;
+};
+
+const WindowFlag kFlags[] = {
+    {&CefWindow::WF_FULLSCREEN, "WF_FULLSCREEN", 1},
+    {&CefWindow::WF_TRANSPARENT, "WF_TRANSPARENT", 2},
+    {&CefWindow::WF_PLAIN, "WF_PLAIN", 4},
+    {&CefWindow::WF_ALWAYS_ONTOP, "WF_ALWAYS_ONTOP", 8},
+    {&CefWindow::WF_NO_TASKBAR, "WF_NO_TASKBAR", 16},
+    {&CefWindow::WF_DROPTARGET, "WF_DROPTARGET", 32},
+    {&CefWindow::WF_BROWSER_RENDERING, "WF_BROWSER_RENDERING", 64},
+    {&CefWindow::WF_BROWSER_CHILD, "WF_BROWSER_CHILD", 128},
+    {&CefWindow::WF_BROWSER_POPUP, "WF_BROWSER_POPUP", 256},
+    {&CefWindow::WF_NO_CAPTION, "WF_NO_CAPTION", 512},
+};
+
+// What a browser event hands its handler, taken from the payload at the moment of the call.
+enum class Arg { X, Y, Url, Width, Height, Payload, PayloadText, Null };
+
+// What the window answers the host with after the handler ran.
+enum class Answer { Nothing, Text, Flag };
+
+struct EventRule {
+    std::vector<Arg> args;
+    Answer answer;
+    // The answer when the browser holds no handler for the event.
+    rt::Value withoutHandler;
+};
+
+const std::map<std::string, EventRule, std::less<>>& eventRules() {
+    static const auto* rules = new std::map<std::string, EventRule, std::less<>>{
+        {"onContextCreated", {{Arg::X, Arg::Y}, Answer::Nothing, {}}},
+        {"onBeforeClose", {{}, Answer::Nothing, {}}},
+        {"onLoadStart", {{Arg::X, Arg::Y}, Answer::Nothing, {}}},
+        {"onLoadEnd", {{Arg::X, Arg::Y, Arg::Url}, Answer::Nothing, {}}},
+        {"onLoadError", {{Arg::X, Arg::Y, Arg::Width, Arg::Url}, Answer::Text, {}}},
+        {"onAddressChange", {{Arg::X, Arg::Y, Arg::Url}, Answer::Nothing, {}}},
+        {"onTitleChange", {{Arg::PayloadText}, Answer::Text, {}}},
+        {"onBeforePopup", {{Arg::PayloadText}, Answer::Flag, true}},
+        {"onBeforeBrowse", {{Arg::X, Arg::Y, Arg::Url, Arg::Width, Arg::Null}, Answer::Flag, true}},
+        {"onNavStateChange", {{Arg::X, Arg::Y}, Answer::Nothing, {}}},
+        {"onContentsSizeChange", {{Arg::X, Arg::Y, Arg::Width, Arg::Height}, Answer::Nothing, {}}},
+        {"onBeforeMenu", {{Arg::Payload}, Answer::Flag, {}}},
+        {"onJSAlert", {{Arg::X, Arg::Y, Arg::Url}, Answer::Flag, {}}},
+        {"onJSConfirm", {{Arg::X, Arg::Y, Arg::Url}, Answer::Flag, {}}},
+    };
+    return *rules;
+}
+
+rt::Value argument(Arg arg, const rt::Value& payload) {
+    switch (arg) {
+        case Arg::X:
+            return payload.get("x");
+        case Arg::Y:
+            return payload.get("y");
+        case Arg::Url:
+            return payload.get("_url");
+        case Arg::Width:
+            return payload.get("width");
+        case Arg::Height:
+            return payload.get("height");
+        case Arg::Payload:
+            return payload;
+        case Arg::PayloadText:
+            return payload.toString();
+        case Arg::Null:
+            return {};
+    }
+    return {};
+}
+
+rt::Value answerOf(Answer answer, const rt::Value& result) {
+    switch (answer) {
+        case Answer::Nothing:
+            return {};
+        case Answer::Text:
+            return rt::toValue(rt::fromValue<std::optional<std::string>>(result));
+        case Answer::Flag:
+            return result.toBool();
+    }
+    return {};
+}
+
+// The edge codes of window_resize by edge name; any other name is the bottom-right corner.
+int32_t edgeCode(const std::optional<std::string>& edge) {
+    static const auto* codes = new std::map<std::string, int32_t, std::less<>>{
+        {"L", 1}, {"R", 2}, {"T", 3}, {"TL", 4}, {"TR", 5}, {"B", 6}, {"BL", 7}};
+    if (!edge) return 8;
+    auto it = codes->find(*edge);
+    return it == codes->end() ? 8 : it->second;
+}
+
+// The bytes a resource handler answered with: a byte array as it is, a text as its bytes;
+// anything else counts as no data.
+rt::Ref<rt::Bytes> resourceBytes(const rt::Value& data) {
+    if (rt::Ref<rt::Bytes> bytes = data.asBytes()) return bytes;
+    if (data.isString()) return rt::Bytes::of(data.str());
+    return nullptr;
+}
+
+}  // namespace
+
+void CefWindow::initStatics() {
+    for (const WindowFlag& f : kFlags) *f.slot = f.value;
+    for (const WindowPrimitive& p : kPrimitives) {
+        *p.slot = bindings::bindPrimitive("cefhx", p.name, p.argCount);
+    }
+}
+
+void CefWindow::construct(std::optional<std::string> url, rt::Value width, rt::Value height,
+                          rt::Value windowFlag, rt::Ref<CefBrowserSettings> browserSettings) {
+    isToDestroy = false;
+    _url = std::move(url);
+    cefBrowserSet = std::move(browserSettings);
+    _windowFlag = windowFlag.toInt();
+    _visible = false;
+    minSize = rt::create<Size>(0.0, 0.0);
+    _cefBrowser = rt::create<CefBrowser>(rt::Ref<CefWindow>(this));
+    _window_create(width, height, windowFlag, rt::Ref<CefWindow>(this), _cefBrowser);
+}
+
+rt::Value CefWindow::onBrowserEvent(const std::string& name, rt::Value payload) {
+    if (CefApp::isQuit || isToDestroy) return {};
+    if (name == "on_task") {
+        Task::onTask(rt::Ref<CefWindow>(this), payload);
+        return {};
+    }
+    rt::Ref<CefBrowser> browser = get_cefBrowser();
+    if (name == "onAfterCreated") {
+        if (!browser) return {};
+        browser->isInit = true;
+        if (!browser->onAfterCreated.isNull()) browser->onAfterCreated.call({});
+        return {};
+    }
+    if (name == "onBeforeResourceLoad") return loadResource(browser, payload);
+    const auto& rules = eventRules();
+    auto rule = rules.find(name);
+    if (rule == rules.end()) return {};
+    rt::Value handler = browser ? browser->get(name) : rt::Value();
+    if (handler.isNull()) return rule->second.withoutHandler;
+    std::vector<rt::Value> args;
+    for (Arg a : rule->second.args) args.push_back(argument(a, payload));
+    return answerOf(rule->second.answer, handler.call(args));
+}
+
+rt::Value CefWindow::loadResource(const rt::Ref<CefBrowser>& browser, const rt::Value& payload) {
+    rt::Value handler = browser ? browser->get("onBeforeResourceLoad") : rt::Value();
+    if (handler.isNull()) return true;
+    rt::Ref<CefResponse> response = rt::create<CefResponse>();
+    rt::Ref<rt::Bytes> data = resourceBytes(handler.call({payload, response}));
+    rt::Ref<rt::Record> record = rt::make<rt::Record>();
+    if (data) {
+        record->set("x", data);
+        record->set("y", response->end);
+        record->set("_url", rt::toValue(response->redirectUrl));
+        record->set("width", rt::toValue(response->mimeType));
+        record->set("height", static_cast<int32_t>(data->data().size()));
+    } else {
+        record->set("x", nullptr);
+        record->set("y", false);
+        record->set("_url", nullptr);
+        record->set("width", nullptr);
+        record->set("height", 0);
+    }
+    record->set("linkUrl", payload);
+    record->set("minSize", data ? response->status : 0);
+    _window_onresloaded(_handle, record);
+    return true;
+}
+
+bool CefWindow::onSystemMessage(std::optional<std::string>, rt::Value, rt::Value) {
+    return true;
+}
+bool CefWindow::on_size() {
+    return onSize();
+}
+
+int32_t CefWindow::on_destroy() {
+    onDestroy();
+    if (_cefBrowser) _cefBrowser->destroy();
+    cefBrowserSet = nullptr;
+    _handle = nullptr;
+    rt::Ref<rt::Array> windows = CefApp::naviteWindows;
+    if (!windows) return 0;
+    auto& items = windows->items();
+    for (auto it = items.begin(); it != items.end(); ++it) {
+        if (it->heap() == this) {
+            items.erase(it);
+            break;
+        }
+    }
+    return windows->size();
+}
+
+bool CefWindow::on_fullscreen() {
+    return true;
+}
+bool CefWindow::on_maximize() {
+    return onMaximize();
+}
+bool CefWindow::on_restore() {
+    return onRestore();
+}
+bool CefWindow::on_minimize() {
+    return onMinimize();
+}
+
+bool CefWindow::on_close() {
+    if (CefApp::isQuit || isToDestroy) return true;
+    return onClose();
+}
+
+void CefWindow::on_create(rt::Value handle) {
+    _handle = std::move(handle);
+    if (CefApp::naviteWindows) CefApp::naviteWindows->push(rt::Ref<CefWindow>(this));
+    onCreate();
+}
+
+rt::Value CefWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
+    rt::Value member = get(name);
+    if (member.isNull()) return {};
+    if (member.isFunction()) {
+        return args ? member.call(args->items()) : member.call(std::span<const rt::Value>());
+    }
+    if (!args || args->size() == 0) return member;
+    set(name, args->get(0));
+    return {};
+}
+
+rt::Value CefWindow::on_jscall(const std::string& name, rt::Ref<rt::Array> args) {
+    if (CefApp::isQuit || isToDestroy) return {};
+    return onJsCallBack(name, std::move(args));
+}
+
+void CefWindow::runTask(rt::Ref<Task> task, rt::Value delay) {
+    if (CefApp::isQuit || isToDestroy) return;
+    if (!task) throw rt::Exception("CefWindow.runTask: the task to post is null");
+    int32_t ticks = delay.toInt();
+    task->postedThrough(rt::Ref<CefWindow>(this), ticks);
+    cef_app_posttask(_handle, ticks);
+}
+
+bool CefWindow::getFlagProperty(int32_t id) {
+    rt::Value v = _window_get_prop(_handle, id);
+    if (v.isBool()) return v.toBool();
+    if (v.isNumber()) return v.toFloat() != 0;
+    return true;
+}
+
+int32_t CefWindow::getIntProperty(int32_t id) {
+    return _window_get_prop(_handle, id).toInt();
+}
+
+bool CefWindow::set_enabled(bool on) {
+    _window_set_prop(_handle, kEnabled, on);
+    return on;
+}
+bool CefWindow::get_enabled() {
+    return getFlagProperty(kEnabled);
+}
+bool CefWindow::set_caption(bool on) {
+    _window_set_prop(_handle, kCaption, on);
+    return on;
+}
+bool CefWindow::get_caption() {
+    return getFlagProperty(kCaption);
+}
+
+bool CefWindow::set_visible(bool on) {
+    if (!_handle.isNull()) _window_show(_handle, on, true, false, true);
+    _visible = on;
+    return on;
+}
+bool CefWindow::get_visible() {
+    return _visible;
+}
+
+bool CefWindow::set_maximized(bool on) {
+    _window_set_prop(_handle, kMaximized, on);
+    return on;
+}
+bool CefWindow::get_maximized() {
+    return getFlagProperty(kMaximized);
+}
+bool CefWindow::set_minimized(bool on) {
+    _window_set_prop(_handle, kMinimized, on);
+    return on;
+}
+bool CefWindow::get_minimized() {
+    return getFlagProperty(kMinimized);
+}
+bool CefWindow::get_plain() {
+    return getFlagProperty(kPlain);
+}
+
+std::optional<std::string> CefWindow::set_title(std::optional<std::string> title) {
+    _title = title;
+    if (!_handle.isNull()) _window_set_title(_handle, title);
+    return title;
+}
+
+std::optional<std::string> CefWindow::get_title() {
+    return _title;
+}
+
+bool CefWindow::set_dropTarget(bool on) {
+    _window_set_prop(_handle, kDropTarget, on);
+    return on;
+}
+bool CefWindow::get_dropTarget() {
+    return getFlagProperty(kDropTarget);
+}
+bool CefWindow::get_transparent() {
+    return getFlagProperty(kTransparent);
+}
+bool CefWindow::set_fullScreen(bool on) {
+    _window_set_prop(_handle, kFullScreen, on);
+    return on;
+}
+bool CefWindow::get_fullScreen() {
+    return getFlagProperty(kFullScreen);
+}
+
+int32_t CefWindow::set_top(int32_t v) {
+    _window_set_prop(_handle, kTop, v);
+    return v;
+}
+int32_t CefWindow::set_left(int32_t v) {
+    _window_set_prop(_handle, kLeft, v);
+    return v;
+}
+int32_t CefWindow::set_height(int32_t v) {
+    _window_set_prop(_handle, kHeight, v);
+    return v;
+}
+int32_t CefWindow::set_width(int32_t v) {
+    _window_set_prop(_handle, kWidth, v);
+    return v;
+}
+int32_t CefWindow::get_top() {
+    return getIntProperty(kTop);
+}
+int32_t CefWindow::get_left() {
+    return getIntProperty(kLeft);
+}
+int32_t CefWindow::get_height() {
+    return getIntProperty(kHeight);
+}
+int32_t CefWindow::get_width() {
+    return getIntProperty(kWidth);
+}
+
+bool CefWindow::set_minimizeIcon(bool on) {
+    _window_set_prop(_handle, kMinimizeIcon, on);
+    return on;
+}
+bool CefWindow::get_minimizeIcon() {
+    return getFlagProperty(kMinimizeIcon);
+}
+bool CefWindow::set_maximizeIcon(bool on) {
+    _window_set_prop(_handle, kMaximizeIcon, on);
+    return on;
+}
+bool CefWindow::get_maximizeIcon() {
+    return getFlagProperty(kMaximizeIcon);
+}
+bool CefWindow::set_resizable(bool on) {
+    _window_set_prop(_handle, kResizable, on);
+    return on;
+}
+bool CefWindow::get_resizable() {
+    return getFlagProperty(kResizable);
+}
+
+bool CefWindow::onSize() {
+    return true;
+}
+void CefWindow::onDestroy() {}
+bool CefWindow::onRestore() {
+    return true;
+}
+bool CefWindow::onClose() {
+    return true;
+}
+void CefWindow::onCreate() {}
+bool CefWindow::onMaximize() {
+    return true;
+}
+bool CefWindow::onMinimize() {
+    return true;
+}
+
+void CefWindow::setRound(rt::Ref<Rect> rect, rt::Ref<Size> size) {
+    if (rect && size) _window_setround(_handle, rect, size);
+}
+
+void CefWindow::drag() {
+    _window_drag(_handle);
+}
+void CefWindow::resize(std::optional<std::string> edge) {
+    _window_resize(_handle, edgeCode(edge));
+}
+void CefWindow::flash(bool) {}
+
+void CefWindow::destroy() {
+    isToDestroy = true;
+    _window_close(_handle);
+}
+
+void CefWindow::close() {
+    if (CefApp::isQuit) isToDestroy = true;
+    _window_close(_handle);
+}
+
+void CefWindow::show(bool visible, bool a, bool b, bool c) {
+    if (!_handle.isNull()) _window_show(_handle, visible, b, c, a);
+    _visible = visible;
+}
+
+rt::Ref<CefBrowser> CefWindow::get_cefBrowser() {
+    return _cefBrowser;
+}
+int32_t CefWindow::get_windowFlag() {
+    return _windowFlag;
+}
+std::optional<std::string> CefWindow::get_url() {
+    return _url;
+}
+bool CefWindow::get_sysMessageHook() {
+    return _sysMessageHook;
+}
+
+bool CefWindow::set_sysMessageHook(bool on) {
+    _window_set_message_hook(_handle, on);
+    _sysMessageHook = on;
+    return on;
+}
+
+std::optional<std::string> CefWindow::set_url(std::optional<std::string> url) {
+    _url = url;
+    return url;
+}
+
+namespace {
+
+// A flag argument that takes its default when it is missing or null.
+bool flagOr(std::span<const rt::Value> args, size_t i, bool fallback) {
+    return i < args.size() && !args[i].isNull() ? args[i].toBool() : fallback;
+}
+
+}  // namespace
+
+const rt::ClassInfo& CefWindow::staticClassInfo() {
+    using W = CefWindow;
+    static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
+        rt::ClassBuilder<W> builder("cef.CefWindow");
+        for (const WindowFlag& f : kFlags) builder.staticField(f.name, f.slot);
+        for (const WindowPrimitive& p : kPrimitives) builder.staticField(p.staticName, p.slot);
+        builder.property("enabled", &W::get_enabled, &W::set_enabled)
+            .property("caption", &W::get_caption, &W::set_caption)
+            .property("visible", &W::get_visible, &W::set_visible)
+            .field("_visible", &W::_visible)
+            .property("maximized", &W::get_maximized, &W::set_maximized)
+            .property("minimized", &W::get_minimized, &W::set_minimized)
+            .property("plain", &W::get_plain)
+            .property("title", &W::get_title, &W::set_title)
+            .property("dropTarget", &W::get_dropTarget, &W::set_dropTarget)
+            .property("transparent", &W::get_transparent)
+            .property("fullScreen", &W::get_fullScreen, &W::set_fullScreen)
+            .property("top", &W::get_top, &W::set_top)
+            .property("left", &W::get_left, &W::set_left)
+            .property("height", &W::get_height, &W::set_height)
+            .property("width", &W::get_width, &W::set_width)
+            .property("minimizeIcon", &W::get_minimizeIcon, &W::set_minimizeIcon)
+            .property("maximizeIcon", &W::get_maximizeIcon, &W::set_maximizeIcon)
+            .property("resizable", &W::get_resizable, &W::set_resizable)
+            .field("_sysMessageHook", &W::_sysMessageHook)
+            .property("sysMessageHook", &W::get_sysMessageHook, &W::set_sysMessageHook)
+            .field("minSize", &W::minSize)
+            .field("isToDestroy", &W::isToDestroy)
+            .field("_handle", &W::_handle)
+            .property("cefBrowser", &W::get_cefBrowser)
+            .field("_cefBrowser", &W::_cefBrowser)
+            .property("windowFlag", &W::get_windowFlag)
+            .field("_windowFlag", &W::_windowFlag)
+            .property("url", &W::get_url, &W::set_url)
+            .field("_url", &W::_url)
+            .field("cefBrowserSet", &W::cefBrowserSet)
+            .method("onBrowserEvent", &W::onBrowserEvent)
+            .method("onSystemMessage", &W::onSystemMessage)
+            .method("on_size", &W::on_size)
+            .method("on_destroy", &W::on_destroy)
+            .method("on_fullscreen", &W::on_fullscreen)
+            .method("on_maximize", &W::on_maximize)
+            .method("on_restore", &W::on_restore)
+            .method("on_minimize", &W::on_minimize)
+            .method("on_close", &W::on_close)
+            .method("on_create", &W::on_create)
+            .method("onJsCallBack", &W::onJsCallBack)
+            .method("on_jscall", &W::on_jscall)
+            .method("runTask", &W::runTask)
+            .method("onSize", &W::onSize)
+            .method("onDestroy", &W::onDestroy)
+            .method("onRestore", &W::onRestore)
+            .method("onClose", &W::onClose)
+            .method("onCreate", &W::onCreate)
+            .method("onMaximize", &W::onMaximize)
+            .method("onMinimize", &W::onMinimize)
+            .method("setRound", &W::setRound)
+            .method("drag", &W::drag)
+            .method("resize", &W::resize)
+            .method("flash", &W::flash)
+            .method("destroy", &W::destroy)
+            .method("close", &W::close)
+            .method("show",
+                    [](W& w, std::span<const rt::Value> args) {
+                        w.show(flagOr(args, 0, false), flagOr(args, 1, true), flagOr(args, 2, true),
+                               flagOr(args, 3, false));
+                        return rt::Value();
+                    })
+            .constructor(&W::construct);
+        return builder.build();
+    }();
+    return info;
+}
+
+RT_REGISTER_CLASS(CefWindow);
+
+}  // namespace cef

@@ -1,0 +1,34 @@
+#include "lobby/bindings/syslite/browser.h"
+
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/system_name.h"
+#include "lobby/bindings/value_access.h"
+#include "runtime/class_builder.h"
+#include "runtime/exception.h"
+
+namespace syslite {
+
+void Browser::initStatics() {
+    _browser_launch = bindings::bindPrimitive("syslite", "browser_launch", 1);
+}
+
+bool Browser::launch(std::optional<std::string> url) {
+    std::string system = bindings::systemName();
+    if (system != "Mac" && system != "Windows") {
+        throw rt::Exception("syslite.Browser.launch() only works on Mac or Windows");
+    }
+    rt::Value result = _browser_launch(url);
+    return result.isBool() && result.toBool();
+}
+
+const rt::ClassInfo& Browser::staticClassInfo() {
+    static const rt::ClassInfo& info = rt::ClassBuilder<Browser>("syslite.Browser")
+                                           .staticField("_browser_launch", &_browser_launch)
+                                           .staticMethod("launch", &Browser::launch)
+                                           .build();
+    return info;
+}
+
+RT_REGISTER_CLASS(Browser);
+
+}  // namespace syslite

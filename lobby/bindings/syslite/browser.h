@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "runtime/object.h"
+#include "runtime/primitive.h"
+
+namespace syslite {
+
+// Opens an address in the system's default browser.
+class Browser final : public rt::Object {
+    RT_CLASS(Browser)
+public:
+    static inline rt::Primitive _browser_launch;
+
+    // Binds the primitive from "syslite".
+    static void initStatics();
+
+    // True when the library reports success; raises on a system other than Mac or Windows.
+    static bool launch(std::optional<std::string> url);
+};
+
+}  // namespace syslite

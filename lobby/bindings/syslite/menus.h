@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "runtime/object.h"
+#include "runtime/primitive.h"
+
+namespace syslite::win {
+
+// A native menu: a menu bar menu or a popup menu whose show answers the chosen item's id.
+class Menus final : public rt::Object {
+    RT_CLASS(Menus)
+public:
+    static inline rt::Primitive _win_menu_create;
+    static inline rt::Primitive _win_popup_menu_create;
+    static inline rt::Primitive _win_destroy_menu;
+    static inline rt::Primitive _win_add_menu_item;
+    static inline rt::Primitive _win_add_menu_submenu;
+    static inline rt::Primitive _win_add_menu_divider;
+    static inline rt::Primitive _win_show_menu;
+    static inline rt::Primitive _win_show_popup_menu;
+
+    // Binds the primitives from "syslite".
+    static void initStatics();
+
+    // The library's value for the menu.
+    rt::Value m;
+
+    void construct(bool popup);
+    rt::Value getHandle();
+    // Shows the popup menu and answers the chosen id (0 when the library answers nothing).
+    int32_t showPopup(rt::Value owner);
+    int32_t show(rt::Value owner);
+    int32_t addSubmenu(rt::Ref<Menus> sub, std::optional<std::string> label, int32_t id);
+    int32_t addDivider(int32_t id);
+    int32_t addItem(std::optional<std::string> label, int32_t id);
+    void dispose();
+};
+
+}  // namespace syslite::win

@@ -1,0 +1,66 @@
+#include "lobby/bindings/syslite/registry.h"
+
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/value_access.h"
+#include "runtime/class_builder.h"
+
+namespace syslite {
+namespace {
+
+struct Root {
+    int32_t* slot;
+    const char* name;
+    int32_t value;
+};
+
+const Root kRoots[] = {
+    {&Registry::HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", 0},
+    {&Registry::HKEY_CURRENT_USER, "HKEY_CURRENT_USER", 1},
+    {&Registry::HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", 2},
+    {&Registry::HKEY_USERS, "HKEY_USERS", 3},
+    {&Registry::HKEY_PERFORMANCE_DATA, "HKEY_PERFORMANCE_DATA", 4},
+    {&Registry::HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG", 5},
+    {&Registry::HKEY_DYN_DATA, "HKEY_DYN_DATA", 6},
+};
+
+}  // namespace
+
+void Registry::initStatics() {
+    for (const Root& r : kRoots) *r.slot = r.value;
+    _get_value = bindings::bindPrimitive("syslite", "registry_get_value", 3);
+    _set_value = bindings::bindPrimitive("syslite", "registry_set_value", 4);
+    _delete_key = bindings::bindPrimitive("syslite", "registry_delete_key", 2);
+}
+
+std::optional<std::string> Registry::getValue(int32_t root, std::optional<std::string> key,
+                                              std::optional<std::string> name) {
+    return rt::fromValue<std::optional<std::string>>(_get_value(root, key, name));
+}
+
+void Registry::setValue(int32_t root, std::optional<std::string> key,
+                        std::optional<std::string> name, std::optional<std::string> value) {
+    _set_value(root, key, name, value);
+}
+
+void Registry::deleteKey(int32_t root, std::optional<std::string> key) {
+    _delete_key(root, key);
+}
+
+const rt::ClassInfo& Registry::staticClassInfo() {
+    static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
+        rt::ClassBuilder<Registry> builder("syslite.Registry");
+        for (const Root& r : kRoots) builder.staticField(r.name, r.slot);
+        return builder.staticField("_get_value", &_get_value)
+            .staticField("_set_value", &_set_value)
+            .staticField("_delete_key", &_delete_key)
+            .staticMethod("getValue", &Registry::getValue)
+            .staticMethod("setValue", &Registry::setValue)
+            .staticMethod("deleteKey", &Registry::deleteKey)
+            .build();
+    }();
+    return info;
+}
+
+RT_REGISTER_CLASS(Registry);
+
+}  // namespace syslite

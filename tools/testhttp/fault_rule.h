@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/testhttp/fault.h"
+
+namespace testhttp {
+
+// A fault bound to a path, as written on testhttpd's command line or in its rules file:
+//   <path> <kind> [arguments] [nth=N] [range-start=S]
+// with the kinds
+//   status CODE | redirect CODE LOCATION | drop-after BYTES | stall | pause-headers MS |
+//   pause-body BYTES MS | content-length +N/-N | no-content-length | ignore-range |
+//   content-range +N/-N | slow BYTES_PER_SECOND | error-page | big-header BYTES
+// Fault::describe() writes the same words.
+struct FaultRule {
+    std::string path;
+    Fault fault;
+};
+
+// Reads one rule. Throws std::invalid_argument naming the rule and what is wrong with it.
+FaultRule parseFaultRule(std::string_view line);
+
+// Reads a rules file: one rule a line; blank lines and lines starting with "#" are skipped.
+// Errors name the line number.
+std::vector<FaultRule> parseFaultRules(std::string_view text);
+
+}  // namespace testhttp

@@ -1,0 +1,82 @@
+#include "tools/testhttp/fault_rule.h"
+
+#include <gtest/gtest.h>
+
+namespace testhttp {
+namespace {
+
+using std::chrono::milliseconds;
+
+TEST(FaultRuleTest, EveryFaultReadsBackFromItsDescription) {
+    std::vector<Fault> faults = {
+        Fault::answerStatus(504),
+        Fault::redirect(302, "http://127.0.0.1:4000/other"),
+        Fault::dropAfter(300),
+        Fault::stall(),
+        Fault::pauseBeforeHeaders(milliseconds(250)),
+        Fault::pauseMidBody(10, milliseconds(40)),
+        Fault::wrongContentLength(-3),
+        Fault::noContentLength(),
+        Fault::ignoreRange(),
+        Fault::wrongContentRange(5),
+        Fault::slowBody(1000),
+        Fault::errorPage(),
+        Fault::oversizedHeader(4096).onRequest(2).forRangeStart(17),
+    };
+    for (const Fault& f : faults) {
+        FaultRule rule = parseFaultRule("/a/b.bin " + f.describe());
+        EXPECT_EQ(rule.path, "/a/b.bin");
+        EXPECT_EQ(rule.fault.describe(), f.describe());
+        EXPECT_EQ(rule.fault.kind, f.kind) << f.describe();
+    }
+}
+
+TEST(FaultRuleTest, RefusesBadRulesNamingTheProblem) {
+    struct Case {
+        const char* rule;
+        const char* mentions;
+    };
+    for (const Case& c :
+         {Case{"/x", "expected"}, Case{"x status 500", "does not start"},
+          Case{"/x status", "needs a status"}, Case{"/x status 5o0", "5o0"},
+          Case{"/x status 99", "not an HTTP status"}, Case{"/x redirect 200 /y", "not a redirect"},
+          Case{"/x redirect 302 http://10.0.0.1/y", "this machine"},
+          Case{"/x melt", "unknown fault 'melt'"}, Case{"/x stall loud", "unexpected 'loud'"},
+          Case{"/x stall nth=0", "below 1"}, Case{"/x pause-headers -5", "negative"}}) {
+        try {
+            parseFaultRule(c.rule);
+            ADD_FAILURE() << "accepted: " << c.rule;
+        } catch (const std::invalid_argument& e) {
+            EXPECT_NE(std::string(e.what()).find(c.mentions), std::string::npos)
+                << c.rule << " -> " << e.what();
+        }
+    }
+}
+
+TEST(FaultRuleTest, RedirectsStayOnThisMachine) {
+    EXPECT_TRUE(isLocalLocation("/same/server"));
+    EXPECT_TRUE(isLocalLocation("http://127.0.0.1:81/x"));
+    EXPECT_TRUE(isLocalLocation("http://localhost/x"));
+    EXPECT_TRUE(isLocalLocation("http://[::1]:8080/x"));
+    EXPECT_FALSE(isLocalLocation("//elsewhere.example/x"));
+    EXPECT_FALSE(isLocalLocation("http://127.0.0.1.example.com/x"));
+    EXPECT_FALSE(isLocalLocation("http://user@192.168.1.1/x"));
+    EXPECT_FALSE(isLocalLocation("https://127.0.0.1/x"));
+}
+
+TEST(FaultRuleTest, RulesFileSkipsCommentsAndNamesTheBadLine) {
+    auto rules = parseFaultRules(
+        "# faults for the demo\n\n/a status 404\n  /b drop-after 10 range-start=0\r\n");
+    ASSERT_EQ(rules.size(), 2u);
+    EXPECT_EQ(rules[1].path, "/b");
+    EXPECT_EQ(rules[1].fault.rangeStart, 0u);
+    try {
+        parseFaultRules("/a stall\n/b\n");
+        ADD_FAILURE() << "accepted a rule without a fault";
+    } catch (const std::invalid_argument& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("line 2: ")) << e.what();
+    }
+}
+
+}  // namespace
+}  // namespace testhttp

@@ -98,7 +98,7 @@ ML_API int ml_post_quit(int code);
 ML_API int ml_wait(ml_wait_fn done, void* arg, int timeout_ms);
 /* Runs fn(arg) on the loop's thread after delay_ms. Safe from any thread. */
 ML_API int ml_post_task(ml_task_fn fn, void* arg, uint32_t delay_ms);
-ML_API void ml_set_dispatch_hooks(ml_hook_fn before, ml_hook_fn after, void* arg);
+ML_API int ml_set_dispatch_hooks(ml_hook_fn before, ml_hook_fn after, void* arg);
 
 /* Descriptor watches (poll(2) event bits in events and revents). */
 #define ML_WATCH_IN_WAITS 0x1u

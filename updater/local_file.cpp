@@ -65,6 +65,12 @@ bool SetFileTimes(const std::string& path, FileTime time) {
     return ::utimensat(AT_FDCWD, DiskPath(path).c_str(), times, 0) == 0;
 }
 
+bool TakePermissions(const std::string& download, const std::string& target) {
+    struct stat st {};
+    mode_t mode = ::stat(DiskPath(target).c_str(), &st) == 0 ? (st.st_mode & 07777) : 0755;
+    return ::chmod(DiskPath(download).c_str(), mode) == 0;
+}
+
 bool CreateFoldersFor(const std::string& file) {
     std::string disk = DiskPath(file);
     for (auto slash = disk.find('/', 1); slash != std::string::npos;

@@ -32,6 +32,10 @@ std::optional<LocalFileInfo> ReadLocalFile(const std::string& path);
 // Sets the file's access and modification times.
 bool SetFileTimes(const std::string& path, FileTime time);
 
+// Gives a downloaded file the permissions of the file it will replace, or, when there is none,
+// read and execute for everybody: any installed file may be a program.
+bool TakePermissions(const std::string& download, const std::string& target);
+
 // Creates every folder along the path of `file` (not the file itself).
 bool CreateFoldersFor(const std::string& file);
 

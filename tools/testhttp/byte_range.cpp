@@ -38,12 +38,12 @@ std::optional<ByteRange> parseByteRange(std::string_view header) {
     size_t eq = header.find('=');
     if (eq == std::string_view::npos || !equalsIgnoreCase(trim(header.substr(0, eq)), "bytes"))
         return std::nullopt;
-    std::string_view spec = trim(header.substr(eq + 1));
-    if (spec.find(',') != std::string_view::npos) return std::nullopt;
-    size_t dash = spec.find('-');
+    std::string_view set = trim(header.substr(eq + 1));
+    if (set.find(',') != std::string_view::npos) return std::nullopt;
+    size_t dash = set.find('-');
     if (dash == std::string_view::npos) return std::nullopt;
-    std::string_view a = trim(spec.substr(0, dash));
-    std::string_view b = trim(spec.substr(dash + 1));
+    std::string_view a = trim(set.substr(0, dash));
+    std::string_view b = trim(set.substr(dash + 1));
 
     ByteRange range;
     if (a.empty()) {

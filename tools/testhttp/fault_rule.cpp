@@ -80,7 +80,11 @@ FaultRule parseFaultRule(std::string_view line) {
         throw std::invalid_argument("fault rule '" + std::string(line) + "': path '" +
                                     std::string(w[0]) + "' does not start with '/'");
     FaultRule rule;
-    rule.path = w[0];
+    try {
+        rule.path = percentDecode(w[0]);
+    } catch (const BadRequest& e) {
+        throw std::invalid_argument("fault rule '" + std::string(line) + "': " + e.what());
+    }
     size_t i = 1;
     try {
         rule.fault = parseKind(w, i, line);

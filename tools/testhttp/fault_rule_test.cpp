@@ -68,6 +68,7 @@ TEST(FaultRuleTest, RulesFileSkipsCommentsAndNamesTheBadLine) {
     auto rules = parseFaultRules(
         "# faults for the demo\n\n/a status 404\n  /b drop-after 10 range-start=0\r\n");
     ASSERT_EQ(rules.size(), 2u);
+    EXPECT_EQ(parseFaultRule("/game/sub%20dir/f.bin stall").path, "/game/sub dir/f.bin");
     EXPECT_EQ(rules[1].path, "/b");
     EXPECT_EQ(rules[1].fault.rangeStart, 0u);
     try {

@@ -202,6 +202,18 @@ TEST_F(ServerTest, RefusesBrokenRequestsAndClosesTheConnection) {
     EXPECT_EQ(server.log().size(), 0u);
 }
 
+TEST_F(ServerTest, SurvivesClientsThatLeaveMidBody) {
+    server.addFile("/huge.bin", std::string(8 * 1024 * 1024, 'h'));
+    for (int i = 0; i < 3; ++i) {
+        RawClient c(server.port());
+        c.sendGet("/huge.bin");
+        // Reading only the head and leaving is what a client does that only wants the length.
+        EXPECT_EQ(c.readResponse(true).status, 200);
+    }
+    ASSERT_TRUE(server.log().waitFor(3));
+    EXPECT_EQ(curlGet(server.url("/ten.bin")).body, "0123456789");
+}
+
 TEST_F(ServerTest, FiveParallelRangesRebuildTheFile) {
     const uint64_t size = 1000001;
     std::string file = pattern(size);

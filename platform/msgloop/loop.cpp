@@ -134,6 +134,17 @@ bool Loop::is_window(ml_hwnd hwnd) const {
     return owner.alive();
 }
 
+bool Loop::owner_of(ml_hwnd hwnd, Owner* out) {
+    auto it = owners_.find(hwnd);
+    if (it != owners_.end()) {
+        *out = it->second;
+        return true;
+    }
+    if (!registry_.owner_of(hwnd, out) || *out == registry_.self()) return false;
+    owners_[hwnd] = *out;
+    return true;
+}
+
 intptr_t Loop::call_proc(Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     ++window->depth;
     before_dispatch();
@@ -192,7 +203,7 @@ int Loop::send_copydata(ml_hwnd to, ml_hwnd from, uint64_t data, const void* ptr
         return status;
     }
     Owner owner;
-    if (!registry_.owner_of(to, &owner) || owner == registry_.self() || !owner.alive()) {
+    if (!owner_of(to, &owner) || (!transport_->connected_to(owner) && !owner.alive())) {
         return fail(ML_ERR_NO_WINDOW, "copy-data to window %u: no such window", to);
     }
     uint64_t deadline =

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 #include "platform/msgloop/fd_watches.h"
 #include "platform/msgloop/msgloop.h"
@@ -36,6 +37,7 @@ public:
     int create_window(ml_wndproc proc, void* user, ml_hwnd* out);
     int destroy_window(ml_hwnd hwnd);
     bool is_window(ml_hwnd hwnd) const;
+    bool is_local_window(ml_hwnd hwnd) const { return windows_.is_live(hwnd); }
     int post(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam);
     int send(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam, intptr_t* result);
     int send_copydata(ml_hwnd to, ml_hwnd from, uint64_t data, const void* ptr, uint32_t size,
@@ -74,6 +76,8 @@ private:
     intptr_t call_proc(Window* window, uint32_t msg, uintptr_t wparam, intptr_t lparam);
     void finish_destroy(Window* window);
     void run_watch(uint64_t id, short revents);
+    // The owner of another process's window; handles are never reused, so it is cached.
+    bool owner_of(ml_hwnd hwnd, Owner* out);
     void before_dispatch() const;
     void after_dispatch() const;
 
@@ -89,6 +93,7 @@ private:
     SocketSet sockets_{posts_};
     ProcessTable processes_;
     std::unique_ptr<Transport> transport_;
+    std::unordered_map<ml_hwnd, Owner> owners_;
     std::atomic<bool> quit_pending_{false};
     std::atomic<int> quit_code_{0};
     ml_hook_fn before_ = nullptr;

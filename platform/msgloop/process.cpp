@@ -3,7 +3,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/pidfd.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +24,14 @@ namespace {
 
 // waitid(2) on a pidfd; the C library headers do not name it yet.
 constexpr idtype_t kIdPidfd = static_cast<idtype_t>(3);
+
+int open_pidfd(pid_t pid) {
+    return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+}
+
+int signal_pidfd(int pidfd, int sig) {
+    return static_cast<int>(syscall(SYS_pidfd_send_signal, pidfd, sig, nullptr, 0));
+}
 
 class SpawnSetup {
 public:
@@ -72,7 +80,7 @@ int start_process(const char* cmdline, ml_process** out) {
     if (err != 0) {
         return fail(ML_ERR_SYSTEM, "starting \"%s\" failed: %s", cmdline, std::strerror(err));
     }
-    int pidfd = pidfd_open(pid, 0);
+    int pidfd = open_pidfd(pid);
     if (pidfd < 0) {
         int saved = errno;
         kill(pid, SIGKILL);
@@ -132,7 +140,7 @@ int terminate_process(ml_process* process, int exit_code) {
         return fail(ML_ERR_ENDED, "process %d has already ended with code %d",
                     static_cast<int>(process->pid), process->exit_code);
     }
-    if (pidfd_send_signal(process->pidfd, SIGKILL, nullptr, 0) != 0) {
+    if (signal_pidfd(process->pidfd, SIGKILL) != 0) {
         return fail(ML_ERR_SYSTEM, "terminating process %d failed: %s",
                     static_cast<int>(process->pid), std::strerror(errno));
     }

@@ -226,7 +226,8 @@ void Transport::reply(Connection& conn, uint64_t call_id, int status, int64_t re
 
 void Transport::read_replies(const std::shared_ptr<Connection>& conn, bool hung) {
     if (conn->dead) return;
-    for (;;) {
+    // One reply per readiness; after a hang-up every reply still queued is read first.
+    for (bool more = true; more; more = hung) {
         FrameHeader h{};
         char buf[sizeof(FrameHeader) + 8];
         ssize_t n = recv(conn->fd, buf, sizeof buf, MSG_DONTWAIT | MSG_TRUNC);
@@ -249,6 +250,13 @@ void Transport::read_replies(const std::shared_ptr<Connection>& conn, bool hung)
         it->second->result = h.result;
     }
     if (hung) drop_outbound(conn);
+}
+
+bool Transport::connected_to(const Owner& owner) const {
+    for (const auto& [id, conn] : outbound_) {
+        if (conn->peer == owner && !conn->dead) return true;
+    }
+    return false;
 }
 
 void Transport::drop_outbound(const std::shared_ptr<Connection>& conn) {

@@ -63,6 +63,8 @@ public:
     int begin_call(const Owner& owner, uint32_t to, uint32_t from, uint64_t data, const void* ptr,
                    uint32_t size, uint64_t deadline_ms, PendingCall* call);
     void end_call(PendingCall* call);
+    // A connection to the owner that has not hung up: the owner is alive.
+    bool connected_to(const Owner& owner) const;
 
 private:
     void accept_all();

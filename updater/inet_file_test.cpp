@@ -1,0 +1,217 @@
+#include "updater/inet_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tools/testhttp/server.h"
+#include "updater/inet_files.h"
+#include "updater/loop_fixture.h"
+#include "updater/test_folder.h"
+
+namespace haldor {
+namespace {
+
+using testhttp::Fault;
+
+class InetFileTest : public LoopTest {
+protected:
+    // An update file "<name>" of version 7 served below "/update/7/".
+    std::unique_ptr<CInetFile> UpdateFile(const std::string& name, const std::string& bytes,
+                                          const std::string& local_path = "") {
+        std::string served = "/update/7/" + (local_path.empty() ? "" : local_path + "/") + name;
+        server.addFile(served, bytes);
+        CUpdateFile entry;
+        entry.file_name = name;
+        entry.local_path = local_path;
+        entry.length = bytes.size();
+        auto file = std::make_unique<CInetFile>(server.url(), &entry, "7");
+        file->kind = kUpdateFile;
+        file->file_name = name;
+        file->target_path = dir / (local_path.empty() ? name : local_path + "/" + name);
+        file->expected_length = bytes.size();
+        file->receiver = receiver().hwnd();
+        return file;
+    }
+    bool Run(CInetFile& file, bool ranged) {
+        file.Start(ranged);
+        bool ended = PumpUntil([this] { return receiver().DoneCount() > 0; });
+        PumpFor(50);
+        return ended;
+    }
+    // The first bytes of the ranges asked for `path`, in order of asking.
+    std::vector<std::uint64_t> RangeStarts(const std::string& path) {
+        std::vector<std::uint64_t> starts;
+        for (const auto& r : server.log().forPath(path))
+            if (r.request.range && r.request.range->first)
+                starts.push_back(*r.request.range->first);
+        return starts;
+    }
+
+    void SetUp() override {
+        LoopTest::SetUp();
+        receiver_ = std::make_unique<Receiver>();
+    }
+    void TearDown() override {
+        receiver_.reset();
+        LoopTest::TearDown();
+    }
+
+    testhttp::Server server;
+    TestFolder dir;
+    std::unique_ptr<Receiver> receiver_;
+    Receiver& receiver() { return *receiver_; }
+};
+
+TEST_F(InetFileTest, WholeTransferWritesTheTargetAndReportsProgress) {
+    std::string bytes = Pattern(70000);
+    server.addFile("/update/VerAndUrl.xml", bytes);
+    CInetFile file(server.url("/update/VerAndUrl.xml"), nullptr, "3");
+    file.kind = kVersionFile;
+    file.target_path = dir / "Xml1";
+    file.receiver = receiver().hwnd();
+    ASSERT_TRUE(Run(file, false));
+    EXPECT_EQ(receiver().Result(), kTransferDone);
+    EXPECT_EQ(receiver().DoneCount(), 1);
+    EXPECT_EQ(dir.Read("Xml1"), bytes);
+    EXPECT_EQ(receiver().ProgressBytes(), bytes.size());
+    EXPECT_EQ(file.bytes_so_far, bytes.size());
+    for (const auto& m : receiver().messages()) {
+        EXPECT_EQ(m.kind, kVersionFile);
+        EXPECT_EQ(m.id, file.id());
+    }
+}
+
+TEST_F(InetFileTest, WholeTransferFailures) {
+    server.addFile("/missing", "");
+    server.setFault("/missing", Fault::answerStatus(404));
+    CInetFile file(server.url("/missing"), nullptr, "3");
+    file.kind = kFileList;
+    file.target_path = dir / "Xml2";
+    file.receiver = receiver().hwnd();
+    ASSERT_TRUE(Run(file, false));
+    EXPECT_EQ(receiver().Result(), kTransferFailed);
+
+    Receiver other;
+    CInetFile unstartable("nonsense", nullptr, "3");
+    unstartable.receiver = other.hwnd();
+    EXPECT_FALSE(unstartable.Start(false));
+    PumpUntil([&] { return other.DoneCount() > 0; });
+    PumpFor(50);
+    EXPECT_EQ(other.DoneCount(), 1) << "the end is reported once";
+    EXPECT_EQ(other.Result(), kTransferNotStarted);
+}
+
+TEST_F(InetFileTest, TenBytesComeInFiveRangesIntoTheDownloadName) {
+    std::string bytes = "0123456789";
+    auto file = UpdateFile("a.dll", bytes);
+    ASSERT_TRUE(Run(*file, true));
+    EXPECT_EQ(receiver().Result(), kTransferDone);
+    EXPECT_EQ(dir.Read("a.dll.update.7"), bytes);
+    EXPECT_EQ(dir.Read("a.dll"), "") << "the target itself is never written here";
+    auto starts = RangeStarts("/update/7/a.dll");
+    std::sort(starts.begin(), starts.end());
+    EXPECT_EQ(starts, (std::vector<std::uint64_t>{0, 2, 4, 6, 8}));
+    auto logged = server.log().forPath("/update/7/a.dll");
+    ASSERT_EQ(logged.size(), 6u);
+    EXPECT_FALSE(logged[0].request.range) << "the first GET only learns the length";
+    EXPECT_EQ(logged[1].request.headers.get("User-Agent"), "AutoUpdate_Quarn");
+    EXPECT_EQ(receiver().ProgressBytes(), bytes.size());
+}
+
+TEST_F(InetFileTest, LargerFileIntoANewFolder) {
+    std::string bytes = Pattern(1000001);
+    auto file = UpdateFile("big.pak", bytes, "data/sub");
+    ASSERT_TRUE(Run(*file, true));
+    EXPECT_EQ(receiver().Result(), kTransferDone);
+    EXPECT_EQ(dir.Read("data/sub/big.pak.update.7"), bytes);
+    EXPECT_EQ(file->bytes_so_far, bytes.size());
+}
+
+TEST_F(InetFileTest, ShortAndEmptyFilesNeverAskForEmptyRanges) {
+    auto three = UpdateFile("three", "abc");
+    ASSERT_TRUE(Run(*three, true));
+    EXPECT_EQ(receiver().Result(), kTransferDone);
+    EXPECT_EQ(dir.Read("three.update.7"), "abc");
+    EXPECT_EQ(server.log().countFor("/update/7/three"), 4);
+
+    Receiver other;
+    auto empty = UpdateFile("empty", "");
+    empty->receiver = other.hwnd();
+    empty->Start(true);
+    ASSERT_TRUE(PumpUntil([&] { return other.DoneCount() > 0; }));
+    EXPECT_EQ(other.Result(), kTransferDone);
+    EXPECT_TRUE(FileExists(dir / "empty.update.7"));
+    EXPECT_EQ(server.log().countFor("/update/7/empty"), 1);
+}
+
+TEST_F(InetFileTest, DroppedRangeResumesAfterItsLastWrittenByte) {
+    std::string bytes = Pattern(50000);
+    auto file = UpdateFile("r.bin", bytes);
+    server.setFault("/update/7/r.bin", Fault::dropAfter(300).forRangeStart(20000));
+    ASSERT_TRUE(Run(*file, true));
+    EXPECT_EQ(receiver().Result(), kTransferDone);
+    EXPECT_EQ(dir.Read("r.bin.update.7"), bytes);
+    auto starts = RangeStarts("/update/7/r.bin");
+    EXPECT_NE(std::find(starts.begin(), starts.end(), 20300u), starts.end());
+}
+
+TEST_F(InetFileTest, RangeThatFailsThreeTimesFailsTheTransferOnce) {
+    std::string bytes = Pattern(50000);
+    auto file = UpdateFile("f.bin", bytes);
+    server.setFault("/update/7/f.bin", Fault::answerStatus(500).forRangeStart(10000));
+    ASSERT_TRUE(Run(*file, true));
+    PumpFor(200);
+    EXPECT_EQ(receiver().Result(), kTransferFailed);
+    EXPECT_EQ(receiver().DoneCount(), 1);
+    auto starts = RangeStarts("/update/7/f.bin");
+    EXPECT_EQ(std::count(starts.begin(), starts.end(), 10000u), 3);
+}
+
+TEST_F(InetFileTest, WholeAnswersAndWrongRangesAreNeverWritten) {
+    for (Fault fault :
+         {Fault::ignoreRange(), Fault::wrongContentRange(1), Fault::wrongContentLength(5)}) {
+        Receiver local;
+        std::string bytes = Pattern(4000);
+        auto file = UpdateFile("w.bin", bytes);
+        file->receiver = local.hwnd();
+        server.clearAllFaults();
+        server.setFault("/update/7/w.bin", fault.forRangeStart(0));
+        file->Start(true);
+        ASSERT_TRUE(PumpUntil([&] { return local.DoneCount() > 0; })) << fault.describe();
+        EXPECT_EQ(local.Result(), kTransferFailed) << fault.describe();
+        std::string written = dir.Read("w.bin.update.7");
+        EXPECT_EQ(written.substr(0, 800), std::string(800, '\0')) << fault.describe();
+    }
+}
+
+TEST_F(InetFileTest, UnsafeEntryFailsWithoutARequest) {
+    auto file = UpdateFile("x.bin", "x");
+    file->safe = false;
+    EXPECT_FALSE(file->Start(true));
+    ASSERT_TRUE(PumpUntil([this] { return receiver().DoneCount() > 0; }));
+    EXPECT_EQ(receiver().Result(), kTargetNotCreated);
+    EXPECT_EQ(server.log().size(), 0u);
+}
+
+TEST_F(InetFileTest, QueueOwnsItsTransfersAndFindsThemById) {
+    CInetFiles queue;
+    auto a = UpdateFile("a", "a");
+    auto b = UpdateFile("b", "b");
+    std::uint64_t a_id = a->id();
+    CInetFile* b_raw = b.get();
+    queue.Push(std::move(a));
+    queue.Push(std::move(b));
+    EXPECT_EQ(queue.Count(), 2u);
+    EXPECT_EQ(queue.Head()->id(), a_id);
+    EXPECT_EQ(queue.Tail(), b_raw);
+    EXPECT_EQ(queue.Find(b_raw->id()), b_raw);
+    queue.Remove(queue.Find(a_id));
+    EXPECT_EQ(queue.Find(a_id), nullptr);
+    EXPECT_EQ(queue.Pop().get(), b_raw);
+    EXPECT_EQ(queue.Count(), 0u);
+    EXPECT_EQ(queue.Pop(), nullptr);
+}
+
+}  // namespace
+}  // namespace haldor

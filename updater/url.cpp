@@ -1,0 +1,51 @@
+#include "updater/url.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace haldor {
+namespace {
+
+constexpr std::size_t kMaxPart = 260;
+
+std::string EncodeBlanks(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == ' ')
+            out += "%20";
+        else
+            out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<Url> CrackUrl(const std::string& address) {
+    auto colon = address.find("://");
+    if (colon == std::string::npos) return std::nullopt;
+    std::string scheme = address.substr(0, colon);
+    for (auto& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (scheme != "http") return std::nullopt;
+    std::string rest = address.substr(colon + 3);
+    auto slash = rest.find('/');
+    std::string authority = rest.substr(0, slash);
+    Url url;
+    url.path = slash == std::string::npos ? "/" : EncodeBlanks(rest.substr(slash));
+    auto port_at = authority.rfind(':');
+    url.host = authority.substr(0, port_at);
+    if (port_at != std::string::npos) {
+        std::string digits = authority.substr(port_at + 1);
+        if (digits.empty() || digits.size() > 5) return std::nullopt;
+        for (char c : digits)
+            if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        long port = std::strtol(digits.c_str(), nullptr, 10);
+        if (port < 1 || port > 65535) return std::nullopt;
+        url.port = static_cast<unsigned short>(port);
+    }
+    if (url.host.empty() || url.host.size() > kMaxPart || url.path.size() > kMaxPart)
+        return std::nullopt;
+    return url;
+}
+
+}  // namespace haldor

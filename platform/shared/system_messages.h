@@ -8,7 +8,7 @@
  * handles (ml_hwnd) passed as an Int. */
 
 /* A mouse event on a tray icon, posted to the icon's owner window:
- *   wparam  the icon's number (SYSMSG_TRAY_ICON_NUMBER of the value systray_create_icon gave)
+ *   wparam  the icon's number (1, 2, ...), as the library's log names it
  *   lparam  the mouse message, one of SYSMSG_MOUSE_*
  * The host delivers it as onSystemMessage(SYSMSG_TRAY_KIND, wparam, lparam), both as Int. */
 #define SYSMSG_TRAY 9001u

@@ -33,6 +33,53 @@ const ClassInfo& Size::staticClassInfo() {
 }
 RT_REGISTER_CLASS(Size);
 
+// Fields declared in one order, created by name from arguments in another.
+class KeyInfo : public Object {
+    RT_CLASS(KeyInfo)
+public:
+    bool imeChar = false;
+    bool sysChar = false;
+    int32_t key = 0;
+    int32_t get_code() const { return key + 1000; }
+};
+
+const ClassInfo& KeyInfo::staticClassInfo() {
+    static const ClassInfo& info =
+        ClassBuilder<KeyInfo>("test.KeyInfo")
+            .field("imeChar", &KeyInfo::imeChar)
+            .field("sysChar", &KeyInfo::sysChar)
+            .field("key", &KeyInfo::key)
+            .property("code", &KeyInfo::get_code)
+            .method("describe",
+                    [](KeyInfo& k, std::span<const Value> args) {
+                        return Value(std::to_string(k.key) + "/" + std::to_string(args.size()));
+                    })
+            .creator([](std::span<const Value> args) -> Ref<Object> {
+                auto k = create<KeyInfo>();
+                k->key = detail::argAt(args, 0).toInt();
+                k->sysChar = detail::argAt(args, 1).toBool();
+                k->imeChar = detail::argAt(args, 2).toBool();
+                return k;
+            })
+            .build();
+    return info;
+}
+RT_REGISTER_CLASS(KeyInfo);
+
+// No construction steps: created by name with its default constructor.
+class Marker : public Object {
+    RT_CLASS(Marker)
+public:
+    int32_t hits = 0;
+};
+
+const ClassInfo& Marker::staticClassInfo() {
+    static const ClassInfo& info =
+        ClassBuilder<Marker>("test.Marker").field("hits", &Marker::hits).constructor().build();
+    return info;
+}
+RT_REGISTER_CLASS(Marker);
+
 // A window base with a property, statics, a bound primitive and construction steps that call a
 // virtual operation; the steps also call the host, which calls back by name.
 class Window : public Object {
@@ -129,12 +176,31 @@ const ClassInfo& GameWindow::staticClassInfo() {
 }
 RT_REGISTER_CLASS(GameWindow);
 
+// A class with statics only (an application's static entry): it needs no rt::Object base.
+struct App {
+    static int32_t level;
+    static Primitive app_quit;
+    static const ClassInfo& staticClassInfo() {
+        static const ClassInfo& info = ClassBuilder<App>("test.App")
+                                           .staticField("level", &App::level)
+                                           .staticField("app_quit", &App::app_quit)
+                                           .build();
+        return info;
+    }
+};
+
+int32_t App::level = 1;
+Primitive App::app_quit;
+
 }  // namespace rt::testing_classes
 
 namespace rt {
 namespace {
 
+using testing_classes::App;
 using testing_classes::GameWindow;
+using testing_classes::KeyInfo;
+using testing_classes::Marker;
 using testing_classes::Size;
 using testing_classes::Window;
 
@@ -182,6 +248,23 @@ TEST_F(ClassInfoTest, CreateByNameConvertsArguments) {
     } catch (const Exception& e) {
         EXPECT_STREQ(e.what(), "Class not found: test.Nothing");
     }
+}
+
+TEST_F(ClassInfoTest, CreatorOfTheClassesOwnArgumentOrder) {
+    std::vector<Value> args{Value(65), Value(true), Value()};
+    Value k(ClassInfo::createByName("test.KeyInfo", args));
+    EXPECT_EQ(k.get("key"), Value(65));
+    EXPECT_EQ(k.get("sysChar"), Value(true));
+    EXPECT_EQ(k.get("imeChar"), Value(false));
+    EXPECT_EQ(KeyInfo::staticClassInfo().fields(),
+              (std::vector<std::string>{"imeChar", "sysChar", "key"}));
+    EXPECT_EQ(k.get("code"), Value(1065));
+    EXPECT_THROW(k.set("code", 1), Exception);
+    EXPECT_EQ(k.callMember("describe", {1, 2}), Value("65/2"));
+
+    Value m(ClassInfo::createByName("test.Marker", args));
+    EXPECT_EQ(m.get("hits"), Value(0));
+    EXPECT_TRUE(Value::ofClass(Marker::staticClassInfo()).asClass()->canCreate());
 }
 
 TEST_F(ClassInfoTest, TwoPhaseConstructionReachesTheOverride) {
@@ -294,6 +377,21 @@ TEST_F(ClassInfoTest, TypedArgumentsRefuseWrongObjects) {
     EXPECT_THROW(fromValue<Ref<Size>>(Value(w)), Exception);
     EXPECT_EQ(fromValue<Ref<Window>>(Value(w)).get(), w.get());
     EXPECT_FALSE(fromValue<Ref<Window>>(Value()));
+}
+
+TEST_F(ClassInfoTest, ClassObjectOfAStaticOnlyClass) {
+    Value app = Value::ofClass(App::staticClassInfo());
+    EXPECT_EQ(ClassInfo::find("test.App"), &App::staticClassInfo());
+    app.set("level", 2.9);
+    EXPECT_EQ(App::level, 2);
+    int quits = 0;
+    app.set("app_quit", Value(functionOf("fake_quit", [&quits]() { ++quits; })));
+    App::app_quit();
+    app.callMember("app_quit", {});
+    EXPECT_EQ(quits, 2);
+    EXPECT_FALSE(App::staticClassInfo().canCreate());
+    EXPECT_THROW(ClassInfo::createByName("test.App", {}), Exception);
+    app.set("app_quit", Value());
 }
 
 }  // namespace

@@ -23,10 +23,16 @@ set(RT_CORE_SOURCES
 set(RT_CORE_TESTS
     class_info
     enum_info
+    primitive
     trace
     value
+    value_interface
 )
-set(RT_CORE_THREADED_TESTS)
+set(RT_CORE_THREADED_TESTS
+    deque
+    ref
+    thread
+)
 set(RT_CORE_LIBS)
 
 # The forwarder that makes an executable export `hx_cffi` for the native libraries it loads.
@@ -39,3 +45,12 @@ target_link_options(morvick_cffi_export INTERFACE "LINKER:--export-dynamic-symbo
 function(morvick_exports_cffi target)
     target_link_libraries(${target} PRIVATE morvick_cffi_export)
 endfunction()
+
+# A native library for the loader and value-interface tests only; it lands beside the test
+# programs so that the loader finds it by name, and is never installed.
+add_library(cffiprobe SHARED ${CMAKE_CURRENT_SOURCE_DIR}/testlib/cffi_probe.c)
+target_include_directories(cffiprobe PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(cffiprobe PRIVATE ${CMAKE_DL_LIBS})
+set(RT_TEST_LIBS_primitive morvick_cffi_export)
+set(RT_TEST_LIBS_value_interface morvick_cffi_export)
+cmake_language(DEFER CALL add_dependencies rt_primitive_test cffiprobe)

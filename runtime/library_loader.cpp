@@ -33,7 +33,7 @@ LoadedLibraries& loaded() {
 
 void* load(const std::string& library) {
     std::vector<std::string> names = libraryFileNames(library);
-    if (library.find('/') == std::string::npos) {
+    if (library.empty() || library[0] != '/') {
         std::string folder = programFolder();
         for (const std::string& name : names) {
             std::string path = folder + name;

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "runtime/heap_object.h"
@@ -62,7 +63,9 @@ public:
     Value(const Ref<T>& r) : Value(static_cast<HeapObject*>(r.get())) {}
     // Pointers to objects other than char must not silently turn into a Bool.
     template <class T>
-    Value(T*) = delete;
+    requires(!std::is_same_v<std::remove_cv_t<T>, char>) Value(T*)
+    = delete;
+    Value(char* s) : Value(static_cast<const char*>(s)) {}
 
     static Value ofClass(const ClassInfo& info) noexcept;
     static Value ofEnum(const EnumInfo& info, int index) noexcept;

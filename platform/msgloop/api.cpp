@@ -196,8 +196,9 @@ int ml_socket_select(int fd, ml_hwnd hwnd, uint32_t msg, uint32_t events) {
     Loop* loop = nullptr;
     if (int status = bound_loop("ml_socket_select", &loop)) return status;
     if (fd < 0) return fail(ML_ERR_ARG, "ml_socket_select: bad descriptor %d", fd);
-    if (events != 0 && !loop->is_window(hwnd)) {
-        return fail(ML_ERR_NO_WINDOW, "ml_socket_select(%d): no window %u", fd, hwnd);
+    if (events != 0 && !loop->is_local_window(hwnd)) {
+        return fail(ML_ERR_NO_WINDOW, "ml_socket_select(%d): no window %u in this process", fd,
+                    hwnd);
     }
     loop->sockets().select(fd, hwnd, msg, events);
     return ML_OK;

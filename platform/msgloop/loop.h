@@ -37,6 +37,7 @@ public:
     int create_window(ml_wndproc proc, void* user, ml_hwnd* out);
     int destroy_window(ml_hwnd hwnd);
     bool is_window(ml_hwnd hwnd) const;
+    bool is_local_window(ml_hwnd hwnd) const { return windows_.is_live(hwnd); }
     int post(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam);
     int send(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam, intptr_t* result);
     int send_copydata(ml_hwnd to, ml_hwnd from, uint64_t data, const void* ptr, uint32_t size,

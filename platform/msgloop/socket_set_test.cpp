@@ -167,6 +167,13 @@ TEST_F(Sockets, UnregisteringPurgesEventsAlreadyQueued) {
     for (int fd : {a, b, sa, sb}) close(fd);
 }
 
+TEST_F(Sockets, OnlyWindowsOfThisProcessReceiveSocketEvents) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    EXPECT_EQ(ml_socket_select(fd, window_.hwnd + 100000, kSocketMsg, kAll), ML_ERR_NO_WINDOW);
+    EXPECT_EQ(ml_socket_select(fd, window_.hwnd, kSocketMsg, 0), ML_OK);
+    close(fd);
+}
+
 TEST_F(Sockets, DestroyingTheWindowDropsItsSockets) {
     connect_pair();
     ml_hwnd hwnd = window_.hwnd;

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/msgloop/msgloop.h"
+#include "runtime/array.h"
+#include "runtime/function.h"
+#include "runtime/primitive.h"
+#include "runtime/record.h"
+
+namespace {
+
+using rt::Value;
+
+Value call(const std::string& name, std::initializer_list<Value> args) {
+    return rt::loadPrimitive("DownLoadGame", name, static_cast<int>(args.size())).call(args);
+}
+
+// A stand-in for the lobby's download engine: the three members the library reaches by name.
+struct Engine {
+    rt::Ref<rt::Record> object = rt::make<rt::Record>();
+    std::vector<std::string> calls;
+    bool failDownload = false;
+
+    Engine() {
+        object->set("updateState", Value(0));
+        object->set("toDownload", Value(rt::Function::of("toDownload", [this](auto args) {
+                        calls.push_back("toDownload(" + std::string(args[0].str()) + ")");
+                        if (object->get("updateState").toInt() == 0) {
+                            object->set("updateState", Value(1));
+                        }
+                        return Value();
+                    })));
+        object->set("downloadGames", Value(rt::Function::of("downloadGames", [this](auto args) {
+                        std::string names;
+                        for (const Value& n : args[0].asArray()->items()) {
+                            names += (names.empty() ? "" : ",") + std::string(n.str());
+                        }
+                        calls.push_back("downloadGames(" + names + ")");
+                        if (failDownload) throw std::runtime_error("engine broke");
+                        return Value();
+                    })));
+    }
+    Value value() const { return Value(object); }
+    void listRead() { object->set("updateState", Value(2)); }
+};
+
+class DownloadGameTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(ml_init(), ML_OK); }
+    void TearDown() override { ml_shutdown(); }
+
+    // Moves the loop's clock past one look at the engine and runs the timers due.
+    static void nextLook() {
+        ml_clock_advance(250);
+        ml_pump(0, nullptr);
+    }
+
+    Value request(const Value& instance, const std::string& games) {
+        return call("plug_downloadgame",
+                    {instance, Value("http://127.0.0.1/download"), Value(games), Value("1")});
+    }
+
+    Engine engine;
+};
+
+TEST_F(DownloadGameTest, GamesGoToTheEngineOnceItHasReadTheServerList) {
+    Value instance = call("plug_create", {engine.value()});
+    ASSERT_FALSE(instance.isNull());
+    request(instance, " fish , ,poker,");
+    EXPECT_EQ(engine.calls, std::vector<std::string>{"toDownload( fish , ,poker,)"});
+
+    nextLook();
+    EXPECT_EQ(engine.calls.size(), 1u);
+    engine.listRead();
+    nextLook();
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"toDownload( fish , ,poker,)",
+                                                      "downloadGames(fish,poker)"}));
+    nextLook();
+    EXPECT_EQ(engine.calls.size(), 2u);
+    call("plug_destroy", {instance});
+}
+
+TEST_F(DownloadGameTest, AReadListIsUsedAtOnceAndWaitingRequestsKeepTheirOrder) {
+    Value instance = call("plug_create", {engine.value()});
+    request(instance, "a");
+    request(instance, "b,c");
+    engine.listRead();
+    nextLook();
+    request(instance, "d");
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"toDownload(a)", "toDownload(b,c)",
+                                                      "downloadGames(a)", "downloadGames(b,c)",
+                                                      "toDownload(d)", "downloadGames(d)"}));
+    call("plug_destroy", {instance});
+}
+
+TEST_F(DownloadGameTest, NoGameNamedOnlyAsksForTheServerList) {
+    Value instance = call("plug_create", {engine.value()});
+    engine.listRead();
+    request(instance, " , ");
+    request(instance, "");
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"toDownload( , )", "toDownload()"}));
+    call("plug_destroy", {instance});
+}
+
+TEST_F(DownloadGameTest, DestroyStopsWatchingAndLaterCallsAreIgnored) {
+    Value instance = call("plug_create", {engine.value()});
+    request(instance, "a");
+    call("plug_destroy", {instance});
+    engine.listRead();
+    nextLook();
+    request(instance, "b");
+    call("plug_destroy", {instance});
+    EXPECT_EQ(engine.calls, std::vector<std::string>{"toDownload(a)"});
+}
+
+TEST_F(DownloadGameTest, WaitingEndsWhenTheListNeverArrives) {
+    Value instance = call("plug_create", {engine.value()});
+    request(instance, "a");
+    for (int look = 0; look < 600; ++look) nextLook();
+    engine.listRead();
+    nextLook();
+    EXPECT_EQ(engine.calls, std::vector<std::string>{"toDownload(a)"});
+    request(instance, "b");
+    EXPECT_EQ(engine.calls.back(), "downloadGames(b)");
+    call("plug_destroy", {instance});
+}
+
+TEST_F(DownloadGameTest, AFailingEngineDoesNotStopTheLoop) {
+    Value instance = call("plug_create", {engine.value()});
+    engine.failDownload = true;
+    request(instance, "a");
+    engine.listRead();
+    nextLook();
+    request(instance, "b");
+    EXPECT_EQ(engine.calls.back(), "downloadGames(b)");
+    call("plug_destroy", {instance});
+}
+
+TEST_F(DownloadGameTest, NoHandlerNoInstance) {
+    EXPECT_TRUE(call("plug_create", {Value()}).isNull());
+    EXPECT_TRUE(request(Value(), "a").isNull());
+    EXPECT_TRUE(request(Value(42), "a").isNull());
+    EXPECT_TRUE(call("plug_destroy", {Value()}).isNull());
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#include "runtime/file.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "runtime/file_system.h"
+#include "runtime/io_error.h"
+#include "runtime/test_folder.h"
+
+namespace rt {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::TestFolder;
+
+std::vector<uint8_t> everyByteValue() {
+    std::vector<uint8_t> bytes;
+    for (int round = 0; round < 300; ++round) {
+        for (int value = 0; value < 256; ++value) bytes.push_back(static_cast<uint8_t>(value));
+    }
+    return bytes;
+}
+
+TEST(FileTest, BytesSurviveAWriteAndReadWithBackslashPaths) {
+    TestFolder folder;
+    const std::vector<uint8_t> bytes = everyByteValue();
+    File::saveBytes(folder.path() + "\\data.bin", bytes);
+    EXPECT_EQ(File::getBytes(folder / "data.bin"), bytes);
+}
+
+TEST(FileTest, SavingTextReplacesTheWholeFile) {
+    TestFolder folder;
+    File::saveContent(folder / "UserSet.ini", "a much longer first text");
+    File::saveContent(folder / "UserSet.ini", std::string("short\0x", 7));
+    EXPECT_EQ(File::getContent(folder / "UserSet.ini"), std::string("short\0x", 7));
+    File::saveContent(folder / "UserSet.ini", "");
+    EXPECT_EQ(File::getContent(folder / "UserSet.ini"), "");
+}
+
+TEST(FileTest, CopyDuplicatesTheBytes) {
+    TestFolder folder;
+    const std::vector<uint8_t> bytes = everyByteValue();
+    File::saveBytes(folder / "source.bin", bytes);
+    File::saveContent(folder / "target.bin", "old content that is longer than nothing");
+    File::copy(folder.path() + "\\source.bin", folder.path() + "\\target.bin");
+    EXPECT_EQ(File::getBytes(folder / "target.bin"), bytes);
+    EXPECT_EQ(File::getBytes(folder / "source.bin"), bytes);
+}
+
+TEST(FileTest, FailuresNameThePath) {
+    TestFolder folder;
+    const auto expectError = [](auto operation, const std::string& path) {
+        try {
+            operation();
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const IoError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(path));
+        }
+    };
+    const std::string missing = folder.path() + "\\missing\\Client.ini";
+    expectError([&] { File::getContent(missing); }, missing);
+    expectError([&] { File::getBytes(folder.path()); }, folder.path());
+    expectError([&] { File::saveContent(missing, "x"); }, missing);
+    expectError([&] { File::copy(missing, folder / "out"); }, missing);
+    File::saveContent(folder / "in", "x");
+    expectError([&] { File::copy(folder / "in", missing); }, missing);
+}
+
+}  // namespace
+}  // namespace rt

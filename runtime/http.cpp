@@ -1,0 +1,223 @@
+#include "runtime/http.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "runtime/strings.h"
+
+namespace rt {
+namespace {
+
+constexpr long kMaxRedirects = 5;
+// The transfer library's own connect limit, used as the stall limit too when none is set.
+constexpr long kLibraryTimeoutSeconds = 300;
+
+void initOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct EasyFree {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct ListFree {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct UrlFree {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+// "host:port" of a URL, the default port filled in; the URL itself when it cannot be parsed.
+std::string hostAndPort(const std::string& url) {
+    std::unique_ptr<CURLU, UrlFree> parsed(curl_url());
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
+        return url;
+    }
+    char* host = nullptr;
+    char* port = nullptr;
+    std::string out = url;
+    if (curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+        curl_url_get(parsed.get(), CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+        out = std::string(host) + ":" + port;
+    }
+    curl_free(host);
+    curl_free(port);
+    return out;
+}
+
+// What one transfer collects while the library runs it.
+struct Transfer {
+    CURL* easy = nullptr;
+    HttpSink* sink = nullptr;
+    std::string body;
+    bool prepared = false;
+    std::exception_ptr sinkError;
+
+    long status() const {
+        long status = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        return status;
+    }
+
+    void prepareSink() {
+        if (prepared) return;
+        prepared = true;
+        curl_off_t length = -1;
+        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        if (length >= 0) sink->prepare(length);
+    }
+
+    void write(const uint8_t* data, size_t length) {
+        prepareSink();
+        while (length > 0) {
+            const size_t taken = sink->writeBytes(data, length);
+            if (taken == 0 || taken > length) {
+                throw HttpError("The response sink took " + std::to_string(taken) + " of " +
+                                std::to_string(length) + " bytes");
+            }
+            data += taken;
+            length -= taken;
+        }
+    }
+};
+
+size_t onWrite(char* data, size_t size, size_t count, void* user) {
+    auto& transfer = *static_cast<Transfer*>(user);
+    const size_t length = size * count;
+    // An error status's body is not the resource and goes nowhere.
+    if (transfer.status() >= 400) return length;
+    if (transfer.sink == nullptr) {
+        transfer.body.append(data, length);
+        return length;
+    }
+    try {
+        transfer.write(reinterpret_cast<const uint8_t*>(data), length);
+    } catch (...) {
+        transfer.sinkError = std::current_exception();
+        return CURL_WRITEFUNC_ERROR;
+    }
+    return length;
+}
+
+bool isConnectFailure(CURLcode code) {
+    return code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_RESOLVE_PROXY ||
+           code == CURLE_COULDNT_CONNECT || code == CURLE_OPERATION_TIMEDOUT;
+}
+
+bool isUrlFailure(CURLcode code) {
+    return code == CURLE_URL_MALFORMAT || code == CURLE_UNSUPPORTED_PROTOCOL;
+}
+
+}  // namespace
+
+Http::Http(std::string url) : url(std::move(url)) {}
+
+void Http::setHeader(std::string_view name, std::string_view value) {
+    const std::string key = toLower(name);
+    for (auto& header : headers_) {
+        if (toLower(header.first) == key) {
+            header.second = value;
+            return;
+        }
+    }
+    headers_.emplace_back(name, value);
+}
+
+void Http::setConnectionTimeout(double seconds) {
+    timeout_ = seconds > 0 ? seconds : 0;
+}
+
+void Http::request() {
+    run(nullptr);
+}
+
+void Http::request(HttpSink& sink) {
+    run(&sink);
+}
+
+void Http::run(HttpSink* sink) {
+    initOnce();
+    // Everything the handlers might change is copied first, so they may reuse this object.
+    const std::string target = url;
+    const auto dataHandler = onData;
+    const auto errorHandler = onError;
+    const auto statusHandler = onStatus;
+
+    std::optional<std::string> failure;
+    long status = 0;
+    std::string body;
+    {
+        std::unique_ptr<CURL, EasyFree> easy(curl_easy_init());
+        if (!easy) throw HttpError("Could not start a request to " + target);
+        std::unique_ptr<curl_slist, ListFree> headerList;
+        for (const auto& [name, value] : headers_) {
+            const std::string line = name + ": " + value;
+            curl_slist* extended = curl_slist_append(headerList.get(), line.c_str());
+            if (extended == nullptr) throw HttpError("Could not add header " + line);
+            headerList.release();
+            headerList.reset(extended);
+        }
+        Transfer transfer;
+        transfer.easy = easy.get();
+        transfer.sink = sink;
+        char reason[CURL_ERROR_SIZE] = {};
+        const long limitMs =
+            timeout_ > 0 ? std::lround(timeout_ * 1000) : kLibraryTimeoutSeconds * 1000;
+        const long stallSeconds = std::max(1L, (limitMs + 999) / 1000);
+
+        CURL* handle = easy.get();
+        curl_easy_setopt(handle, CURLOPT_URL, target.c_str());
+        curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headerList.get());
+        curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(handle, CURLOPT_PROXY, "");
+        curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects);
+        curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, limitMs);
+        curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds);
+        curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, reason);
+        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, onWrite);
+        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+
+        const CURLcode code = curl_easy_perform(handle);
+        if (transfer.sinkError) std::rethrow_exception(transfer.sinkError);
+        char* lastUrl = nullptr;
+        curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &lastUrl);
+        const std::string where = hostAndPort(lastUrl != nullptr ? lastUrl : target);
+        if (isConnectFailure(code)) {
+            failure = "Failed to connect on " + where;
+        } else if (isUrlFailure(code)) {
+            failure = "Invalid URL " + target;
+        } else if (code != CURLE_OK) {
+            failure = "Transfer failed on " + where + ": " +
+                      (reason[0] != '\0' ? reason : curl_easy_strerror(code));
+        } else {
+            status = transfer.status();
+            if (status >= 400) {
+                failure = "Http Error #" + std::to_string(status);
+            } else if (sink != nullptr) {
+                transfer.prepareSink();
+            }
+        }
+        body = std::move(transfer.body);
+    }
+
+    if (status != 0 && statusHandler) statusHandler(static_cast<int>(status));
+    if (failure) {
+        if (!errorHandler) throw HttpError(*failure);
+        errorHandler(*failure);
+    } else if (sink == nullptr && dataHandler) {
+        dataHandler(body);
+    }
+}
+
+}  // namespace rt

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace rt::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TestFolder {
+public:
+    TestFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "morvick-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp " + pattern);
+        path_ = pattern;
+    }
+    ~TestFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The folder with a relative name appended after a "/".
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace rt::testing

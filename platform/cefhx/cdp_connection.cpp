@@ -3,8 +3,10 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/cefhx/utf8.h"
@@ -12,6 +14,21 @@
 
 namespace cefhx {
 namespace {
+
+// CEFHX_PROTOCOL_LOG=1 writes every message, both ways, with the loop clock to standard error.
+bool protocolLog() {
+    static const bool on = [] {
+        const char* v = std::getenv("CEFHX_PROTOCOL_LOG");
+        return v && std::string_view(v) == "1";
+    }();
+    return on;
+}
+
+void logMessage(const char* direction, std::string_view text) {
+    if (!protocolLog()) return;
+    std::fprintf(stderr, "[%llu] %s %.*s\n", static_cast<unsigned long long>(ml_clock_now_ms()),
+                 direction, static_cast<int>(std::min<size_t>(text.size(), 300)), text.data());
+}
 
 void readableCallback(int, unsigned, void* arg) {
     static_cast<CdpConnection*>(arg)->onReadable();
@@ -81,6 +98,7 @@ bool CdpConnection::send(std::string_view method, const Json::Value& params,
     message["params"] = params.isNull() ? Json::Value(Json::objectValue) : params;
     if (!sessionId.empty()) message["sessionId"] = std::string(sessionId);
     std::string text = toJsonText(message);
+    logMessage("->", text);
     text.push_back('\0');
     if (reply) pending_.emplace(id, std::move(reply));
     if (!writeAll(commandFd_, text)) {
@@ -152,6 +170,7 @@ void CdpConnection::onReadable() {
 
 void CdpConnection::dispatch(const std::string& text) {
     ++handled_;
+    logMessage("<-", text);
     bool ok = false;
     Json::Value message = parseJsonText(text, &ok);
     if (!ok || !message.isObject()) {

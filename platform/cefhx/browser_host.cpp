@@ -424,6 +424,8 @@ void BrowserHost::createTarget(const std::shared_ptr<HostWindow>& w) {
                   }
                   if (targetId.empty()) {
                       logFailure("creating the page of window " + std::to_string(w->hwnd()), error);
+                      w->targetId.clear();
+                      releaseUnclaimed();
                       return;
                   }
                   w->targetId = targetId;
@@ -433,7 +435,19 @@ void BrowserHost::createTarget(const std::shared_ptr<HostWindow>& w) {
                       unclaimed_.erase(it);
                       setUpSession(w);
                   }
+                  releaseUnclaimed();
               });
+}
+
+void BrowserHost::releaseUnclaimed() {
+    for (const auto& [hwnd, w] : windows_) {
+        if (w->targetId == "pending") return;
+    }
+    // Pages that turned out to be nobody's window run on as Chromium's own.
+    for (const auto& [targetId, sessionId] : unclaimed_) {
+        cdp_.send("Runtime.runIfWaitingForDebugger", Json::Value(), sessionId);
+    }
+    unclaimed_.clear();
 }
 
 void BrowserHost::onAttached(const Json::Value& params) {

@@ -93,6 +93,8 @@ private:
     void onBrowserClosed();
     void createTarget(const std::shared_ptr<HostWindow>& w);
     void onAttached(const Json::Value& params);
+    // Resumes the attached pages no window claimed, once no window waits for its page.
+    void releaseUnclaimed();
     void onDetached(const std::string& sessionId);
     void setUpSession(const std::shared_ptr<HostWindow>& w);
     void setUpPopup(const std::string& sessionId, const Popup& popup);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
 
 #include "platform/msgloop/msgloop.h"
 #include "runtime/class_builder.h"
@@ -89,14 +90,23 @@ const rt::ClassInfo& RecordingWindow::staticClassInfo() {
 }
 
 rt::Value callHost(const std::string& name, std::initializer_list<rt::Value> args) {
+    static std::mutex mutex;
     static std::map<std::string, rt::Primitive> bound;
     std::string key = name + "/" + std::to_string(args.size());
-    auto it = bound.find(key);
-    if (it == bound.end()) {
-        it = bound.emplace(key, rt::Primitive::load("cefhx", name, static_cast<int>(args.size())))
-                 .first;
+    rt::Primitive primitive;
+    {
+        // Worker threads post tasks through here too.
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = bound.find(key);
+        if (it == bound.end()) {
+            it =
+                bound
+                    .emplace(key, rt::Primitive::load("cefhx", name, static_cast<int>(args.size())))
+                    .first;
+        }
+        primitive = it->second;
     }
-    return it->second.call(std::span<const rt::Value>(args.begin(), args.size()));
+    return primitive.call(std::span<const rt::Value>(args.begin(), args.size()));
 }
 
 bool pumpUntil(const std::function<bool()>& done, int deadlineMs) {

@@ -1,0 +1,125 @@
+// The browser host: one Chromium over the DevTools pipe, driven from the process's message
+// loop, with one page target per program window. Everything here runs on the loop thread except
+// postTask.
+#pragma once
+
+#include <json/json.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/cefhx/cdp_connection.h"
+#include "platform/cefhx/chromium_process.h"
+#include "platform/cefhx/host_window.h"
+#include "platform/cefhx/single_instance.h"
+#include "runtime/value.h"
+
+namespace cefhx {
+
+class BrowserHost {
+public:
+    // The process's one host.
+    static BrowserHost& instance();
+
+    // Binds the message loop to the calling thread when nothing has yet; false on failure.
+    bool ensureLoop();
+
+    // cef_app_main: starts Chromium, calls ready once, runs the loop until quit, then closes
+    // every window and ends Chromium. Returns at once when quit came first.
+    void runMain(const rt::Value& ready, const rt::Value& settings);
+    // The options runMain starts Chromium with: the settings object's fields read by name, then
+    // the environment (CEFHX_CHROMIUM, CEFHX_HEADLESS, CEFHX_PROFILE_DIR, CEFHX_BROWSER_LOG).
+    static ChromiumOptions optionsFrom(const rt::Value& settings);
+    // Starts Chromium and attaches to its page targets; throws std::runtime_error.
+    void start(const ChromiumOptions& options);
+    // Ends the loop run by runMain (or marks the quit when none runs yet).
+    void requestQuit();
+    bool quitRequested() const { return quitRequested_; }
+    // Closes every window (on_destroy) and ends Chromium, leaving no process behind.
+    void shutdown();
+
+    bool started() const { return cdp_.isOpen(); }
+    pid_t browserPid() const { return chromium_.pid(); }
+    const ChromiumOptions& options() const { return options_; }
+    CdpConnection& cdp() { return cdp_; }
+    SingleInstance& singleInstance() { return instance_; }
+
+    void setFilterPaths(std::vector<std::string> paths);
+    const std::vector<std::string>& filterPaths() const { return filterPaths_; }
+
+    // Windows. A handle is the loop window's number as an Int.
+    rt::Value createWindow(int width, int height, int flags, const rt::Value& object,
+                           const rt::Value& browser);
+    std::shared_ptr<HostWindow> window(const rt::Value& handle) const;
+    std::shared_ptr<HostWindow> windowByHwnd(ml_hwnd hwnd) const;
+    std::vector<std::shared_ptr<HostWindow>> windows() const;
+    // Asks on_close and destroys the window when it answers true.
+    bool closeWindow(const std::shared_ptr<HostWindow>& w);
+    // Raises onBeforeClose, closes the target, calls on_destroy and forgets the window.
+    void destroyWindow(const std::shared_ptr<HostWindow>& w);
+    void showWindow(const std::shared_ptr<HostWindow>& w, bool visible);
+    void setWindowProperty(const std::shared_ptr<HostWindow>& w, WindowProperty id,
+                           const rt::Value& v);
+    // Raises "on_task" with the delay value on the window after delayMs. Any thread.
+    static bool postTask(ml_hwnd hwnd, const rt::Value& delay);
+    // Delivers a system message to every window whose message hook is on.
+    void broadcastSystemMessage(uint32_t msg, uintptr_t wparam, intptr_t lparam);
+
+    // A command on the window's page session without waiting; false when it has none.
+    bool sendToPage(HostWindow& w, const std::string& method, const Json::Value& params,
+                    CdpConnection::Reply reply = {});
+    // A command on the page session, waited for up to kCallTimeoutMs.
+    Json::Value callPage(HostWindow& w, const std::string& method, const Json::Value& params,
+                         std::string* error);
+
+    static constexpr int kCallTimeoutMs = 10000;
+    // The name of the page binding behind the bridge.
+    static constexpr const char* kBindingName = "__cefhxCall";
+
+private:
+    BrowserHost() = default;
+    struct Popup {
+        ml_hwnd opener = 0;
+        std::string targetId;
+        bool decided = false;
+    };
+
+    static intptr_t windowProc(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam,
+                               void* user);
+    intptr_t handleMessage(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam);
+    void onEvent(const Json::Value& message);
+    void onBrowserClosed();
+    void createTarget(const std::shared_ptr<HostWindow>& w);
+    void onAttached(const Json::Value& params);
+    // Resumes the attached pages no window claimed, once no window waits for its page.
+    void releaseUnclaimed();
+    void onDetached(const std::string& sessionId);
+    void setUpSession(const std::shared_ptr<HostWindow>& w);
+    void setUpPopup(const std::string& sessionId, const Popup& popup);
+    void onPopupRequest(const std::string& sessionId, const Json::Value& params);
+    void onTargetInfoChanged(const Json::Value& info);
+    void onPageEvent(const std::shared_ptr<HostWindow>& w, const std::string& method,
+                     const Json::Value& params);
+    void onDialog(const std::shared_ptr<HostWindow>& w, const Json::Value& params);
+    void applyBounds(HostWindow& w);
+    Json::Value fetchPatterns() const;
+    std::shared_ptr<HostWindow> windowBySession(const std::string& sessionId) const;
+    std::shared_ptr<HostWindow> windowByTarget(const std::string& targetId) const;
+
+    ChromiumOptions options_;
+    ChromiumProcess chromium_;
+    CdpConnection cdp_;
+    SingleInstance instance_;
+    bool quitRequested_ = false;
+    bool running_ = false;
+    std::vector<std::string> filterPaths_;
+    std::map<ml_hwnd, std::shared_ptr<HostWindow>> windows_;
+    std::map<std::string, ml_hwnd> sessions_;
+    // Targets attached before createTarget answered with their id: target id to session id.
+    std::map<std::string, std::string> unclaimed_;
+    std::map<std::string, Popup> popups_;
+};
+
+}  // namespace cefhx

@@ -1,0 +1,58 @@
+// Debian's Chromium as a child process driven over the DevTools pipe (fd 3 in, fd 4 out).
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace cefhx {
+
+struct ChromiumOptions {
+    // The browser binary itself, not the shell wrapper in /usr/bin.
+    std::string binary = "/usr/lib/chromium/chromium";
+    bool headless = true;
+    std::string profileDir;
+    // "--lang", "--user-agent", "--js-flags" when not empty.
+    std::string locale;
+    std::string userAgent;
+    std::string javascriptFlags;
+    // The headless screen (the size system metrics report too).
+    int screenWidth = 1920;
+    int screenHeight = 1080;
+    // Chromium's own messages on standard error; quiet unless asked for.
+    bool logToStderr = false;
+};
+
+// The command line: no network of its own, no first-run or sync traffic, no throttling of hidden
+// or occluded windows (the lobby page holds the server connection), a start page that loads
+// nothing.
+std::vector<std::string> chromiumArguments(const ChromiumOptions& options);
+
+class ChromiumProcess {
+public:
+    ChromiumProcess() = default;
+    ChromiumProcess(const ChromiumProcess&) = delete;
+    ChromiumProcess& operator=(const ChromiumProcess&) = delete;
+    ~ChromiumProcess();
+
+    // Starts Chromium in its own process group; on success commandFd (blocking) and eventFd
+    // (non-blocking) are our ends of the pipe, both close-on-exec. Throws std::runtime_error saying
+    // what failed.
+    void start(const ChromiumOptions& options);
+
+    pid_t pid() const { return pid_; }
+    int commandFd() const { return commandFd_; }
+    int eventFd() const { return eventFd_; }
+
+    // Closes our ends of the pipe (Chromium exits when it sees that), waits for it up to
+    // graceMs, then kills what is left of its process group, and reaps it.
+    void stop(int graceMs);
+
+private:
+    pid_t pid_ = -1;
+    int commandFd_ = -1;
+    int eventFd_ = -1;
+};
+
+}  // namespace cefhx

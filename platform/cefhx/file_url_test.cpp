@@ -1,0 +1,42 @@
+#include "platform/cefhx/file_url.h"
+
+#include <gtest/gtest.h>
+
+namespace cefhx {
+namespace {
+
+TEST(FileUrl, PathsBecomeFileAddressesAndAddressesStay) {
+    EXPECT_EQ(pageAddress("/opt/game/resource/login.html"), "file:///opt/game/resource/login.html");
+    EXPECT_EQ(pageAddress("/opt/my games/res/a#b.html"), "file:///opt/my%20games/res/a%23b.html");
+    EXPECT_EQ(pageAddress("C:\\Games\\res\\login.html"), "file:///C:/Games/res/login.html");
+    EXPECT_EQ(pageAddress("http://127.0.0.1:8080/x?y=1"), "http://127.0.0.1:8080/x?y=1");
+    EXPECT_EQ(pageAddress("about:blank"), "about:blank");
+}
+
+TEST(FileUrl, LocalPathsAreDecodedAndOtherHostsRefused) {
+    EXPECT_EQ(localPathOf("file:///opt/my%20games/a+b.html?x=1#top"), "/opt/my games/a+b.html");
+    EXPECT_EQ(localPathOf("FILE://localhost/tmp/%E5%A4%A7.txt"), "/tmp/\xE5\xA4\xA7.txt");
+    EXPECT_EQ(localPathOf("file:///tmp/50%"), "/tmp/50%");
+    EXPECT_FALSE(localPathOf("file://fileserver/share/x.html"));
+    EXPECT_FALSE(localPathOf("http://127.0.0.1/x.html"));
+    // The round trip keeps an awkward name.
+    EXPECT_EQ(localPathOf(pageAddress("/tmp/a b%c#d?.html")), "/tmp/a b%c#d?.html");
+}
+
+TEST(FileUrl, FilterPathsMatchThePathOnlyAndIgnoreCase) {
+    const std::vector<std::string> filters = {"/resource/", "/LobbyClientMain.swf", ""};
+    EXPECT_TRUE(matchesFilterPath("file:///opt/x/resource/lobby.html", filters));
+    EXPECT_TRUE(matchesFilterPath("file:///opt/x/lobbyclientmain.swf?v=3", filters));
+    EXPECT_FALSE(matchesFilterPath("file:///opt/x/page.html?back=/resource/", filters));
+    EXPECT_FALSE(matchesFilterPath("file:///opt/x/other.html", {""}));
+}
+
+TEST(FileUrl, ContentTypesComeFromTheExtension) {
+    EXPECT_EQ(contentTypeOf("/a/b/Lobby.HTML"), "text/html");
+    EXPECT_EQ(contentTypeOf("/a/b/app.js"), "text/javascript");
+    EXPECT_EQ(contentTypeOf("/a/b.d/noext"), "application/octet-stream");
+    EXPECT_EQ(contentTypeOf("/a/b/x.unknown"), "application/octet-stream");
+}
+
+}  // namespace
+}  // namespace cefhx

@@ -1,0 +1,115 @@
+// The host's side of one program window: its message-loop window, the program's window and
+// browser objects, the window state the properties read, and its Chromium target.
+#pragma once
+
+#include <array>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/cefhx/browser_event.h"
+#include "platform/msgloop/msgloop.h"
+#include "runtime/value.h"
+
+namespace cefhx {
+
+// Property ids of window_set_prop and window_get_prop.
+enum class WindowProperty : int {
+    Resizable = 0,
+    MaximizeIcon = 1,
+    MinimizeIcon = 2,
+    Width = 3,
+    Height = 4,
+    Left = 5,
+    Top = 6,
+    FullScreen = 7,
+    Transparent = 8,
+    DropTarget = 9,
+    Plain = 10,
+    Minimized = 11,
+    Maximized = 12,
+    Caption = 13,
+    Enabled = 14,
+};
+inline constexpr int kWindowPropertyCount = 15;
+
+// Window flags given at creation.
+inline constexpr int kFlagFullScreen = 1;
+inline constexpr int kFlagTransparent = 2;
+inline constexpr int kFlagPlain = 4;
+inline constexpr int kFlagNoCaption = 512;
+
+struct FrameInfo {
+    std::string frameId;  // Chromium's
+    int id = 0;           // the number the program knows the frame by
+    std::string parentId;
+    std::string name;
+    std::string url;
+    int contextId = 0;  // the frame's default script context, 0 while it has none
+};
+
+class HostWindow {
+public:
+    HostWindow(ml_hwnd hwnd, rt::Value object, rt::Value browser, int width, int height, int flags);
+
+    ml_hwnd hwnd() const { return hwnd_; }
+    const rt::Value& object() const { return object_; }
+    const rt::Value& browser() const { return browser_; }
+    int flags() const { return flags_; }
+
+    // Calls a member of the window object by name on the loop thread. A failure is written to
+    // standard error and answers null: nothing the program throws crosses into the loop.
+    rt::Value callMember(std::string_view name, std::initializer_list<rt::Value> args) const;
+    // Raises a browser event through onBrowserEvent; events the program has not registered are
+    // not raised and answer `unregistered`.
+    rt::Value raise(BrowserEvent event, const rt::Value& payload,
+                    const rt::Value& unregistered = {}) const;
+    void setEventRegistered(int id, bool on);
+    bool isRegistered(BrowserEvent event) const;
+
+    // Properties as the program reads them back.
+    rt::Value property(WindowProperty id) const;
+    void setProperty(WindowProperty id, const rt::Value& v);
+    int intProperty(WindowProperty id) const { return property(id).toInt(); }
+    bool flagProperty(WindowProperty id) const { return property(id).toBool(); }
+
+    bool visible = false;
+    bool messageHook = false;
+    bool destroying = false;
+    // onAfterCreated has been raised: the page side exists.
+    bool browserReady = false;
+    // The page's title as last reported, and the title the program set.
+    std::string title;
+    std::string nativeTitle;
+    double zoomLevel = 0;
+    std::string startUrl;
+    std::string targetId;
+    std::string sessionId;
+    int browserWindowId = 0;
+    // The record window_onresloaded handed over during the current resource event.
+    rt::Value resourceAnswer;
+
+    // Frames, the main frame first once it is known.
+    std::vector<FrameInfo> frames;
+    FrameInfo* frameById(std::string_view frameId);
+    FrameInfo* frameByNumber(int id);
+    FrameInfo* mainFrame();
+    FrameInfo* frameByName(std::string_view name);
+    // The frame the program names by main flag and name: the main frame, or the first of that
+    // name.
+    FrameInfo* frameFor(bool isMain, std::string_view name);
+    FrameInfo& addFrame(const std::string& frameId, const std::string& parentId);
+    void removeFrame(std::string_view frameId);
+
+private:
+    ml_hwnd hwnd_;
+    rt::Value object_;
+    rt::Value browser_;
+    int flags_;
+    std::array<rt::Value, kWindowPropertyCount> properties_;
+    std::array<bool, kBrowserEventCount> registered_{};
+    int nextFrameNumber_ = 1;
+};
+
+}  // namespace cefhx

@@ -1,0 +1,156 @@
+#include "platform/cefhx/request_interceptor.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "platform/cefhx/browser_host.h"
+#include "platform/cefhx/file_url.h"
+#include "platform/cefhx/host_window.h"
+#include "runtime/bytes.h"
+#include "runtime/record.h"
+
+namespace cefhx {
+namespace {
+
+// The navigation type reported with "onBeforeBrowse": Chromium does not tell, so "other".
+constexpr int kNavigationOther = 5;
+
+Json::Value header(const std::string& name, const std::string& value) {
+    Json::Value h(Json::objectValue);
+    h["name"] = name;
+    h["value"] = value;
+    return h;
+}
+
+void fulfil(BrowserHost& host, HostWindow& w, const Json::Value& requestId, int status,
+            const std::string& contentType, std::string_view body,
+            const std::string& location = {}) {
+    Json::Value params(Json::objectValue);
+    params["requestId"] = requestId;
+    params["responseCode"] = status;
+    Json::Value headers(Json::arrayValue);
+    if (!contentType.empty()) headers.append(header("Content-Type", contentType));
+    if (!location.empty()) headers.append(header("Location", location));
+    headers.append(header("Cache-Control", "no-store"));
+    headers.append(header("Access-Control-Allow-Origin", "*"));
+    params["responseHeaders"] = headers;
+    params["body"] = base64(body.data(), body.size());
+    host.sendToPage(w, "Fetch.fulfillRequest", params);
+}
+
+void continueRequest(BrowserHost& host, HostWindow& w, const Json::Value& requestId) {
+    Json::Value params(Json::objectValue);
+    params["requestId"] = requestId;
+    host.sendToPage(w, "Fetch.continueRequest", params);
+}
+
+void refuse(BrowserHost& host, HostWindow& w, const Json::Value& requestId) {
+    Json::Value params(Json::objectValue);
+    params["requestId"] = requestId;
+    params["errorReason"] = "BlockedByClient";
+    host.sendToPage(w, "Fetch.failRequest", params);
+}
+
+// A local file read by the host: a page's own requests for files fail when Chromium reads the
+// folder itself, so the host serves them.
+void serveFromDisk(BrowserHost& host, HostWindow& w, const Json::Value& requestId,
+                   const std::string& url) {
+    std::optional<std::string> path = localPathOf(url);
+    if (!path) {
+        continueRequest(host, w, requestId);
+        return;
+    }
+    std::ifstream in(*path, std::ios::binary);
+    if (!in) {
+        fulfil(host, w, requestId, 404, "text/plain", "not found: " + *path);
+        return;
+    }
+    std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    fulfil(host, w, requestId, 200, contentTypeOf(*path), body);
+}
+
+// Serves the window's answer to "onBeforeResourceLoad"; false when it gave no data.
+bool serveAnswer(BrowserHost& host, HostWindow& w, const Json::Value& requestId,
+                 const std::string& url) {
+    rt::Value answer = w.resourceAnswer;
+    w.resourceAnswer = rt::Value();
+    rt::Value data = answer.get("x");
+    rt::Ref<rt::Bytes> bytes = data.asBytes();
+    if (!bytes && !data.isString()) return false;
+    std::string_view body = bytes ? bytes->view() : data.str();
+    int status = answer.get("minSize").toInt();
+    rt::Value mime = answer.get("width");
+    std::string contentType =
+        mime.isString() && !mime.str().empty() ? std::string(mime.str()) : contentTypeOf(url);
+    rt::Value redirect = answer.get("_url");
+    if (redirect.isString() && !redirect.str().empty()) {
+        fulfil(host, w, requestId, status >= 300 && status < 400 ? status : 302, contentType, body,
+               std::string(redirect.str()));
+        return true;
+    }
+    fulfil(host, w, requestId, status > 0 ? status : 200, contentType, body);
+    return true;
+}
+
+}  // namespace
+
+std::string base64(const void* data, size_t size) {
+    static const char* kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const auto* p = static_cast<const unsigned char*>(data);
+    std::string out;
+    out.reserve((size + 2) / 3 * 4);
+    size_t i = 0;
+    for (; i + 2 < size; i += 3) {
+        uint32_t n = (p[i] << 16) | (p[i + 1] << 8) | p[i + 2];
+        out += kAlphabet[(n >> 18) & 63];
+        out += kAlphabet[(n >> 12) & 63];
+        out += kAlphabet[(n >> 6) & 63];
+        out += kAlphabet[n & 63];
+    }
+    if (i < size) {
+        uint32_t n = p[i] << 16;
+        if (i + 1 < size) n |= p[i + 1] << 8;
+        out += kAlphabet[(n >> 18) & 63];
+        out += kAlphabet[(n >> 12) & 63];
+        out += i + 1 < size ? kAlphabet[(n >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+void onRequestPaused(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
+                     const Json::Value& params) {
+    const Json::Value requestId = params["requestId"];
+    const std::string url = params["request"]["url"].asString();
+    const bool isDocument = params["resourceType"].asString() == "Document";
+    if (isDocument && w->isRegistered(BrowserEvent::BeforeBrowse)) {
+        std::string frameId = params.get("frameId", "").asString();
+        FrameInfo* frame = w->frameById(frameId);
+        bool isMain = frame ? frame->parentId.empty() : frameId == w->targetId;
+        std::string name = frame ? frame->name : "";
+        rt::Value payload = rt::Record::of(
+            {{"x", isMain}, {"y", name}, {"_url", url}, {"width", kNavigationOther}});
+        if (!w->raise(BrowserEvent::BeforeBrowse, payload, true).toBool()) {
+            refuse(host, *w, requestId);
+            return;
+        }
+    }
+    if (w->destroying) {
+        refuse(host, *w, requestId);
+        return;
+    }
+    if (!matchesFilterPath(url, host.filterPaths())) {
+        continueRequest(host, *w, requestId);
+        return;
+    }
+    if (w->isRegistered(BrowserEvent::BeforeResourceLoad)) {
+        w->resourceAnswer = rt::Value();
+        w->raise(BrowserEvent::BeforeResourceLoad, rt::Value(url));
+        if (serveAnswer(host, *w, requestId, url)) return;
+    }
+    serveFromDisk(host, *w, requestId, url);
+}
+
+}  // namespace cefhx

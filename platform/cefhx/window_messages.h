@@ -6,12 +6,13 @@
 #include <cstdint>
 
 #include "platform/msgloop/msgloop.h"
+#include "platform/shared/system_messages.h"
 
 namespace cefhx {
 
 // System messages, delivered as onSystemMessage(kind, wparam, lparam).
 inline constexpr uint32_t kHotKeyMessage = 0x0312;              // "hotkey"
-inline constexpr uint32_t kTrayMessage = ML_WM_APP + 0x0101;    // "tray": lparam the mouse message
+inline constexpr uint32_t kTrayMessage = SYSMSG_TRAY;           // "tray": lparam the mouse message
 inline constexpr uint32_t kNewAppMessage = ML_WM_APP + 0x0102;  // "newapp"
 
 // Window state changes, posted by the host itself so that the window hears of them after the

@@ -9,6 +9,8 @@
 #include "runtime/object.h"
 #include "runtime/value.h"
 
+namespace lobby {
+
 // Base of the lobby window and of every game window: a frameless window on a local page, the
 // common page calls with a by-name fallback to any member, the navigation, popup, context-menu
 // and alert rules, the serving of local page resources and the rounded window region.
@@ -50,3 +52,5 @@ public:
     virtual bool onJSAlert(rt::Value flag, std::optional<std::string> text,
                            std::optional<std::string> message);
 };
+
+}  // namespace lobby

@@ -9,6 +9,8 @@
 #include "runtime/object.h"
 #include "runtime/value.h"
 
+namespace lobby {
+
 // The window of the lobby page, which holds the connection to the game servers. It answers the
 // lobby page's calls, relays between that page, the login window, the game windows and the
 // download engine, and owns the tray menu and the boss key's system messages.
@@ -77,3 +79,5 @@ private:
     void completeLogin(const rt::Ref<rt::Array>& args);
     rt::Value saveHotKeySet(const rt::Ref<rt::Array>& args);
 };
+
+}  // namespace lobby

@@ -10,6 +10,8 @@
 #include "runtime/object.h"
 #include "runtime/value.h"
 
+namespace lobby {
+
 // The small frameless login window and, on another page, the registration window. It serves its
 // page's window and configuration calls itself and relays the login, captcha and remembered
 // account to the lobby page through the lobby window, which answers through setLoginResult and
@@ -49,3 +51,5 @@ public:
 private:
     void roundOutline();
 };
+
+}  // namespace lobby

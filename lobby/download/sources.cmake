@@ -15,4 +15,6 @@ list(APPEND LOBBY_TESTS
     download/progress
 )
 list(APPEND LOBBY_THREADED_TESTS
+    download/download_game
+    download/download_queue
 )

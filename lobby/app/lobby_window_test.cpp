@@ -6,9 +6,54 @@
 #include <vector>
 
 #include "lobby/app/window_test_support.h"
+#include "lobby/games/game_window.h"
+#include "runtime/class_builder.h"
 #include "runtime/record.h"
 
 namespace lobby {
+
+// A game window that records the operations the lobby window relays to it.
+class RelayedGame : public GameWindow {
+    RT_CLASS(RelayedGame)
+public:
+    std::vector<std::string> received;
+
+    void construct(int32_t gameType, int32_t wmode, bool fixSeat) {
+        GameWindow::construct(
+            rt::Record::of({{"wmode", wmode}}),
+            rt::Record::of({{"game_type", gameType}, {"room_type", 2}, {"room_level", 3}}),
+            fixSeat);
+    }
+    void sendDataToServer(rt::Value data) override { note("sendDataToServer", {data}); }
+    void onGamePlayerEvent(std::optional<std::string> data, rt::Value value) override {
+        note("onGamePlayerEvent", {rt::toValue(data), value});
+    }
+    void onAlertCallBack(std::optional<std::string> a, std::optional<std::string> b) override {
+        note("onAlertCallBack", {rt::toValue(a), rt::toValue(b)});
+    }
+    void ReEnterRoom() override { note("ReEnterRoom", {}); }
+    void setShow(bool flag) override { note("setShow", {flag}); }
+    void messageSendResult(std::optional<std::string> result) override {
+        note("messageSendResult", {rt::toValue(result)});
+    }
+    void startConnServer() override { note("startConnServer", {}); }
+    void toEnterGameMoney(rt::Value value) override { note("toEnterGameMoney", {value}); }
+    void closeExeGame() override { note("closeExeGame", {}); }
+
+private:
+    void note(const std::string& name, std::initializer_list<rt::Value> args) {
+        std::string call = name + "(";
+        for (const rt::Value& a : args) call += (call.back() == '(' ? "" : ",") + a.toString();
+        received.push_back(call + ")");
+    }
+};
+
+const rt::ClassInfo& RelayedGame::staticClassInfo() {
+    static const rt::ClassInfo& info =
+        rt::ClassBuilder<RelayedGame>("test.RelayedGame").extends<GameWindow>().build();
+    return info;
+}
+
 namespace {
 
 class LobbyWindowTest : public testing::WindowTest {
@@ -144,6 +189,40 @@ TEST_F(LobbyWindowTest, CallsForAGameKeyWithoutAWindowDoNothing) {
         EXPECT_TRUE(page(name, {1, 2, 3, "data", "more"}).isNull()) << name;
     }
     EXPECT_TRUE(pageCalls().empty());
+}
+
+TEST_F(LobbyWindowTest, CallsForAGameKeyReachOnlyTheWindowOfThatKey) {
+    auto game = rt::create<RelayedGame>(1, 0, false);
+    auto other = rt::create<RelayedGame>(7, 0, false);
+    Main::gamesWindow->push(other);
+    Main::gamesWindow->push(game);
+    game->received.clear();
+    other->received.clear();
+    page("sendDataToServer", {1, 2, 3, "packet"});
+    page("onGamePlayerEvent", {1, 2, 3, nullptr, 4});
+    page("onAlertCallBack", {1, 2, 3, "text", 1});
+    page("toEnterGameMoney", {1, 2, 3, 500});
+    page("startConnServer", {1, 2, 3});
+    page("gameMsgSnedResult", {1, 2, 3, 0});
+    page("closeExeGame", {1, 2, 3});
+    EXPECT_EQ(game->received, (std::vector<std::string>{
+                                  "sendDataToServer(packet)", "onGamePlayerEvent(null,4)",
+                                  "onAlertCallBack(text,1)", "toEnterGameMoney(500)",
+                                  "startConnServer()", "messageSendResult(0)", "closeExeGame()"}));
+    EXPECT_TRUE(other->received.empty());
+}
+
+TEST_F(LobbyWindowTest, ShowingAFixedSeatFishGameReEntersItsRoom) {
+    auto fish = rt::create<RelayedGame>(1, 1, true);
+    auto plain = rt::create<RelayedGame>(5, 1, false);
+    Main::gamesWindow->push(fish);
+    Main::gamesWindow->push(plain);
+    fish->received.clear();
+    plain->received.clear();
+    page("showGameWindow", {1, 2, 3});
+    page("showGameWindow", {5, 2, 3});
+    EXPECT_EQ(fish->received, (std::vector<std::string>{"ReEnterRoom()", "setShow(true)"}));
+    EXPECT_EQ(plain->received, std::vector<std::string>{"setShow(true)"});
 }
 
 TEST_F(LobbyWindowTest, ShowGameWindowMinimisesTheLobbyEvenWithoutAGameWindow) {

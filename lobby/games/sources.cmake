@@ -12,3 +12,13 @@ list(APPEND LOBBY_SOURCES
     games/plug_packets.cpp
     games/unity_game_window.cpp
 )
+list(APPEND LOBBY_TESTS
+    games/fish_game_window
+    games/game_match
+    games/game_window
+    games/html_game_window
+    games/np_plug_window
+    games/pexmor_fish_game_window
+    games/plug_game_window
+    games/unity_game_window
+)

@@ -17,4 +17,5 @@ list(APPEND LOBBY_TESTS
 list(APPEND LOBBY_THREADED_TESTS
     download/download_game
     download/download_queue
+    download/example_server
 )

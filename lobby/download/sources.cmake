@@ -15,10 +15,14 @@ list(APPEND LOBBY_TESTS
     download/progress
 )
 list(APPEND LOBBY_THREADED_TESTS
-    download/download_game
     download/download_queue
-    download/example_server
 )
+
+# Tests against loopback servers link the test server as well.
+foreach(t download_game example_server)
+    morvick_test(lobby_download_${t}_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}_test.cpp
+        LIBS morvicklobby morvickbindings_fakehost testhttp LABELS threaded)
+endforeach()
 
 # The end-to-end download on the test host, once the program and the end-to-end support exist.
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/../main.cpp AND EXISTS ${CMAKE_CURRENT_LIST_DIR}/../e2e/CMakeLists.txt)

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "lobby/app/base_window.h"
+#include "lobby/bindings/cef/cef_frame.h"
+#include "lobby/bindings/value_access.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/value.h"
@@ -72,12 +74,15 @@ public:
     void quitApplication();
 
 private:
+    rt::Ref<cef::CefFrame> pageFrame();
+    // Calls a lobby page function in the main frame; null without a frame.
+    rt::Value callPage(const char* function, rt::Ref<rt::Array> args);
+    void completeLogin();
+    // System messages (lobby_window_system.cpp).
     void onTrayMessage(const rt::Value& mouseMessage);
     void onHotKeyMessage();
     void onNewApp();
     void makeTray();
-    void completeLogin(const rt::Ref<rt::Array>& args);
-    rt::Value saveHotKeySet(const rt::Ref<rt::Array>& args);
 };
 
 }  // namespace lobby

@@ -6,6 +6,7 @@
 
 #include "lobby/bindings/cef/cef_response.h"
 #include "lobby/bindings/cef/cef_window.h"
+#include "lobby/bindings/value_access.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/value.h"

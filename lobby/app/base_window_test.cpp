@@ -9,6 +9,7 @@
 #include "lobby/app/page_calls.h"
 #include "lobby/app/window_test_support.h"
 #include "lobby/bindings/cef/cef_response.h"
+#include "lobby/games/game_window.h"
 #include "runtime/bytes.h"
 #include "runtime/class_builder.h"
 #include "runtime/record.h"
@@ -125,6 +126,24 @@ TEST_F(BaseWindowTest, PageFunctionsOfOtherWindowsGetTheTrailingArgumentsOnlyWhe
     EXPECT_TRUE(page("execLoginJs", {"h"}).isNull());
     EXPECT_TRUE(page("execGameJs", {"h", 1, 2, 3}).isNull());
     EXPECT_TRUE(pageCalls().size() == 2u);
+}
+
+TEST_F(BaseWindowTest, AGameFunctionGetsNoArgumentArrayWithExactlyFourArguments) {
+    auto game = rt::create<GameWindow>(
+        rt::Record::of({{"wmode", 0}}),
+        rt::Record::of({{"game_type", 1}, {"room_type", 2}, {"room_level", 3}}), false);
+    open(game, "game");
+    Main::gamesWindow->push(game);
+    host.clearCalls();
+    page("execGameJs", {"f", 1, 2, 3});
+    page("execGameJs", {"g", 1, 2, 3, "x"});
+    page("execGameJs", {"h", 9, 2, 3, "x"});
+    auto calls = pageCalls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].first, "f");
+    EXPECT_TRUE(calls[0].second.isNull());
+    EXPECT_EQ(calls[1].second.asArray()->items(), std::vector<rt::Value>{"x"});
+    EXPECT_EQ(host.calls("frame_invokejsfunc")[0].args[0], rt::Value("game"));
 }
 
 TEST_F(BaseWindowTest, OtherNamesReachTheWindowsMembers) {

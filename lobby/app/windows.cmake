@@ -12,6 +12,8 @@ list(APPEND LOBBY_SOURCES
 )
 list(APPEND LOBBY_TESTS
     app/base_window
+    app/lobby_window
+    app/lobby_window_system
     app/login_window
     app/script_text
 )

@@ -211,14 +211,17 @@ void TestHost::destroyWindow(const std::shared_ptr<HostWindow>& w) {
 
 void TestHost::setProperty(const std::shared_ptr<HostWindow>& w, WindowProperty id,
                            const rt::Value& v) {
-    bool before = w->flagProperty(id);
+    rt::Value old = w->property(id);
+    bool before = old.toBool();
     w->setProperty(id, v);
     bool after = w->flagProperty(id);
     uint32_t notice = 0;
     switch (id) {
         case WindowProperty::Width:
         case WindowProperty::Height:
-            notice = cefhx::kSizedMessage;
+            // As a window system does: a size set to what it is already is no resize. (A window
+            // that snaps back to its size in on_size would otherwise hear of itself forever.)
+            if (!(old == w->property(id))) notice = cefhx::kSizedMessage;
             break;
         case WindowProperty::Minimized:
             if (before != after)

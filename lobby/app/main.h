@@ -126,8 +126,8 @@ public:
     static void showLoginWindow();
     static void showUserRegWindow();
 
-private:
-    // Start-up steps of the constructor that deal with files (local_resources.cpp).
+    // Start-up steps of the constructor (local_resources.cpp): the page folder or archive and
+    // the lobby movie; the Unity player check, which may call main.registerUnity().
     static void loadLocalResources();
     static void checkUnityPlayer(Main& main);
 };

@@ -25,15 +25,26 @@ find_package(ZLIB REQUIRED)
 
 list(APPEND LOBBY_SOURCES
     ${CMAKE_CURRENT_BINARY_DIR}/app/version_servers.cpp
+    app/config.cpp
+    app/local_resources.cpp
+    app/machine_code.cpp
+    app/main.cpp
     app/position_key.cpp
+    app/settings_file.cpp
     app/xor_zip_archive.cpp
 )
 # zlib is public: the archive tests build their archives with it.
 cmake_language(DEFER CALL target_link_libraries morvicklobby PUBLIC ZLIB::ZLIB)
 list(APPEND LOBBY_TESTS
+    app/config
+    app/local_resources
+    app/machine_code
     app/position_key
+    app/settings_file
     app/xor_zip_archive
 )
+# The start-up test runs the version-check thread.
+list(APPEND LOBBY_THREADED_TESTS app/main)
 
 include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/version_check.cmake OPTIONAL)

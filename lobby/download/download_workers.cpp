@@ -153,6 +153,9 @@ void DownloadGame::copyFilesThread() {
     try {
         std::string src = text(job.get("srcPath"));
         std::string dst = text(job.get("dstPath"));
+        // Every file is copied beside its place first and all take their places after one
+        // flush, so a crash leaves each installed file old or new, never torn.
+        download::FileSetReplacement replacement;
         if (rt::Ref<rt::Array> files = job.get("files").asArray()) {
             for (const rt::Value& f : files->items()) {
                 std::string file = text(f);
@@ -161,9 +164,10 @@ void DownloadGame::copyFilesThread() {
                                         ": it leaves the installation folder");
                 }
                 createDir(dst, file);
-                download::copyAtomically(src + file, dst + file);
+                replacement.copy(src + file, dst + file);
             }
         }
+        replacement.commit();
     } catch (const std::exception& e) {
         error = rt::Value(e.what());
     }

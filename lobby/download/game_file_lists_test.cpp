@@ -84,11 +84,25 @@ TEST(AtomicFileTest, ReplacingLeavesOnlyTheNewContentAndNoSibling) {
     rt::File::saveContent(target, "old");
     saveAtomically(target, "new text");
     EXPECT_EQ(rt::File::getContent(target), "new text");
-    copyAtomically(target, folder / "copy.ini");
-    EXPECT_EQ(rt::File::getContent(folder / "copy.ini"), "new text");
-    EXPECT_EQ(rt::FileSystem::readDirectory(folder.path()), (Strings{"copy.ini", "update.ini"}));
-    EXPECT_THROW(copyAtomically(folder / "missing", folder / "x"), std::exception);
-    EXPECT_EQ(rt::FileSystem::readDirectory(folder.path()).size(), 2u);
+    EXPECT_EQ(rt::FileSystem::readDirectory(folder.path()), Strings{"update.ini"});
+}
+
+TEST(AtomicFileTest, ASetOfCopiesTakesItsPlacesOnlyOnCommit) {
+    rt::testing::TestFolder folder;
+    rt::File::saveContent(folder / "a.new", "A2");
+    rt::File::saveContent(folder / "a", "A1");
+    {
+        FileSetReplacement set;
+        set.copy(folder / "a.new", folder / "a");
+        EXPECT_EQ(rt::File::getContent(folder / "a"), "A1");
+        EXPECT_THROW(set.copy(folder / "missing", folder / "b"), std::exception);
+    }
+    EXPECT_EQ(rt::FileSystem::readDirectory(folder.path()), (Strings{"a", "a.new"}));
+    FileSetReplacement set;
+    set.copy(folder / "a.new", folder / "a");
+    set.commit();
+    EXPECT_EQ(rt::File::getContent(folder / "a"), "A2");
+    EXPECT_EQ(rt::FileSystem::readDirectory(folder.path()), (Strings{"a", "a.new"}));
 }
 
 TEST(SafePathTest, OnlyPathsInsideTheInstallationFolderAreSafe) {

@@ -1,66 +1,52 @@
 #include "lobby/download/lobby_values.h"
 
-#include "runtime/class_info.h"
-#include "runtime/convert.h"
-#include "runtime/exception.h"
+#include "lobby/app/config.h"
+#include "lobby/app/lobby_window.h"
+#include "lobby/app/main.h"
 
 namespace download {
-namespace {
 
-const rt::ClassInfo& classNamed(const char* name) {
-    const rt::ClassInfo* info = rt::ClassInfo::find(name);
-    if (info == nullptr) throw rt::Exception(std::string("No class ") + name + " is registered");
-    return *info;
-}
-
-rt::Value mainValue(const char* name) {
-    return classNamed("Main").getStatic(name);
-}
-
-std::string text(const rt::Value& v) {
-    return rt::fromValue<std::string>(v);
-}
-
-}  // namespace
+using lobby::Config;
+using lobby::Main;
 
 std::string LobbyValues::appPath() {
-    return text(mainValue("appPath"));
+    return Main::appPath;
 }
 
 std::string LobbyValues::updateLocalRoot() {
-    return text(mainValue("updateLocalRoot"));
+    return Main::updateLocalRoot;
 }
 
 std::string LobbyValues::updateServerUrl() {
-    return text(mainValue("updateServerUrl"));
+    return Main::updateServerUrl.value_or("");
 }
 
 std::string LobbyValues::serverVerPath() {
-    return text(mainValue("serverVerPath"));
+    return Main::serverVerPath.value_or("");
 }
 
 std::string LobbyValues::httpEtag() {
-    return text(mainValue("httpEtag"));
+    return Main::httpEtag;
 }
 
 rt::Ref<rt::Array> LobbyValues::versions() {
-    return mainValue("versions").asArray();
+    return Main::versions;
 }
 
 rt::Ref<rt::Array> LobbyValues::versionFileList() {
-    return mainValue("versionFileList").asArray();
+    return Main::versionFileList;
 }
 
 rt::Ref<cef::CefWindow> LobbyValues::lobbyWindow() {
-    return mainValue("lobbyWindow").as<cef::CefWindow>();
+    return Main::lobbyWindow;
 }
 
 std::string LobbyValues::configValue(const std::string& name) {
-    return text(classNamed("Config").callStatic("getConfigValue", {rt::Value(name)}));
+    return Config::getConfigValue(name).value_or("");
 }
 
 void LobbyValues::addGameToUserSet(const std::string& name) {
-    classNamed("Config").callStatic("addGameToUserSet", {rt::Value(name), rt::Value(true)});
+    Config::addGameToUserSet(name, true);
 }
 
 }  // namespace download

@@ -9,8 +9,8 @@
 
 namespace download {
 
-// What the download engine reads from the lobby application: the statics of `Main` and the
-// operations of `Config`, reached by name, as the download library sets them.
+// What the download engine reads from the lobby application: statics of `Main` (the download
+// library sets versions, versionFileList and serverVerPath by name) and operations of `Config`.
 struct LobbyValues {
     static std::string appPath();
     static std::string updateLocalRoot();

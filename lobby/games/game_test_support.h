@@ -89,11 +89,15 @@ protected:
             a[3].callMember("on_create", {rt::Value(handle)});
             return rt::Value();
         });
-        host.answer("cef_gethwndstr",
+        host.answer("cef_app_gethwndstr",
                     [](std::span<const rt::Value> a) { return rt::Value(a[0].toString()); });
         host.answer("cef_unicode2ansi", [](std::span<const rt::Value> a) { return a[0]; });
         host.answer("cef_ansi2unicode", [](std::span<const rt::Value> a) { return a[0]; });
         host.answer("browser_getmainframeid", 1);
+        host.answer("frame_invokejsfunc", [this](std::span<const rt::Value> a) {
+            auto it = pageAnswers_.find(a[3].toString());
+            return it == pageAnswers_.end() ? rt::Value() : it->second;
+        });
         Main::appPath = "";
         Main::localRes = "resource";
         Main::screenWidth = 1920;
@@ -108,6 +112,7 @@ protected:
         Config::configs = {{"site", "http://127.0.0.1:8080"}};
         initClasses();
         Main::lobbyWindow = rt::create<LobbyWindow>();
+        ready(Main::lobbyWindow);
     }
 
     ~GameTest() override {
@@ -160,35 +165,45 @@ protected:
         return prop(window, kMinimized).toBool();
     }
 
-    // Page functions called, as "name(args as text)", in order.
-    std::vector<std::string> pageCalls() const {
+    // Page functions called in the window's page, as "name[args as text]", in order.
+    std::vector<std::string> pageCalls(const rt::Ref<cef::CefWindow>& window) const {
         std::vector<std::string> out;
         for (const auto& c : host.calls("frame_invokejsfunc")) {
-            out.push_back(c.args[3].toString() + c.args[4].toString());
+            if (c.args[0] == window->_handle)
+                out.push_back(c.args[3].toString() + c.args[4].toString());
         }
         return out;
     }
-    std::vector<rt::Value> pageCallArgs(const std::string& function) const {
-        std::vector<rt::Value> out;
+    // The argument arrays of the page function's calls in the window's page.
+    std::vector<rt::Ref<rt::Array>> pageCallArgs(const rt::Ref<cef::CefWindow>& window,
+                                                 const std::string& function) const {
+        std::vector<rt::Ref<rt::Array>> out;
         for (const auto& c : host.calls("frame_invokejsfunc")) {
-            if (c.args[3].toString() == function) out.push_back(c.args[4]);
+            if (c.args[0] == window->_handle && c.args[3].toString() == function) {
+                out.push_back(c.args[4].asArray());
+            }
         }
         return out;
     }
-    std::vector<std::string> scripts() const {
+    // Scripts run in the window's page.
+    std::vector<std::string> scripts(const rt::Ref<cef::CefWindow>& window) const {
         std::vector<std::string> out;
-        for (const auto& c : host.calls("frame_evaljavascript"))
-            out.push_back(c.args[3].toString());
-        return out;
-    }
-    // The lobby page's calls made through the lobby window (its page functions).
-    std::vector<std::string> lobbyCalls(const std::string& function) const {
-        std::vector<std::string> out;
-        for (const std::string& call : pageCalls()) {
-            if (call.rfind(function + "[", 0) == 0) out.push_back(call);
+        for (const auto& c : host.calls("frame_evaljavascript")) {
+            if (c.args[0] == window->_handle) out.push_back(c.args[3].toString());
         }
         return out;
     }
+    // Page calls made in the lobby page.
+    std::vector<std::string> lobbyCalls() const { return pageCalls(Main::lobbyWindow); }
+    // The page's answer to a page function.
+    void pageAnswers(const std::string& function, rt::Value answer) {
+        pageAnswers_[function] = std::move(answer);
+    }
+    // The address the window was made with.
+    static std::string urlOf(const rt::Ref<cef::CefWindow>& window) {
+        return window->get_url().value_or("");
+    }
+
     // Runs the tasks posted through the window (what the host's "on_task" does).
     void runTasks(const rt::Ref<cef::CefWindow>& window) {
         for (int i = host.count("cef_app_posttask"); i > 0; --i) {
@@ -199,6 +214,9 @@ protected:
     bindings::FakeHost host;
     std::map<std::pair<std::string, int32_t>, rt::Value> props;
     int windows = 0;
+
+private:
+    std::map<std::string, rt::Value> pageAnswers_;
 };
 
 }  // namespace lobby::games::testing

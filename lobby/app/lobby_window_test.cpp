@@ -259,6 +259,22 @@ TEST_F(LobbyWindowTest, DownloadCallsWaitForTheEngineAndThenReachIt) {
     EXPECT_EQ(engine->calls[2].first, "getDownloadInfos");
 }
 
+TEST_F(LobbyWindowTest, ABossKeyThatCannotBeRegisteredLeavesTheOldKeyInPlace) {
+    Config::userSets["hotkey"] = "F9,120,1";
+    host.answer("cef_app_registerhotkey", [](std::span<const rt::Value> a) {
+        return rt::Value(a[3].toInt() == 121 ? -1 : 7);
+    });
+    rt::Value set = page("hotkeySet", {1});
+    EXPECT_EQ(set.get("code"), rt::Value(120));
+    EXPECT_TRUE(page("saveUserSet", {"other", "F10", 121, 1}).isNull());
+    EXPECT_EQ(host.count("cef_app_registerhotkey"), 0);
+    EXPECT_EQ(page("saveUserSet", {"hotkey", "F10", 121, 1}), rt::Value(false));
+    std::vector<int32_t> codes;
+    for (const auto& c : host.calls("cef_app_registerhotkey")) codes.push_back(c.args[3].toInt());
+    EXPECT_EQ(codes, (std::vector<int32_t>{121, 120}));
+    EXPECT_EQ(Config::userSets["hotkey"], "F9,120,1");
+}
+
 TEST_F(LobbyWindowTest, SystemServicesGetAnsiTexts) {
     host.answer("cef_unicode2ansi",
                 [](std::span<const rt::Value> a) { return rt::Value("A:" + a[0].toString()); });

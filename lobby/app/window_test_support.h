@@ -80,6 +80,7 @@ protected:
         Main::resourcePath.clear();
         Main::isHotKey = false;
         Config::configs.clear();
+        Config::userSets.clear();
         Config::remoteConfigs = nullptr;
         Config::machineCodeStr = std::nullopt;
         BaseWindow::siteUrl = std::nullopt;

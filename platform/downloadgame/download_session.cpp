@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/downloadgame/server_versions.h"
 #include "platform/shared/platform_log.h"
 #include "runtime/array.h"
 #include "runtime/strings.h"
@@ -71,6 +72,7 @@ void DownloadSession::request(const std::string& url, const std::string& games,
     std::vector<std::string> names = splitGames(games);
     log("instance " + std::to_string(number_) + ": download " + listText(names) + " (address " +
         platform::quoted(url) + ", second argument " + platform::quoted(extra) + ")");
+    if (!versionsKnown_) versionsKnown_ = learnVersions(url);
     rt::Value engine = engine_;
     int number = number_;
     engine.callMember("toDownload", {rt::Value(games)});
@@ -85,6 +87,19 @@ void DownloadSession::request(const std::string& url, const std::string& games,
         return;
     }
     self->startWatching();
+}
+
+bool DownloadSession::learnVersions(const std::string& url) {
+    try {
+        ServerVersions versions = ServerVersions::fetch(url);
+        log("instance " + std::to_string(number_) + ": " +
+            std::to_string(versions.versions.size()) + " version(s) on the server, newest " +
+            versions.versions.back());
+        return versions.publish();
+    } catch (const std::exception& e) {
+        log("instance " + std::to_string(number_) + ": no versions: " + e.what());
+        return false;
+    }
 }
 
 bool DownloadSession::listRead() const {

@@ -13,7 +13,10 @@ namespace downloadgame {
 // One library instance: the lobby's download engine (the handler object, reached only through
 // its members by name) and the game lists waiting until the engine has read the server list.
 //
-// A request calls the engine's `toDownload`; once the engine's `updateState` reads 2 (server
+// The first request reads the server's versions from the download address ("versions.txt", see
+// ServerVersions) and gives them to Main by name; a failed read is logged and tried again with
+// the next request (the engine reports the missing versions to the page itself). A request then
+// calls the engine's `toDownload`; once the engine's `updateState` reads 2 (server
 // list read) it calls `downloadGames` with the names of the request. While the list is being
 // read, a message-loop timer looks at `updateState` every kPollMs and gives the waiting lists
 // up, with a log line, after kGiveUpTicks looks.
@@ -43,6 +46,8 @@ private:
     static intptr_t windowProc(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam,
                                void* user);
     static void onTimer(int number);
+    // Reads the server's versions and hands them to Main; false when that failed.
+    bool learnVersions(const std::string& url);
     bool listRead() const;
     bool startWatching();
     void stopWatching();
@@ -57,6 +62,7 @@ private:
     std::vector<std::vector<std::string>> waiting_;
     ml_hwnd window_ = 0;
     int ticks_ = 0;
+    bool versionsKnown_ = false;
 };
 
 }  // namespace downloadgame

@@ -6,9 +6,31 @@
 
 #include "platform/msgloop/msgloop.h"
 #include "runtime/array.h"
+#include "runtime/class_builder.h"
 #include "runtime/function.h"
 #include "runtime/primitive.h"
 #include "runtime/record.h"
+#include "tools/testhttp/server.h"
+
+// The statics of the lobby's Main that the library sets by name.
+class Main : public rt::Object {
+    RT_CLASS(Main)
+public:
+    static inline rt::Value versions;
+    static inline rt::Value versionFileList;
+    static inline rt::Value serverVerPath;
+};
+
+const rt::ClassInfo& Main::staticClassInfo() {
+    static const rt::ClassInfo& info = rt::ClassBuilder<Main>("Main")
+                                           .staticField("versions", &Main::versions)
+                                           .staticField("versionFileList", &Main::versionFileList)
+                                           .staticField("serverVerPath", &Main::serverVerPath)
+                                           .build();
+    return info;
+}
+
+RT_REGISTER_CLASS(Main);
 
 namespace {
 
@@ -136,6 +158,42 @@ TEST_F(DownloadGameTest, AFailingEngineDoesNotStopTheLoop) {
     nextLook();
     request(instance, "b");
     EXPECT_EQ(engine.calls.back(), "downloadGames(b)");
+    call("plug_destroy", {instance});
+}
+
+TEST_F(DownloadGameTest, TheFirstRequestGivesMainTheServersVersions) {
+    testhttp::Server server;
+    server.addFile("/dl/versions.txt",
+                   "# oldest first\n[1.0.0]\n\n[1.0.1]\n\\fish\\a.dll\n \\fish\\b.dll \n");
+    Value instance = call("plug_create", {engine.value()});
+    auto ask = [&](const std::string& games) {
+        call("plug_downloadgame", {instance, Value(server.url("/dl/")), Value(games), Value("")});
+    };
+    ask("fish");
+    EXPECT_EQ(Main::versions.toString(), "[1.0.0,1.0.1]");
+    EXPECT_EQ(Main::versionFileList.toString(), "[[],[\\fish\\a.dll,\\fish\\b.dll]]");
+    EXPECT_EQ(Main::serverVerPath.str(), "1_0_1");
+    EXPECT_EQ(engine.calls, std::vector<std::string>{"toDownload(fish)"});
+    ask("poker");
+    EXPECT_EQ(server.log().countFor("/dl/versions.txt"), 1);
+    call("plug_destroy", {instance});
+}
+
+TEST_F(DownloadGameTest, UnreadableVersionsAreAskedForAgainWithTheNextRequest) {
+    testhttp::Server server;
+    server.addFile("/dl/versions.txt", "\\fish\\a.dll\n[1.0.0]\n");
+    Main::serverVerPath = Value();
+    Value instance = call("plug_create", {engine.value()});
+    auto ask = [&](const std::string& games) {
+        call("plug_downloadgame", {instance, Value(server.url("/dl")), Value(games), Value("")});
+    };
+    ask("fish");
+    EXPECT_TRUE(Main::serverVerPath.isNull());
+    EXPECT_EQ(engine.calls, std::vector<std::string>{"toDownload(fish)"});
+    server.addFile("/dl/versions.txt", "[2.1]\n");
+    ask("fish");
+    EXPECT_EQ(Main::serverVerPath.str(), "2_1");
+    EXPECT_EQ(server.log().countFor("/dl/versions.txt"), 2);
     call("plug_destroy", {instance});
 }
 

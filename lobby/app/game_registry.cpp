@@ -1,0 +1,139 @@
+// Main's list of open game windows: which window a room opens in, and what happens when one
+// closes.
+
+#include "lobby/app/lobby_window.h"
+#include "lobby/app/main.h"
+#include "lobby/games/fish_game_window.h"
+#include "lobby/games/game_match.h"
+#include "lobby/games/game_page.h"
+#include "lobby/games/game_window.h"
+#include "lobby/games/html_game_window.h"
+#include "lobby/games/np_plug_window.h"
+#include "lobby/games/pexmor_fish_game_window.h"
+#include "lobby/games/plug_game_window.h"
+#include "lobby/games/unity_game_window.h"
+#include "runtime/create.h"
+#include "runtime/record.h"
+
+namespace lobby {
+
+namespace {
+
+// Room keys compare as the page gave them: two absent values are equal, an absent and a present
+// one are not.
+bool sameRoom(const rt::Value& a, const rt::Value& b) {
+    for (const char* key : {"game_type", "room_type", "room_level"}) {
+        if (!(games::fieldOf(a, key) == games::fieldOf(b, key))) return false;
+    }
+    return true;
+}
+
+// A window mode present and above 0.
+bool plugInMode(const rt::Value& gameInfo) {
+    const rt::Value mode = games::fieldOf(gameInfo, "wmode");
+    return !mode.isNull() && mode.toInt() > 0;
+}
+
+rt::Ref<GameWindow> makeWindow(int32_t mode, const rt::Value& info, const rt::Value& room,
+                               bool fixSeat, const rt::Value& arg4, const rt::Value& arg5,
+                               const std::string& arg6) {
+    switch (mode) {
+        case 0:
+            return rt::create<GameWindow>(info, room, fixSeat);
+        case 1:
+            return rt::create<PexmorFishGameWindow>(info, room, fixSeat,
+                                                    std::string("/gamepexfish.html"));
+        case 2:
+            return rt::create<UnityGameWindow>(info, room, fixSeat, arg4, arg5, arg6);
+        case 3:
+            return rt::create<NPPlugWindow>(info, room, fixSeat, arg4, arg5, arg6);
+        case 4:
+            return rt::create<HtmlGameWindow>(info, room, fixSeat, arg6);
+        case 5:
+            return rt::create<FishGameWindow>(info, room, fixSeat);
+        case 6:
+            return rt::create<PlugGameWindow>(info, room, fixSeat);
+        case 7:
+            return rt::create<GameMatch>(info, room, fixSeat);
+        default:
+            return {};
+    }
+}
+
+// Un-minimises the lobby window when no game window is left visible and un-minimised.
+void restoreLobbyWhenNoGameInView() {
+    if (Main::gamesWindow) {
+        for (const rt::Value& w : Main::gamesWindow->items()) {
+            rt::Ref<GameWindow> window = w.as<GameWindow>();
+            if (window && window->get_visible() && !window->get_minimized()) return;
+        }
+    }
+    if (Main::lobbyWindow && Main::lobbyWindow->get_minimized()) {
+        Main::lobbyWindow->set_minimized(false);
+    }
+}
+
+void removeFirst(const rt::Ref<GameWindow>& window) {
+    if (!Main::gamesWindow) return;
+    auto& items = Main::gamesWindow->items();
+    for (auto it = items.begin(); it != items.end(); ++it) {
+        if (it->heap() == window.get()) {
+            items.erase(it);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+void Main::openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value arg4,
+                    rt::Value arg5, std::string arg6) {
+    if (!gamesWindow) gamesWindow = rt::make<rt::Array>();
+    for (const rt::Value& w : gamesWindow->items()) {
+        rt::Ref<GameWindow> window = w.as<GameWindow>();
+        if (!window) continue;
+        if (sameRoom(gameRoom, window->gameRoom) ||
+            (plugInMode(gameInfo) && plugInMode(window->gameInfo))) {
+            window->setShow(true);
+            if (lobbyWindow) lobbyWindow->set_minimized(true);
+            return;
+        }
+    }
+    rt::Value mode = games::fieldOf(gameInfo, "wmode");
+    if (mode.isNull()) {
+        if (rt::Ref<rt::Record> record = gameInfo.type() == rt::ValueType::Record
+                                             ? gameInfo.asRecord()
+                                             : rt::Ref<rt::Record>()) {
+            record->set("wmode", 0);
+        }
+        mode = 0;
+    }
+    if (!mode.isNumber()) return;
+    rt::Ref<GameWindow> window =
+        makeWindow(mode.toInt(), gameInfo, gameRoom, isFixSeat, arg4, arg5, arg6);
+    if (window) gamesWindow->push(rt::Value(window));
+}
+
+rt::Ref<GameWindow> Main::getGameWindow(int32_t game_type, int32_t room_type, int32_t room_level) {
+    if (!gamesWindow) return {};
+    for (const rt::Value& w : gamesWindow->items()) {
+        rt::Ref<GameWindow> window = w.as<GameWindow>();
+        if (window && window->check(game_type, room_type, room_level)) return window;
+    }
+    return {};
+}
+
+void Main::closeGame(rt::Ref<GameWindow> window) {
+    removeFirst(window);
+    restoreLobbyWhenNoGameInView();
+}
+
+void Main::destroyGame(int32_t game_type, int32_t room_type, int32_t room_level) {
+    if (rt::Ref<GameWindow> window = getGameWindow(game_type, room_type, room_level)) {
+        removeFirst(window);
+        window->destroy();
+    }
+    restoreLobbyWhenNoGameInView();
+}
+
+}  // namespace lobby

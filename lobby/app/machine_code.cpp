@@ -1,0 +1,37 @@
+#include "lobby/app/config.h"
+#include "lobby/app/main.h"
+#include "lobby/bindings/primitive_binder.h"
+#include "runtime/file.h"
+#include "runtime/file_system.h"
+#include "runtime/md5.h"
+#include "runtime/primitive.h"
+
+namespace lobby {
+
+std::string Config::getMachineCode() {
+    if (machineCodeStr) return *machineCodeStr;
+    const std::string stored = Main::sys_env_apppath + "/Velto/Client.dat";
+    if (rt::FileSystem::exists(stored)) {
+        machineCodeStr = rt::File::getContent(stored);
+        return *machineCodeStr;
+    }
+    if (!rt::FileSystem::exists(Main::appPath + "Zorbtools.dll")) {
+        machineCodeStr = "";
+        return "";
+    }
+    const rt::Primitive hardInfo = bindings::bindPrimitive("Zorbtools", "trox_gethardinfo", 0);
+    const rt::Value info = hardInfo();
+    machineCodeStr = rt::md5Hex(info.isString() ? std::string(info.str()) : info.toString());
+    try {
+        if (rt::FileSystem::exists(Main::sys_env_apppath)) {
+            const std::string folder = Main::sys_env_apppath + "/Velto";
+            if (!rt::FileSystem::exists(folder)) rt::FileSystem::createDirectory(folder);
+            rt::File::saveContent(stored, *machineCodeStr);
+        }
+    } catch (const std::exception&) {
+        // The code is still answered and cached; it is computed again on the next run.
+    }
+    return *machineCodeStr;
+}
+
+}  // namespace lobby

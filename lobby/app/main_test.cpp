@@ -1,0 +1,198 @@
+#include "lobby/app/main.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "lobby/app/config.h"
+#include "lobby/app/lobby_window.h"
+#include "lobby/app/login_window.h"
+#include "lobby/app/version_servers.h"
+#include "lobby/bindings/cef/cef_app.h"
+#include "lobby/bindings/cef/cef_settings.h"
+#include "lobby/bindings/fake_host.h"
+#include "runtime/file.h"
+#include "runtime/file_system.h"
+#include "runtime/record.h"
+#include "runtime/strings.h"
+#include "runtime/test_folder.h"
+
+namespace lobby {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSampleInstall = fs::path(__FILE__).parent_path() / "../../examples/install";
+
+rt::Value identity(std::span<const rt::Value> args) {
+    return args.empty() ? rt::Value() : args[0];
+}
+
+// Start-up in a copy of the sample installation, with a fake browser host and system library.
+class MainTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::copy(kSampleInstall, install.path(), fs::copy_options::recursive);
+        previousFolder = fs::current_path();
+        fs::current_path(install.path());
+        setenv("SystemRoot", (system / "Windows").c_str(), 1);
+        setenv("APPDATA", (system / "AppData").c_str(), 1);
+        host.answer("cef_ansi2unicode", bindings::FakeHost::Answer(identity));
+        host.answer("cef_unicode2ansi", bindings::FakeHost::Answer(identity));
+        host.answer("cef_app_registeinstance", rt::Value(true));
+        host.answer("display_get_screen_size",
+                    rt::Value(rt::Record::of({{"w", 1920}, {"h", 1080}})));
+        host.answer("cef_getsystemmetrics", [](std::span<const rt::Value> args) {
+            switch (args[0].toInt()) {
+                case 17:
+                    return rt::Value(1040);
+                case 4:
+                    return rt::Value(23);
+                default:
+                    return rt::Value(4);
+            }
+        });
+        Config::machineCodeStr.reset();
+    }
+    void TearDown() override {
+        if (Main::updateThread) Main::updateThread->join();
+        Main::updateThread = nullptr;
+        Main::isUpdateChecking = false;
+        Main::isUpdateModulesInit = false;
+        Main::lobbyWindow = nullptr;
+        Main::loginWindow = nullptr;
+        Main::userRegWindow = nullptr;
+        Main::gamesWindow = nullptr;
+        Main::browserSet = nullptr;
+        Config::machineCodeStr.reset();
+        fs::current_path(previousFolder);
+    }
+    void setClientValue(const std::string& element) {
+        const std::string path = install / "Client.ini";
+        std::string text = rt::File::getContent(path);
+        text.insert(text.rfind("</"), element);
+        rt::File::saveContent(path, text);
+    }
+    rt::Ref<cef::CefSettings> settingsGiven() {
+        const auto calls = host.calls("cef_app_main");
+        return calls.size() == 1 ? calls[0].args[1].as<cef::CefSettings>() : nullptr;
+    }
+
+    bindings::FakeHost host;
+    rt::testing::TestFolder install;
+    rt::testing::TestFolder system;
+    fs::path previousFolder;
+};
+
+TEST_F(MainTest, StartUpSetsPathsMetricsAndBrowserSettingsThenEntersTheLoop) {
+    Main::main();
+    EXPECT_EQ(Main::appPath, install.path() + "/");
+    EXPECT_EQ(Main::screenWidth, 1920);
+    EXPECT_EQ(Main::windowFullHeight, 1040);
+    EXPECT_EQ(Main::windowInitW, 1536);
+    EXPECT_EQ(Main::windowInitH, 832);
+    EXPECT_EQ(Main::captionHeight, 23);
+    EXPECT_EQ(Main::updateLocalRoot, Main::appPath + "app_update");
+    EXPECT_EQ(Main::update_ServerUrls_arr, builtInVersionServers());
+    EXPECT_EQ(Main::curUpdateServerUrl, builtInVersionServers()[0]);
+    EXPECT_EQ(Main::httpEtag.rfind("?r=0", 0), 0u) << Main::httpEtag;
+    EXPECT_EQ(Main::localRes, "resource");
+    ASSERT_NE(Main::gamesWindow, nullptr);
+    EXPECT_EQ(Main::gamesWindow->size(), 0);
+
+    rt::Ref<cef::CefSettings> settings = settingsGiven();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->locale, "en-US");
+    EXPECT_EQ(settings->logSeverity, 0);
+    ASSERT_EQ(settings->extraPluginPaths->size(), 1);
+    EXPECT_EQ(settings->extraPluginPaths->get(0).toString(),
+              rt::replaceAll(Main::appPath, "/", "\\") + "plugin\\NPSWF32.dll");
+    EXPECT_EQ(host.calls("cef_app_registeinstance")[0].args[0], rt::Value("Morvick Lobby"));
+    EXPECT_FALSE(cef::CefApp::onQuit.isNull());
+}
+
+TEST_F(MainTest, BuiltInServersFollowTheConfiguredOnes) {
+    for (const std::string& server : builtInVersionServers()) {
+        EXPECT_TRUE(server.starts_with("http://127.0.0.1:")) << server;
+        EXPECT_TRUE(server.ends_with("/version/")) << server;
+    }
+    setClientValue("<ver_url>http://127.0.0.1:1/a/|http://127.0.0.1:2/b/</ver_url>");
+    setClientValue("<logSeverity>3 (warnings)</logSeverity>");
+    Main::main();
+    ASSERT_EQ(Main::update_ServerUrls_arr.size(), 10u);
+    EXPECT_EQ(Main::update_ServerUrls_arr[0], "http://127.0.0.1:1/a/");
+    EXPECT_EQ(Main::update_ServerUrls_arr[1], "http://127.0.0.1:2/b/");
+    EXPECT_EQ(Main::update_ServerUrls_arr[2], builtInVersionServers()[0]);
+    EXPECT_EQ(settingsGiven()->logSeverity, 3);
+}
+
+TEST_F(MainTest, ASecondCopyQuitsBeforeAnythingStarts) {
+    host.answer("cef_app_registeinstance", rt::Value(false));
+    Main::main();
+    EXPECT_EQ(host.count("cef_app_quit"), 1);
+    EXPECT_EQ(host.count("cef_app_main"), 0);
+    EXPECT_EQ(host.count("display_get_screen_size"), 0);
+    EXPECT_EQ(Main::updateThread, nullptr);
+}
+
+TEST_F(MainTest, AShortPathIsReplacedByTheProgramFolder) {
+    const fs::path shortPath = install / "PROGRA~1";
+    fs::create_directory(shortPath);
+    fs::current_path(shortPath);
+    // The test program's folder holds no installation, so the start ends at the settings.
+    EXPECT_ANY_THROW(Main::main());
+    const std::string exeFolder = fs::path(rt::FileSystem::executablePath()).parent_path();
+    EXPECT_EQ(Main::appPath, exeFolder + "/");
+    EXPECT_EQ(fs::current_path(), exeFolder);
+}
+
+TEST_F(MainTest, InitMakesTheWindowsAndRegistersTheBossKey) {
+    host.answer("cef_app_main", [](std::span<const rt::Value> args) {
+        args[0].call({});
+        return rt::Value();
+    });
+    host.answer("cef_app_registerhotkey", rt::Value(-1));
+    testing::internal::CaptureStdout();
+    Main::main();
+    const std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_NE(Main::lobbyWindow, nullptr);
+    ASSERT_NE(Main::loginWindow, nullptr);
+    EXPECT_EQ(Main::loginWindow->wndType, 0);
+    EXPECT_TRUE(Main::browserSet->webSecurityDisabled);
+    EXPECT_TRUE(Main::browserSet->universalAccessFromFileUrlsAllowed);
+    const auto filters = host.calls("cef_app_setfilterpath");
+    ASSERT_EQ(filters.size(), 1u);
+    EXPECT_EQ(filters[0].args[0].asArray()->get(0), rt::Value("/resource/"));
+    EXPECT_EQ(filters[0].args[0].asArray()->get(1), rt::Value("/LobbyClientMain.swf"));
+    // The sample's boss key is enabled; a failed registration is only traced.
+    EXPECT_EQ(host.count("cef_app_registerhotkey"), 1);
+    EXPECT_NE(out.find("hot key error"), std::string::npos) << out;
+
+    cef::CefApp::quit();
+    cef::CefApp::quit();
+    EXPECT_EQ(host.count("cef_app_unregisterhotkey"), 1);
+}
+
+TEST_F(MainTest, TheBossKeyTogglesOnlyTheLoginWindowBeforeLogin) {
+    host.answer("cef_app_main", [](std::span<const rt::Value> args) {
+        args[0].call({});
+        return rt::Value();
+    });
+    host.answer("window_get_prop", rt::Value(1));
+    Main::main();
+    Main::loginWindow->_handle = 11;
+    Main::lobbyWindow->_handle = 12;
+    host.clearCalls();
+    Main::isHotKey = false;
+    Main::onHotkey();
+    Main::onHotkey();
+    const auto shows = host.calls("cef_window_show");
+    ASSERT_EQ(shows.size(), 2u);
+    for (const auto& call : shows) EXPECT_EQ(call.args[0], Main::loginWindow->_handle);
+    EXPECT_EQ(shows[0].args[1], rt::Value(false));
+    EXPECT_EQ(shows[1].args[1], rt::Value(true));
+}
+
+}  // namespace
+}  // namespace lobby

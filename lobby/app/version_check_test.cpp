@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "lobby/app/config.h"
+#include "lobby/app/main.h"
+#include "lobby/bindings/fake_host.h"
+#include "runtime/file.h"
+#include "runtime/file_system.h"
+#include "runtime/test_folder.h"
+#include "runtime/thread.h"
+#include "tools/testhttp/server.h"
+
+namespace lobby {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// Version servers on loopback, an installation folder with local version files, and the check
+// run on its own thread as the program runs it.
+class VersionCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host.answer("cef_unicode2ansi", [](std::span<const rt::Value> args) { return args[0]; });
+        Main::appPath = folder.path() + "/";
+        rt::FileSystem::createDirectory(folder / "version");
+        Main::httpEtag = "?r=0.5";
+        Main::updateVersion.clear();
+        Main::updateModules.clear();
+        Main::isUpdateModulesInit = false;
+        Main::isUpdateChecking = false;
+    }
+
+    void servers(const std::vector<testhttp::Server*>& list) {
+        Main::update_ServerUrls_arr.clear();
+        for (testhttp::Server* s : list) Main::update_ServerUrls_arr.push_back(s->url("/version/"));
+        Main::curUpdateServerInx = 0;
+        Main::curUpdateServerUrl = Main::update_ServerUrls_arr.front();
+    }
+
+    void installed(const Strings& games) {
+        std::lock_guard<std::mutex> lock(Config::installedGamesMutex);
+        Config::userInstallGames = games;
+    }
+
+    void localVersion(const std::string& game, const std::string& text) {
+        rt::File::saveContent(folder / ("version/" + game + ".v"), text);
+    }
+
+    void runCheck() {
+        rt::Ref<rt::Thread> thread = rt::Thread::create(&Main::checkUpdate);
+        thread->sendMessage(false);
+        thread->join();
+    }
+
+    bindings::FakeHost host;
+    rt::testing::TestFolder folder;
+    testhttp::Server first;
+    testhttp::Server second;
+};
+
+TEST_F(VersionCheckTest, OnlyAnExactlyEqualLocalTextLeavesAGameOffTheList) {
+    servers({&first});
+    first.addFile("/version/same.v", "1.0.3");
+    first.addFile("/version/newline.v", "1.0.3");
+    first.addFile("/version/missing.v", "1.0.3");
+    localVersion("same", "1.0.3");
+    localVersion("newline", "1.0.3\n");
+    installed({"same", "newline", "missing"});
+    runCheck();
+    EXPECT_EQ(Main::updateModules, (Strings{"newline", "missing"}));
+    EXPECT_EQ(Main::updateVersion.at("newline"), "1.0.3\n");
+    EXPECT_EQ(Main::updateVersion.count("missing"), 0u);
+    auto requests = first.log().forPath("/version/same.v");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].request.headers.get("cache-control"), "no-cache");
+    EXPECT_EQ(requests[0].request.range->first, 0u);
+}
+
+TEST_F(VersionCheckTest, AnHtmlAnswerMovesToTheNextServerWhichTheNextGameAsksFirst) {
+    servers({&first, &second});
+    first.addFile("/version/a.v", "<html><body>not here</body></html>");
+    first.addFile("/version/b.v", "2.0");
+    second.addFile("/version/a.v", "1.1");
+    second.addFile("/version/b.v", "2.0");
+    localVersion("a", "1.0");
+    localVersion("b", "2.0");
+    installed({"a", "b"});
+    runCheck();
+    EXPECT_EQ(Main::updateModules, Strings{"a"});
+    EXPECT_EQ(first.log().countFor("/version/b.v"), 0);
+    EXPECT_EQ(second.log().countFor("/version/b.v"), 1);
+    EXPECT_EQ(Main::curUpdateServerInx, 1);
+}
+
+TEST_F(VersionCheckTest, AGameEveryServerFailsIsNotListedAndTheNextStartsAtTheFirstServer) {
+    servers({&first, &second});
+    first.setFault("/version/a.v", testhttp::Fault::answerStatus(502));
+    second.setFault("/version/a.v", testhttp::Fault::errorPage());
+    second.addFile("/version/a.v", "1");
+    first.addFile("/version/b.v", "3");
+    installed({"a", "b"});
+    runCheck();
+    EXPECT_EQ(Main::updateModules, Strings{"b"});
+    EXPECT_EQ(first.log().countFor("/version/b.v"), 1);
+    EXPECT_EQ(second.log().countFor("/version/b.v"), 0);
+    EXPECT_TRUE(Main::isUpdateModulesInit);
+}
+
+TEST_F(VersionCheckTest, TheAnswerWaitsForTheCheckAndIgnoresLetterCase) {
+    servers({&first});
+    first.addFile("/version/game.v", "9");
+    installed({"game"});
+    Main::updateModules = {"game"};
+    EXPECT_FALSE(Main::isGameNeedUpdate("game"));
+    Main::updateModules.clear();
+    runCheck();
+    EXPECT_TRUE(Main::isGameNeedUpdate("GAME"));
+    EXPECT_FALSE(Main::isGameNeedUpdate("other"));
+    EXPECT_FALSE(Main::isGameNeedUpdate(std::nullopt));
+}
+
+TEST_F(VersionCheckTest, ASecondCheckOfTheRunReturnsAtOnce) {
+    servers({&first});
+    first.addFile("/version/game.v", "9");
+    installed({"game"});
+    runCheck();
+    Main::updateModules.clear();
+    Main::checkUpdate();
+    EXPECT_TRUE(Main::updateModules.empty());
+    EXPECT_EQ(first.log().countFor("/version/game.v"), 1);
+}
+
+}  // namespace
+}  // namespace lobby

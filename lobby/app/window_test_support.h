@@ -1,0 +1,157 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lobby/app/config.h"
+#include "lobby/app/lobby_window.h"
+#include "lobby/app/login_window.h"
+#include "lobby/app/main.h"
+#include "lobby/bindings/cef/cef_app.h"
+#include "lobby/bindings/cef/cef_browser.h"
+#include "lobby/bindings/cef/cef_browser_settings.h"
+#include "lobby/bindings/fake_host.h"
+#include "runtime/array.h"
+#include "runtime/class_builder.h"
+#include "runtime/create.h"
+
+namespace lobby::testing {
+
+// Host window property ids, as the browser host numbers them.
+enum Prop : int32_t {
+    kWidth = 3,
+    kHeight = 4,
+    kLeft = 5,
+    kTop = 6,
+    kMinimized = 11,
+    kMaximized = 12,
+    kEnabled = 14,
+};
+
+// The lobby's windows against the recording host: window properties read back what was set,
+// texts cross to and from the system unchanged, every browser has main frame 1 and named frames
+// on request. Main's and Config's statics are set to a 1920 x 1080 screen and put back after.
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest() {
+        host.answer("window_set_prop", [this](std::span<const rt::Value> a) {
+            props[{a[0].toString(), a[1].toInt()}] = a[2];
+            return rt::Value();
+        });
+        host.answer("window_get_prop", [this](std::span<const rt::Value> a) {
+            auto it = props.find({a[0].toString(), a[1].toInt()});
+            return it == props.end() ? rt::Value(0) : it->second;
+        });
+        host.answer("cef_unicode2ansi", [](std::span<const rt::Value> a) { return a[0]; });
+        host.answer("cef_ansi2unicode", [](std::span<const rt::Value> a) { return a[0]; });
+        host.answer("browser_getmainframeid", 1);
+        host.answer("browser_getframeobj", [this](std::span<const rt::Value> a) {
+            auto id = frameIds.try_emplace(a[1].toString(), 2 + frameIds.size()).first->second;
+            return rt::Value(rt::Record::of({{"_url", id}, {"x", 0}, {"y", a[1]}}));
+        });
+        Main::appPath = "/opt/lobby/";
+        Main::localRes = "resource";
+        Main::screenWidth = 1920;
+        Main::screenHeight = 1080;
+        Main::windowFullHeight = 1040;
+        Main::windowInitW = 1536;
+        Main::windowInitH = 832;
+        Main::borderX = 4;
+        Main::borderY = 4;
+        Main::browserSet = rt::create<cef::CefBrowserSettings>();
+        Main::gamesWindow = rt::make<rt::Array>();
+        Config::configs = {{"site", "http://127.0.0.1:8080"}, {"product", "Lobby"}};
+        BaseWindow::siteUrl = std::nullopt;
+    }
+
+    ~WindowTest() override {
+        Main::lobbyWindow = nullptr;
+        Main::loginWindow = nullptr;
+        Main::userRegWindow = nullptr;
+        Main::gamesWindow = nullptr;
+        Main::tray = nullptr;
+        Main::browserSet = nullptr;
+        Main::resourceFilesData = std::nullopt;
+        Main::mainSwfData = nullptr;
+        Main::resourcePath.clear();
+        Main::isHotKey = false;
+        Config::configs.clear();
+        Config::userSets.clear();
+        Config::remoteConfigs = nullptr;
+        Config::machineCodeStr = std::nullopt;
+        BaseWindow::siteUrl = std::nullopt;
+        LobbyWindow::isInit = false;
+        LobbyWindow::isHotKeySetting = false;
+    }
+
+    // Gives the window made last its native handle, at the size it was made with, and a ready
+    // browser.
+    template <class W>
+    rt::Ref<W> open(rt::Ref<W> window, const std::string& handle) {
+        auto made = host.calls("cef_window_create");
+        if (!made.empty() && !props.count({handle, kWidth})) {
+            props[{handle, kWidth}] = made.back().args[0];
+            props[{handle, kHeight}] = made.back().args[1];
+        }
+        window->on_create(handle);
+        window->onBrowserEvent("onAfterCreated", nullptr);
+        return window;
+    }
+
+    rt::Value prop(const std::string& handle, int32_t id) {
+        auto it = props.find({handle, id});
+        return it == props.end() ? rt::Value() : it->second;
+    }
+    void setProp(const std::string& handle, int32_t id, rt::Value v) { props[{handle, id}] = v; }
+
+    // The page function calls made in any frame: name and argument array.
+    std::vector<std::pair<std::string, rt::Value>> pageCalls() const {
+        std::vector<std::pair<std::string, rt::Value>> out;
+        for (const auto& c : host.calls("frame_invokejsfunc")) {
+            out.emplace_back(c.args[3].toString(), c.args[4]);
+        }
+        return out;
+    }
+    std::vector<std::string> scripts() const {
+        std::vector<std::string> out;
+        for (const auto& c : host.calls("frame_executejavascript")) {
+            out.push_back(c.args[3].toString());
+        }
+        return out;
+    }
+
+    bindings::FakeHost host;
+    std::map<std::pair<std::string, int32_t>, rt::Value> props;
+    std::map<std::string, int32_t> frameIds;
+};
+
+}  // namespace lobby::testing
+
+namespace lobby::testing {
+
+// Stands in for the download engine and for game windows: records the members called on it by
+// name and answers `check` for its game key.
+class Recorder : public rt::Object {
+    RT_CLASS(Recorder)
+public:
+    std::vector<std::pair<std::string, std::vector<rt::Value>>> calls;
+    int32_t gameType = -1;
+
+protected:
+    rt::Value callMissing(std::string_view name, std::span<const rt::Value> args) override {
+        calls.emplace_back(std::string(name), std::vector<rt::Value>(args.begin(), args.end()));
+        if (name == "check") return args.size() > 0 && args[0].toInt() == gameType;
+        return {};
+    }
+};
+
+inline const rt::ClassInfo& Recorder::staticClassInfo() {
+    static const rt::ClassInfo& info = rt::ClassBuilder<Recorder>("test.Recorder").build();
+    return info;
+}
+
+}  // namespace lobby::testing

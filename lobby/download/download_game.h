@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "lobby/bindings/value_access.h"
+#include "lobby/download/progress_list.h"
+#include "runtime/array.h"
+#include "runtime/object.h"
+#include "runtime/primitive.h"
+#include "runtime/record.h"
+#include "runtime/value.h"
+
+namespace lobby {
+
+// The game download engine: the handler object of the download library "DownLoadGame". It
+// fetches the server's game file list, queues the games (modules) the lobby page asks for,
+// downloads their files one at a time per module on worker threads into the staging folder,
+// copies a finished module into the installation folder, records it in the local file list and
+// the user settings, and tells the lobby page. Every member is reachable by name; the library
+// calls `toDownload`, `downloadGames` and `DownLoadFinish` that way.
+//
+// Everything but the three worker bodies runs on the UI thread. A worker reads one message from
+// its thread queue, touches no field of the engine and hands its result back as a task posted
+// through the lobby window. Each message and result carries the tag of the queue it belongs to;
+// results of a queue that has been dropped meanwhile are ignored.
+class DownloadGame : public rt::Object {
+    RT_CLASS(DownloadGame)
+public:
+    // File states.
+    static constexpr int32_t kWaiting = 0;
+    static constexpr int32_t kDownloading = 1;
+    static constexpr int32_t kDownloaded = 2;
+    static constexpr int32_t kFailed = 3;
+    static constexpr int32_t kInstalled = 4;
+    // Module states.
+    static constexpr int32_t kModuleActive = 0;
+    static constexpr int32_t kModuleFinished = 2;
+    static constexpr int32_t kModuleInstalled = 3;
+
+    rt::Ref<rt::Record> package_files;
+    int32_t curDownModuleInx = -1;
+    rt::Ref<rt::Array> serverGameList;
+    // Installed file path to {md5, dep}; null until first read.
+    rt::Ref<rt::Record> localList;
+    int32_t serverVerEndInx = 0;
+    // 0 server list not fetched, 1 being fetched, 2 fetched.
+    int32_t updateState = 0;
+    rt::Ref<rt::Array> updateFiles;
+    rt::Ref<rt::Array> downloadList;
+    rt::Value gamePlug;
+
+    // Progress snapshots from the file workers, drained by getDownloadInfos.
+    static download::ProgressList progressList;
+    static rt::Primitive plug_create;
+    static rt::Primitive plug_downloadgame;
+    static rt::Primitive plug_destroy;
+
+    // Binds the three primitives of "DownLoadGame"; a missing library throws.
+    static void initStatics();
+
+    void construct();
+
+    virtual void OnDestroy();
+    virtual void onInstallOk(std::optional<std::string> name);
+    virtual void onDownloadStart(rt::Value data);
+    virtual void onDownloading(rt::Value ignored);
+    virtual void onDownloadError(rt::Value error);
+    virtual void getServerUpdateIni();
+    virtual std::string getFileMd5(std::string path);
+    virtual void onCopyResult(rt::Value result);
+    virtual void copyFilesThread();
+    virtual void onDownItem(rt::Value result);
+    virtual void downloadItem();
+    virtual void downloadModule();
+    virtual void clearDownList();
+    virtual void removeDownload(rt::Value name);
+    virtual void registerGame(rt::Value module);
+    virtual void copyFiles(int32_t module);
+    virtual void download(std::string name, bool start);
+    virtual void downloadGames(rt::Value names);
+    virtual void toDownload(rt::Value ignored);
+    virtual void DownLoadFinish(std::string name);
+    virtual void DownloadClient(std::string a, std::string b);
+    virtual rt::Value getDownloadInfos();
+
+    // Makes the folders of `path` ("\"-separated, from a leading separator) under `base`; the
+    // last part, the file name, is never made.
+    static void createDir(const std::string& base, const std::string& path);
+    static int32_t indexOf(rt::Value array, rt::Value value);
+
+    // The tag of the current queue; messages and results carry it.
+    int32_t queueTag() const { return queueTag_; }
+
+private:
+    void newQueue();
+    rt::Ref<rt::Record> moduleAt(int32_t index) const;
+    void failModule(const rt::Ref<rt::Record>& module, const std::string& file,
+                    const std::string& message);
+    void callPage(const char* function, rt::Value args);
+    // Starts a worker thread running the member `body` and sends it `message`.
+    void startWorker(const char* body, rt::Ref<rt::Record> message);
+
+    int32_t queueTag_ = 0;
+};
+
+}  // namespace lobby

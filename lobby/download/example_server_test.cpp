@@ -1,0 +1,64 @@
+// The sample download server of examples/download-server, served on loopback, installs its game
+// through the real download library and the engine, as the demo lobby does.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "lobby/download/download_game.h"
+#include "lobby/download/engine_test_support.h"
+#include "runtime/file.h"
+#include "runtime/md5.h"
+#include "tools/testhttp/server.h"
+
+namespace lobby {
+namespace {
+
+const std::filesystem::path kExample =
+    std::filesystem::path(__FILE__).parent_path() / "../../examples/download-server";
+
+class ExampleServerTest : public testing::EngineTest {
+protected:
+    ExampleServerTest() {
+        server.serveFolder("/", kExample);
+        DownloadGame::initStatics();
+        engine = rt::create<DownloadGame>();
+        Config::configs["download_url"] = server.url("/");
+        Main::updateServerUrl = server.url("");
+        Main::versions = nullptr;
+    }
+
+    ~ExampleServerTest() override {
+        rt::Value(engine).callMember("OnDestroy", {});
+        Config::configs.clear();
+    }
+
+    testhttp::Server server;
+};
+
+TEST_F(ExampleServerTest, TheSampleGameInstallsWithItsNewestFiles) {
+    engine->DownloadClient("minigame", "");
+    ASSERT_TRUE(Main::versions);
+    EXPECT_EQ(Main::serverVerPath, "1_0_1");
+    runUntil([this] { return engine->updateState == 2 || !errors().empty(); });
+    ASSERT_TRUE(errors().empty()) << errors()[0].args[2];
+    engine->DownloadClient("minigame", "");
+    runUntil([this] { return installed("minigame") || !errors().empty(); });
+    ASSERT_TRUE(errors().empty()) << errors()[0].args[2];
+
+    for (const char* file : {"minigame/index.html", "minigame/data/level1.dat"}) {
+        EXPECT_EQ(rt::File::getContent(Main::appPath + file),
+                  rt::File::getContent((kExample / "1_0_1" / file).string()))
+            << file;
+    }
+    for (const char* file : {"minigame/readme.txt", "minigame/data/level2.dat", "common.txt"}) {
+        EXPECT_EQ(rt::File::getContent(Main::appPath + file),
+                  rt::File::getContent((kExample / "1_0_0" / file).string()))
+            << file;
+    }
+    EXPECT_EQ(Config::installedGames(), std::vector<std::string>{"minigame"});
+    EXPECT_NE(rt::File::getContent(Main::appPath + "UserSet.ini").find("minigame"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace lobby

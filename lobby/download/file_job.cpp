@@ -1,0 +1,107 @@
+#include "lobby/download/file_job.h"
+
+#include <optional>
+
+#include "lobby/bindings/cef/cef_app.h"
+#include "runtime/http.h"
+#include "runtime/strings.h"
+#include "runtime/trace.h"
+
+namespace download {
+
+FileJob::FileJob(Settings settings, ProgressRecord& record, ProgressList& list)
+    : s_(std::move(settings)), record_(record), list_(list), version_(s_.ver) {}
+
+std::string FileJob::address(const std::string& server, const std::string& version,
+                             const std::string& file, const std::string& etag) {
+    std::string path = cef::CefApp::ansi2Unicode(rt::replaceAll(file, "\\", "/")).value_or("");
+    return server + "/" + rt::replaceAll(version, ".", "_") + path + etag;
+}
+
+void FileJob::run() {
+    if (s_.servers.empty() || s_.vers.empty()) {
+        record_.state = 3;
+        error_ = "no server or version to download " + s_.file + " from";
+        return;
+    }
+    bool first = true;
+    for (;;) {
+        if (!first) {
+            record_.state = 0;
+            record_.progress = 0;
+        }
+        first = false;
+        if (attempt() != Next::Again) return;
+    }
+}
+
+FileJob::Next FileJob::attempt() {
+    std::string url =
+        address(s_.servers[server_], s_.vers[static_cast<size_t>(version_)], s_.file, s_.etag);
+    requested_.push_back(url);
+    FileOutput output(s_.target);
+    Progress progress(output, record_, list_);
+    std::optional<std::string> failure;
+    rt::Http http(url);
+    http.setConnectionTimeout(0);
+    http.onError = [&](const std::string& message) { failure = message; };
+    http.request(progress);
+    progress.close();
+    if (failure) return afterError(*failure);
+    if (!progress.prepared()) {
+        // No length was announced and the body ended cleanly: it is complete.
+        record_.state = 2;
+        record_.progress = 100;
+        list_.put({record_.queue, record_.module, record_.index, 100, record_.speed});
+    } else if (record_.progress == 100 && record_.state == 1) {
+        record_.state = 2;
+    }
+    return Next::Done;
+}
+
+FileJob::Next FileJob::afterError(const std::string& message) {
+    RT_TRACE(message + " " + s_.file);
+    error_ = message;
+    if (rt::startsWith(message, "Failed to connect on")) {
+        if (retry_ <= 2) {
+            ++retry_;
+            return Next::Again;
+        }
+        return failOver();
+    }
+    if (message == "Http Error #404" || message == "Http Error #504" ||
+        message == "Http Error #502") {
+        if (version_ == 0 && retry_ <= 2) {
+            ++retry_;
+            return Next::Again;
+        }
+        --version_;
+        if (version_ >= 0) return Next::Again;
+        record_.state = 3;
+        record_.progress = 0;
+        retry_ = 3;
+        return failOver();
+    }
+    if (retry_ <= 2) {
+        ++retry_;
+        return Next::Again;
+    }
+    return failOver();
+}
+
+FileJob::Next FileJob::failOver() {
+    if (retry_ != 3 || server_ + 1 >= s_.servers.size()) {
+        if (version_ < 0) version_ = 0;
+        return Next::Stop;
+    }
+    version_ = s_.ver;
+    ++server_;
+    retry_ = 0;
+    error_.clear();
+    record_.state = 0;
+    record_.progress = 0;
+    record_.speed = 0;
+    return Next::Again;
+}
+
+}  // namespace download

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "lobby/download/progress_list.h"
+#include "runtime/http_sink.h"
+
+namespace download {
+
+// The progress record of one file job: written by its worker only.
+struct ProgressRecord {
+    int32_t queue = 0;
+    int32_t module = 0;
+    int32_t index = 0;
+    int32_t state = 0;
+    int32_t progress = 0;
+    double speed = 0;
+};
+
+// A local file opened for writing raw bytes (truncating); closed on close() or destruction.
+class FileOutput {
+public:
+    explicit FileOutput(const std::string& path);
+    ~FileOutput();
+    FileOutput(const FileOutput&) = delete;
+    FileOutput& operator=(const FileOutput&) = delete;
+
+    size_t writeBytes(const uint8_t* data, size_t length);
+    void writeByte(uint8_t byte);
+    void close();
+
+private:
+    std::string path_;
+    std::FILE* file_ = nullptr;
+};
+
+// Meters the body of one file download as the HTTP client writes it into the wrapped output,
+// keeps the job's progress record up to date and puts snapshots on the progress list.
+class Progress final : public rt::HttpSink {
+public:
+    Progress(FileOutput& output, ProgressRecord& infoObj, ProgressList& list);
+
+    void prepare(int64_t length) override;
+    size_t writeBytes(const uint8_t* data, size_t length) override;
+    void writeByte(uint8_t byte) override;
+    void close();
+    void bytes(int64_t n);
+
+    // Whether the response announced its length.
+    bool prepared() const { return prepared_; }
+    int64_t cur() const { return cur_; }
+    int64_t max() const { return max_; }
+
+private:
+    void snapshot();
+
+    ProgressRecord& infoObj_;
+    double start_;
+    int64_t max_ = 0;
+    int64_t cur_ = 0;
+    bool prepared_ = false;
+    FileOutput& o_;
+    ProgressList& list_;
+};
+
+}  // namespace download

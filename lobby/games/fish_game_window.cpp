@@ -1,0 +1,282 @@
+#include "lobby/games/fish_game_window.h"
+
+#include "lobby/app/main.h"
+#include "lobby/bindings/cef/cef_app.h"
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/games/game_page.h"
+#include "lobby/games/plug_packets.h"
+#include "runtime/class_builder.h"
+#include "runtime/record.h"
+#include "runtime/trace.h"
+
+namespace lobby {
+
+using games::argAt;
+using games::fieldOf;
+
+namespace {
+
+// The seconds every fish of a desk configuration is given.
+constexpr int32_t kFishTime = 10;
+// The status of a user that enters a table.
+constexpr int32_t kEnteredStatus = 5;
+
+rt::Value elementOf(const rt::Value& list, int index) {
+    if (list.type() != rt::ValueType::Array) return {};
+    return argAt(list.asArray(), index);
+}
+
+rt::Ref<rt::Array> itemsOf(const rt::Value& list) {
+    return list.type() == rt::ValueType::Array ? list.asArray() : rt::make<rt::Array>();
+}
+
+}  // namespace
+
+void FishGameWindow::initStatics() {
+    const std::string lib = "RavoPlug";
+    plug_create = bindings::bindPrimitive(lib, "plug_create", 1);
+    plug_link = bindings::bindPrimitive(lib, "plug_link", 2);
+    plug_destroy = bindings::bindPrimitive(lib, "plug_destroy", 1);
+    plug_send = bindings::bindPrimitive(lib, "plug_send", 2);
+    plug_setuser = bindings::bindPrimitive(lib, "plug_setuser", 2);
+    plug_setroom = bindings::bindPrimitive(lib, "plug_setroom", 2);
+    plug_sendgameconfig = bindings::bindPrimitive(lib, "plug_sendgameconfig", 2);
+    plug_sendgamestate = bindings::bindPrimitive(lib, "plug_sendgamestate", 1);
+    plug_setuserscore = bindings::bindPrimitive(lib, "plug_setuserscore", 2);
+    plug_sendexchangescore = bindings::bindPrimitive(lib, "plug_sendexchangescore", 2);
+    plug_setuserstatus = bindings::bindPrimitive(lib, "plug_setuserstatus", 2);
+}
+
+void FishGameWindow::construct(rt::Value info, rt::Value room, bool fixSeat) {
+    GameWindow::construct(info, room, fixSeat, "/gamefish.html");
+    buy_unit = 0;
+    unit_money = games::intField(gameRoom, "unit_money");
+    into_money = 0;
+    sceneId = 0;
+    cannonType = 0;
+    myUid = -1;
+    myChairId = -2;
+    windowMode = games::intField(gameInfo, "wmode");
+    games::enterAppFolder();
+    gamePlug = plug_create(rt::Value(rt::Ref<FishGameWindow>(this)));
+    if (gamePlug.isNull()) RT_TRACE("plug create error!");
+}
+
+rt::Value FishGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
+    if (name == "onSelfSitDown") {
+        onSelfSitDown(argAt(args, 0), argAt(args, 1).toInt(), argAt(args, 2).toInt());
+    } else if (name == "onUserLeave") {
+        onUserLeave(argAt(args, 0), argAt(args, 1), argAt(args, 2));
+    } else if (name == "onUserEnter") {
+        onUserEnter(argAt(args, 0), argAt(args, 1), argAt(args, 2));
+    } else if (name == "RoomInfo") {
+        if (!gamePlug.isNull()) plug_setroom(gamePlug, argAt(args, 0));
+    } else if (name == "deskinfo") {
+        sendGameConfig(argAt(args, 0));
+    } else if (name == "onSocket") {
+        sendData(argAt(args, 0).toString());
+    } else {
+        return GameWindow::onJsCallBack(name, args);
+    }
+    return {};
+}
+
+void FishGameWindow::onSelfSitDown(rt::Value, int32_t chairId, int32_t uid) {
+    myChairId = chairId;
+    myUid = uid;
+    if (!gamePlug.isNull()) plug_link(gamePlug, games::textField(gameInfo, "app") + ".exe");
+    minimizeLobby();
+}
+
+void FishGameWindow::onUserLeave(rt::Value userId, rt::Value tableId, rt::Value chairId) {
+    sendUserStatus(userId, tableId, chairId, 0);
+}
+
+void FishGameWindow::onUserEnter(rt::Value user, rt::Value tableId, rt::Value chairId) {
+    const rt::Value uid = fieldOf(user, "uid");
+    const rt::Value money = fieldOf(user, "into_moneys");
+    sendUserItem(uid, fieldOf(user, "nickname"), games::intField(gameRoom, "room_id"), tableId,
+                 chairId, kEnteredStatus, money);
+    sendUserScore(uid, money);
+    if (uid.toInt() == myUid) {
+        into_money = games::numberOf(money);
+        return;
+    }
+    sendExchangeScore(chairId, fieldOf(user, "score"), games::numberOf(money));
+}
+
+void FishGameWindow::sendUserAttr() {}
+
+void FishGameWindow::sendUserStatus(rt::Value userId, rt::Value tableId, rt::Value chairId,
+                                    rt::Value status) {
+    if (gamePlug.isNull()) return;
+    plug_setuserstatus(gamePlug,
+                       rt::Record::of({{"userId", userId.toInt()},
+                                       {"tableId", tableId.toInt()},
+                                       {"chairId", chairId.toInt()},
+                                       {"status", status.isNull() ? 2 : status.toInt()}}));
+}
+
+void FishGameWindow::sendUserScore(rt::Value userId, rt::Value score) {
+    if (gamePlug.isNull()) return;
+    plug_setuserscore(
+        gamePlug,
+        rt::Record::of({{"userId", userId.toInt()},
+                        {"score", score.isNull() ? rt::Value("") : rt::Value(score.toString())}}));
+}
+
+void FishGameWindow::sendUserItem(rt::Value userId, rt::Value name, rt::Value gameId,
+                                  rt::Value tableId, rt::Value chairId, rt::Value status,
+                                  rt::Value score) {
+    if (gamePlug.isNull()) return;
+    plug_setuser(gamePlug,
+                 games::userInfoRecord(userId, name, gameId, tableId, chairId, status, score));
+}
+
+void FishGameWindow::sendExchangeScore(rt::Value chairId, rt::Value x, rt::Value y) {
+    if (gamePlug.isNull()) return;
+    plug_sendexchangescore(gamePlug, rt::Record::of({{"chairId", chairId.toInt()},
+                                                     {"x", games::numberOf(x)},
+                                                     {"y", games::numberOf(y)}}));
+}
+
+void FishGameWindow::sendGameState() {
+    if (!gamePlug.isNull()) plug_sendgamestate(gamePlug);
+}
+
+void FishGameWindow::sendGameConfig(rt::Value desk) {
+    if (gamePlug.isNull()) return;
+    auto fishes = rt::make<rt::Array>();
+    for (const rt::Value& fish : itemsOf(fieldOf(desk, "fishes"))->items()) {
+        const rt::Value place = elementOf(fish, 2);
+        fishes->push(rt::Record::of({{"score", elementOf(fish, 1)},
+                                     {"status", elementOf(fish, 0)},
+                                     {"x", elementOf(place, 0)},
+                                     {"y", elementOf(place, 1)},
+                                     {"time", kFishTime}}));
+    }
+    auto bullets = rt::make<rt::Array>();
+    for (const rt::Value& bullet : itemsOf(fieldOf(desk, "bullets"))->items()) {
+        bullets->push(rt::Record::of({{"x", elementOf(bullet, 0)}, {"y", elementOf(bullet, 1)}}));
+    }
+    buy_unit = games::intField(desk, "exchange_count");
+    plug_sendgameconfig(gamePlug, rt::Record::of({{"x", fieldOf(desk, "exchange_ratio_userscore")},
+                                                  {"y", fieldOf(desk, "exchange_ratio_fishscore")},
+                                                  {"level", fieldOf(desk, "exchange_count")},
+                                                  {"elapsed", fieldOf(desk, "min_bullet_multiple")},
+                                                  {"time", fieldOf(desk, "max_bullet_multiple")},
+                                                  {"exper", fieldOf(desk, "bomb_range_width")},
+                                                  {"status", fieldOf(desk, "bomb_range_height")},
+                                                  {"item", fishes},
+                                                  {"id", bullets}}));
+}
+
+void FishGameWindow::sendData(std::string text) {
+    if (!gamePlug.isNull()) plug_send(gamePlug, text);
+}
+
+void FishGameWindow::sendRoomInfo() {
+    games::callPage(*this, "getPlugRoomInfo", {});
+}
+
+void FishGameWindow::onPlugLink(rt::Value) {
+    RT_TRACE("plug link");
+}
+
+void FishGameWindow::onPlugMsg(std::optional<std::string> text) {
+    const rt::Value packet = games::pagePacketOf(text.value_or(""));
+    if (packet.isNull()) return;
+    const rt::Value tag = fieldOf(packet, "tag");
+    if (tag.isString() && tag.str() == "ready") {
+        sendRoomInfo();
+        sendGameState();
+    }
+    games::callPage(*this, "sendDataToServer", {packet});
+}
+
+void FishGameWindow::onGameClose(rt::Value) {
+    if (cef::CefApp::isQuit) return;
+    games::callPage(*this, "onGameClose", {});
+    restoreLobby();
+}
+
+void FishGameWindow::destroyPlug() {
+    if (gamePlug.isNull()) return;
+    const rt::Value plug = gamePlug;
+    gamePlug = rt::Value();
+    into_money = 0;
+    sceneId = 0;
+    cannonType = 0;
+    myUid = -1;
+    myChairId = -2;
+    plug_destroy(plug);
+}
+
+void FishGameWindow::onDestroy() {
+    destroyPlug();
+    GameWindow::onDestroy();
+}
+
+bool FishGameWindow::onClose() {
+    return !isFixSeat;
+}
+
+void FishGameWindow::gameAlert(std::optional<std::string> message) {
+    alertLobby(message);
+    if (games::isConnectionAlert(message) && !gamePlug.isNull()) games::enterAppFolder();
+}
+
+void FishGameWindow::hotkeyShow(bool) {}
+
+void FishGameWindow::onMessage(rt::Value) {}
+
+void FishGameWindow::setShow(bool) {}
+
+const rt::ClassInfo& FishGameWindow::staticClassInfo() {
+    using W = FishGameWindow;
+    static const rt::ClassInfo& info =
+        rt::ClassBuilder<W>("FishGameWindow")
+            .extends<GameWindow>()
+            .field("buy_unit", &W::buy_unit)
+            .field("unit_money", &W::unit_money)
+            .field("into_money", &W::into_money)
+            .field("sceneId", &W::sceneId)
+            .field("cannonType", &W::cannonType)
+            .field("myUid", &W::myUid)
+            .field("myChairId", &W::myChairId)
+            .field("gamePlug", &W::gamePlug)
+            .staticField("plug_create", &W::plug_create)
+            .staticField("plug_link", &W::plug_link)
+            .staticField("plug_destroy", &W::plug_destroy)
+            .staticField("plug_send", &W::plug_send)
+            .staticField("plug_setuser", &W::plug_setuser)
+            .staticField("plug_setroom", &W::plug_setroom)
+            .staticField("plug_sendgameconfig", &W::plug_sendgameconfig)
+            .staticField("plug_sendgamestate", &W::plug_sendgamestate)
+            .staticField("plug_setuserscore", &W::plug_setuserscore)
+            .staticField("plug_sendexchangescore", &W::plug_sendexchangescore)
+            .staticField("plug_setuserstatus", &W::plug_setuserstatus)
+            .method("destroyPlug", &W::destroyPlug)
+            .method("sendUserAttr", &W::sendUserAttr)
+            .method("sendUserStatus", &W::sendUserStatus)
+            .method("sendUserScore", &W::sendUserScore)
+            .method("sendUserItem", &W::sendUserItem)
+            .method("sendRoomInfo", &W::sendRoomInfo)
+            .method("sendGameState", &W::sendGameState)
+            .method("onGameClose", &W::onGameClose)
+            .method("sendExchangeScore", &W::sendExchangeScore)
+            .method("sendGameConfig", &W::sendGameConfig)
+            .method("onPlugMsg", &W::onPlugMsg)
+            .method("onPlugLink", &W::onPlugLink)
+            .method("onSelfSitDown", &W::onSelfSitDown)
+            .method("onUserLeave", &W::onUserLeave)
+            .method("onUserEnter", &W::onUserEnter)
+            .method("sendData", &W::sendData)
+            .constructor(&W::construct)
+            .build();
+    return info;
+}
+
+RT_REGISTER_CLASS(FishGameWindow);
+
+}  // namespace lobby

@@ -1,0 +1,98 @@
+#include "lobby/games/game_page.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+
+#include "lobby/app/main.h"
+#include "lobby/app/script_text.h"
+#include "lobby/bindings/cef/cef_browser.h"
+#include "lobby/bindings/cef/cef_frame.h"
+#include "runtime/file_system.h"
+#include "runtime/json.h"
+#include "runtime/trace.h"
+#include "runtime/url_codec.h"
+
+namespace lobby::games {
+
+rt::Value fieldOf(const rt::Value& record, std::string_view name) {
+    if (record.type() != rt::ValueType::Record && record.type() != rt::ValueType::Object) {
+        return {};
+    }
+    return record.get(name);
+}
+
+int32_t intField(const rt::Value& record, std::string_view name) {
+    return fieldOf(record, name).toInt();
+}
+
+std::string textField(const rt::Value& record, std::string_view name) {
+    const rt::Value v = fieldOf(record, name);
+    return v.isNull() ? std::string() : v.toString();
+}
+
+bool hasField(const rt::Value& record, std::string_view name) {
+    return !fieldOf(record, name).isNull();
+}
+
+rt::Value argAt(const rt::Ref<rt::Array>& args, int index) {
+    if (!args || index < 0 || index >= args->size()) return {};
+    return args->get(index);
+}
+
+namespace {
+
+rt::Ref<cef::CefFrame> mainFrame(cef::CefWindow& window) {
+    rt::Ref<cef::CefBrowser> browser = window.get_cefBrowser();
+    return browser ? browser->getMainFrame() : rt::Ref<cef::CefFrame>();
+}
+
+}  // namespace
+
+rt::Value callPage(cef::CefWindow& window, const std::string& function,
+                   std::initializer_list<rt::Value> args) {
+    rt::Ref<cef::CefFrame> frame = mainFrame(window);
+    if (!frame) return {};
+    return frame->invokeJsFunc(function, rt::Value(rt::Array::of(args)));
+}
+
+void runScript(cef::CefWindow& window, const std::string& code) {
+    if (rt::Ref<cef::CefFrame> frame = mainFrame(window)) frame->evalJavaScript(code);
+}
+
+double numberOf(const rt::Value& value) {
+    if (value.isNumber()) return value.toFloat();
+    if (!value.isString()) return 0;
+    const std::string text(value.str());
+    return std::strtod(text.c_str(), nullptr);
+}
+
+std::string jsonEscaped(std::string_view text) {
+    const std::string quoted = rt::Json::stringify(rt::Value(text));
+    return quoted.substr(1, quoted.size() - 2);
+}
+
+std::string queryEscaped(std::string_view text) {
+    return rt::urlEncode(text);
+}
+
+std::string scriptValue(const rt::Value& value) {
+    if (value.isNull() || value.isBool() || value.isNumber()) return value.toString();
+    if (value.isString()) {
+        static const std::regex number(R"(-?[0-9]+(\.[0-9]+)?)");
+        const std::string text(value.str());
+        return std::regex_match(text, number) ? text : scriptString(text);
+    }
+    return scriptString(value.toString());
+}
+
+void enterAppFolder() {
+    if (Main::appPath.empty()) return;
+    try {
+        rt::FileSystem::setCurrentDirectory(Main::appPath);
+    } catch (const std::exception& e) {
+        RT_TRACE(std::string("cannot enter the lobby folder: ") + e.what());
+    }
+}
+
+}  // namespace lobby::games

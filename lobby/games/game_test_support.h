@@ -1,0 +1,222 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lobby/app/config.h"
+#include "lobby/app/lobby_window.h"
+#include "lobby/app/main.h"
+#include "lobby/bindings/cef/cef_app.h"
+#include "lobby/bindings/fake_host.h"
+#include "lobby/games/game_window.h"
+#include "lobby/games/init_classes.h"
+#include "runtime/array.h"
+#include "runtime/class_info.h"
+#include "runtime/convert.h"
+#include "runtime/create.h"
+#include "runtime/record.h"
+
+namespace lobby::games::testing {
+
+// Host window property ids, as the browser host numbers them.
+enum Prop : int32_t {
+    kWidth = 3,
+    kHeight = 4,
+    kLeft = 5,
+    kTop = 6,
+    kMinimized = 11,
+};
+
+// Records the calls of a class's plug-in primitives (its statics) as "name(arg, ...)" with the
+// arguments' text forms, and answers what the test set (null by default).
+class PlugRecorder {
+public:
+    PlugRecorder(const std::string& className, std::vector<std::string> names)
+        : info_(rt::ClassInfo::find(className)), names_(names) {
+        for (const std::string& name : names) {
+            info_->setStatic(name, rt::Value(rt::Function::of(
+                                       name, [this, name](std::span<const rt::Value> args) {
+                                           std::string call = name + "(";
+                                           for (size_t i = 0; i < args.size(); ++i) {
+                                               call += (i ? ", " : "") + args[i].toString();
+                                           }
+                                           calls.push_back(call + ")");
+                                           values.emplace_back(args.begin(), args.end());
+                                           auto it = answers.find(name);
+                                           return it == answers.end() ? rt::Value() : it->second;
+                                       })));
+        }
+    }
+
+    ~PlugRecorder() {
+        for (const std::string& name : names_) info_->setStatic(name, rt::Value());
+    }
+    PlugRecorder(const PlugRecorder&) = delete;
+    PlugRecorder& operator=(const PlugRecorder&) = delete;
+
+    std::vector<std::string> calls;
+    // The arguments of each call, in the same order.
+    std::vector<std::vector<rt::Value>> values;
+    std::map<std::string, rt::Value> answers;
+
+private:
+    const rt::ClassInfo* info_;
+    std::vector<std::string> names_;
+};
+
+// The game windows against the recording browser host: window properties read back what was
+// set, each window gets its own native handle when made ("w1", "w2", ...), every browser has
+// main frame 1. Main's statics are a 1920 x 1080 screen with a lobby window, put back after.
+class GameTest : public ::testing::Test {
+protected:
+    GameTest() {
+        host.answer("window_set_prop", [this](std::span<const rt::Value> a) {
+            props[{a[0].toString(), a[1].toInt()}] = a[2];
+            return rt::Value();
+        });
+        host.answer("window_get_prop", [this](std::span<const rt::Value> a) {
+            auto it = props.find({a[0].toString(), a[1].toInt()});
+            return it == props.end() ? rt::Value(0) : it->second;
+        });
+        host.answer("cef_window_create", [this](std::span<const rt::Value> a) {
+            const std::string handle = "w" + std::to_string(++windows);
+            a[3].callMember("on_create", {rt::Value(handle)});
+            return rt::Value();
+        });
+        host.answer("cef_app_gethwndstr",
+                    [](std::span<const rt::Value> a) { return rt::Value(a[0].toString()); });
+        host.answer("cef_unicode2ansi", [](std::span<const rt::Value> a) { return a[0]; });
+        host.answer("cef_ansi2unicode", [](std::span<const rt::Value> a) { return a[0]; });
+        host.answer("browser_getmainframeid", 1);
+        host.answer("frame_invokejsfunc", [this](std::span<const rt::Value> a) {
+            auto it = pageAnswers_.find(a[3].toString());
+            return it == pageAnswers_.end() ? rt::Value() : it->second;
+        });
+        Main::appPath = "";
+        Main::localRes = "resource";
+        Main::screenWidth = 1920;
+        Main::screenHeight = 1080;
+        Main::windowFullHeight = 1040;
+        Main::windowInitW = 1536;
+        Main::windowInitH = 832;
+        Main::borderX = 4;
+        Main::borderY = 4;
+        Main::browserSet = rt::create<cef::CefBrowserSettings>();
+        Main::gamesWindow = rt::make<rt::Array>();
+        Config::configs = {{"site", "http://127.0.0.1:8080"}};
+        initClasses();
+        Main::lobbyWindow = rt::create<LobbyWindow>();
+        ready(Main::lobbyWindow);
+    }
+
+    ~GameTest() override {
+        Main::lobbyWindow = nullptr;
+        Main::gamesWindow = nullptr;
+        Main::browserSet = nullptr;
+        Config::configs.clear();
+        Config::remoteConfigs = nullptr;
+        cef::CefApp::isQuit = false;
+    }
+
+    // The game window made by Main::openGame, browser ready.
+    template <class W>
+    rt::Ref<W> opened(int index = -1) {
+        const int at = index < 0 ? Main::gamesWindow->size() - 1 : index;
+        rt::Ref<W> window = Main::gamesWindow->get(at).as<W>();
+        if (window) ready(window);
+        return window;
+    }
+
+    template <class W>
+    rt::Ref<W> ready(rt::Ref<W> window) {
+        window->onBrowserEvent("onAfterCreated", nullptr);
+        return window;
+    }
+
+    static rt::Value room(int32_t gameType, int32_t roomType, int32_t roomLevel) {
+        return rt::Record::of({{"game_type", gameType},
+                               {"room_type", roomType},
+                               {"room_level", roomLevel},
+                               {"room_id", 1200},
+                               {"title", "Room"},
+                               {"unit_money", 10}});
+    }
+    static rt::Value game(int32_t wmode, const std::string& app = "fishing") {
+        return rt::Record::of({{"wmode", wmode}, {"app", app}, {"id", 7}, {"name", "Fishing"}});
+    }
+
+    std::string handleOf(const rt::Ref<cef::CefWindow>& window) const {
+        return window->_handle.toString();
+    }
+    rt::Value prop(const rt::Ref<cef::CefWindow>& window, int32_t id) const {
+        auto it = props.find({handleOf(window), id});
+        return it == props.end() ? rt::Value() : it->second;
+    }
+    void setProp(const rt::Ref<cef::CefWindow>& window, int32_t id, rt::Value v) {
+        props[{handleOf(window), id}] = v;
+    }
+    bool minimized(const rt::Ref<cef::CefWindow>& window) const {
+        return prop(window, kMinimized).toBool();
+    }
+
+    // Page functions called in the window's page, as "name[args as text]", in order.
+    std::vector<std::string> pageCalls(const rt::Ref<cef::CefWindow>& window) const {
+        std::vector<std::string> out;
+        for (const auto& c : host.calls("frame_invokejsfunc")) {
+            if (c.args[0] == window->_handle)
+                out.push_back(c.args[3].toString() + c.args[4].toString());
+        }
+        return out;
+    }
+    // The argument arrays of the page function's calls in the window's page.
+    std::vector<rt::Ref<rt::Array>> pageCallArgs(const rt::Ref<cef::CefWindow>& window,
+                                                 const std::string& function) const {
+        std::vector<rt::Ref<rt::Array>> out;
+        for (const auto& c : host.calls("frame_invokejsfunc")) {
+            if (c.args[0] == window->_handle && c.args[3].toString() == function) {
+                out.push_back(c.args[4].asArray());
+            }
+        }
+        return out;
+    }
+    // Scripts run in the window's page.
+    std::vector<std::string> scripts(const rt::Ref<cef::CefWindow>& window) const {
+        std::vector<std::string> out;
+        for (const auto& c : host.calls("frame_evaljavascript")) {
+            if (c.args[0] == window->_handle) out.push_back(c.args[3].toString());
+        }
+        return out;
+    }
+    // Page calls made in the lobby page.
+    std::vector<std::string> lobbyCalls() const { return pageCalls(Main::lobbyWindow); }
+    // The page's answer to a page function.
+    void pageAnswers(const std::string& function, rt::Value answer) {
+        pageAnswers_[function] = std::move(answer);
+    }
+    // The address the window was made with.
+    static std::string urlOf(const rt::Ref<cef::CefWindow>& window) {
+        return window->get_url().value_or("");
+    }
+
+    // Runs the tasks posted through the window (what the host's "on_task" does).
+    void runTasks(const rt::Ref<cef::CefWindow>& window) {
+        for (int i = host.count("cef_app_posttask"); i > 0; --i) {
+            window->onBrowserEvent("on_task", 0);
+        }
+    }
+
+    bindings::FakeHost host;
+    std::map<std::pair<std::string, int32_t>, rt::Value> props;
+    int windows = 0;
+
+private:
+    std::map<std::string, rt::Value> pageAnswers_;
+};
+
+}  // namespace lobby::games::testing

@@ -1,0 +1,54 @@
+// The HTML game window: the page by the room id's parity, the swallowed call and its close.
+
+#include "lobby/games/html_game_window.h"
+#include "lobby/games/game_test_support.h"
+
+namespace lobby {
+namespace {
+
+using games::testing::GameTest;
+using games::testing::kHeight;
+using games::testing::kWidth;
+
+class HtmlGameTest : public GameTest {
+protected:
+    rt::Ref<HtmlGameWindow> make(rt::Value roomId) {
+        auto roomRecord = rt::Record::of({{"game_type", 8}, {"room_type", 1}, {"room_level", 1}});
+        if (!roomId.isNull()) roomRecord->set("room_id", roomId);
+        return ready(rt::create<HtmlGameWindow>(game(4), rt::Value(roomRecord), false, "u9"));
+    }
+};
+
+TEST_F(HtmlGameTest, RoomIdParityPicksThePage) {
+    EXPECT_EQ(urlOf(make(1200)), "resource/lurnap.html?ad=null");
+    auto odd = make(1201);
+    EXPECT_EQ(urlOf(odd), "tivro/lurnap.html?ad=null");
+    EXPECT_EQ(urlOf(make(rt::Value())), "resource/lurnap.html?ad=null");
+    const auto created = host.calls("cef_window_create");
+    ASSERT_EQ(created.size(), 4u) << "the lobby window and three game windows";
+    EXPECT_EQ(created[1].args[0], rt::Value(1350));
+    EXPECT_EQ(created[1].args[1], rt::Value(714));
+    EXPECT_EQ(created[2].args[0], rt::Value(1380));
+    EXPECT_EQ(created[2].args[1], rt::Value(830));
+}
+
+TEST_F(HtmlGameTest, TraceCallIsSwallowedAndServerRoadsDoNothing) {
+    auto window = make(2);
+    EXPECT_EQ(window->onJsCallBack("traceFms", rt::Array::of({"x"})), rt::Value());
+    window->sendDataToServer("d");
+    window->socketConnect(true);
+    window->startConnServer();
+    EXPECT_TRUE(pageCalls(window).empty());
+    EXPECT_TRUE(scripts(window).empty());
+}
+
+TEST_F(HtmlGameTest, CloseTellsThePageBeforeLeavingTheList) {
+    auto window = make(2);
+    Main::gamesWindow->push(rt::Value(window));
+    EXPECT_TRUE(window->onClose());
+    EXPECT_EQ(pageCalls(window), std::vector<std::string>{"closeHtmlGameWindow[u9]"});
+    EXPECT_EQ(Main::gamesWindow->size(), 0);
+}
+
+}  // namespace
+}  // namespace lobby

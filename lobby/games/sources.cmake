@@ -1,0 +1,31 @@
+# The game windows: one class a window mode, their shared page and plug-in helpers.
+list(APPEND LOBBY_SOURCES
+    games/fish_game_window.cpp
+    games/game_match.cpp
+    games/game_page.cpp
+    games/game_window.cpp
+    games/html_game_window.cpp
+    games/init_classes.cpp
+    games/np_plug_window.cpp
+    games/pexmor_fish_game_window.cpp
+    games/plug_game_window.cpp
+    games/plug_packets.cpp
+    games/unity_game_window.cpp
+)
+list(APPEND LOBBY_TESTS
+    games/fish_game_window
+    games/game_match
+    games/game_window
+    games/html_game_window
+    games/np_plug_window
+    games/pexmor_fish_game_window
+    games/plug_game_window
+    games/unity_game_window
+)
+
+# The plug-in game windows against the real plug-in libraries and the game stand-in: the test
+# program exports the host value interface the plug-ins call back through.
+morvick_test(lobby_games_plug_windows_live_test SOURCES games/plug_windows_live_test.cpp
+    LIBS morvicklobby morvickbindings_fakehost plughost)
+morvick_exports_cffi(lobby_games_plug_windows_live_test)
+add_dependencies(lobby_games_plug_windows_live_test fakegame PexmorPlug RavoPlug Sondrel npPlug)

@@ -1,0 +1,22 @@
+// MorvickNew: the lobby program. Binds the native libraries, then runs the lobby application,
+// which returns once its message loop has ended.
+#include <cstdio>
+#include <exception>
+
+#include "lobby/app/main.h"
+#include "lobby/bindings/cef/init_classes.h"
+#include "lobby/bindings/syslite/init_classes.h"
+#include "lobby/download/download_game.h"
+
+int main() {
+    try {
+        cef::initClasses();
+        syslite::initClasses();
+        lobby::DownloadGame::initStatics();
+        lobby::Main::main();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "MorvickNew: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

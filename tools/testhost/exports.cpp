@@ -1,0 +1,636 @@
+// The primitives of the test host, exported as "name__N" under the same names and argument
+// counts as the browser host's, so the program binds and starts on either. Every call is
+// recorded; nothing thrown crosses the C interface.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "platform/cefhx/system_metrics.h"
+#include "runtime/ansi.h"
+#include "runtime/array.h"
+#include "runtime/c_value.h"
+#include "runtime/record.h"
+#include "tools/testhost/record.h"
+#include "tools/testhost/test_host.h"
+
+namespace testhost {
+namespace {
+
+using cefhx::FrameInfo;
+using cefhx::WindowProperty;
+using rt::Value;
+
+// The screen the host presents.
+constexpr int kScreenWidth = 1920;
+constexpr int kScreenHeight = 1080;
+
+TestHost& host() {
+    return TestHost::instance();
+}
+
+template <class F>
+value guarded(const char* name, F body) {
+    try {
+        return rt::toC(body());
+    } catch (const std::exception& e) {
+        Record::instance().write("FAIL", "", std::string(name) + " failed: " + e.what());
+    } catch (...) {
+        Record::instance().write("FAIL", "", std::string(name) + " failed");
+    }
+    return nullptr;
+}
+
+// Records the call: the primitive, the window its handle names, the other arguments.
+void note(const char* name, value handle, std::initializer_list<Value> args) {
+    Record::instance().write(name, host().labelOf(rt::fromC(handle)), describeAll(args));
+}
+void noteApp(const char* name, std::initializer_list<Value> args) {
+    Record::instance().write(name, "", describeAll(args));
+}
+
+std::string text(value v) {
+    Value x = rt::fromC(v);
+    return x.isString() ? std::string(x.str()) : (x.isNull() ? std::string() : x.toString());
+}
+
+// Records the call and runs `body` on the window the handle names; null when it names none.
+template <class F>
+value onWindow(const char* name, value handle, std::initializer_list<Value> args, F body) {
+    return guarded(name, [&]() -> Value {
+        note(name, handle, args);
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        if (!w || w->destroying) return {};
+        return body(w);
+    });
+}
+
+// A primitive that is recorded and answers null.
+template <class... A>
+value recorded(const char* name, value handle, A... args) {
+    return guarded(name, [&]() -> Value {
+        note(name, handle, {rt::fromC(args)...});
+        return {};
+    });
+}
+
+Value frameRecord(const FrameInfo& f) {
+    return rt::Record::of({{"_url", f.id}, {"x", f.parentId.empty() ? 1 : 0}, {"y", f.name}});
+}
+
+// The main frame, the only one a test-host window has; the program asks for others by name.
+template <class F>
+value onFrame(const char* name, value handle, value isMain, value frameName,
+              std::initializer_list<Value> args, F body) {
+    return onWindow(name, handle, args, [&](const std::shared_ptr<HostWindow>& w) -> Value {
+        FrameInfo* f = w->frameFor(rt::fromC(isMain).toBool(), text(frameName));
+        if (!f) return {};
+        return body(*w, *f);
+    });
+}
+
+// ---- application ----
+
+value cef_app_main(value ready, value settings) {
+    return guarded("cef_app_main", [&] {
+        noteApp("cef_app_main", {rt::fromC(settings)});
+        host().runMain(rt::fromC(ready));
+        return Value();
+    });
+}
+value cef_app_quit() {
+    return guarded("cef_app_quit", [] {
+        noteApp("cef_app_quit", {});
+        host().requestQuit();
+        return Value();
+    });
+}
+value cef_app_setglobalapp(value app) {
+    return guarded("cef_app_setglobalapp", [&] {
+        noteApp("cef_app_setglobalapp", {rt::fromC(app)});
+        return Value();
+    });
+}
+value cef_getsystemmetrics(value index) {
+    return guarded("cef_getsystemmetrics", [&] {
+        return Value(cefhx::systemMetric(rt::fromC(index).toInt(), kScreenWidth, kScreenHeight));
+    });
+}
+value cef_unicode2ansi(value s) {
+    return guarded("cef_unicode2ansi", [&]() -> Value {
+        Value v = rt::fromC(s);
+        return v.isNull() ? Value() : Value(rt::utf8ToAnsi(v.str()));
+    });
+}
+value cef_ansi2unicode(value s) {
+    return guarded("cef_ansi2unicode", [&]() -> Value {
+        Value v = rt::fromC(s);
+        return v.isNull() ? Value() : Value(rt::ansiToUtf8(v.str()));
+    });
+}
+value cef_setosmodalloop(value on) {
+    return guarded("cef_setosmodalloop", [&] {
+        noteApp("cef_setosmodalloop", {rt::fromC(on)});
+        return Value();
+    });
+}
+value cef_app_registerhotkey(value handle, value name, value a, value b) {
+    // As the browser host: no window system grants global hot keys here.
+    return guarded("cef_app_registerhotkey", [&] {
+        note("cef_app_registerhotkey", handle, {rt::fromC(name), rt::fromC(a), rt::fromC(b)});
+        return Value(-1);
+    });
+}
+value cef_app_unregisterhotkey(value handle, value name) {
+    return guarded("cef_app_unregisterhotkey", [&] {
+        note("cef_app_unregisterhotkey", handle, {rt::fromC(name)});
+        return Value(false);
+    });
+}
+value cef_app_registeinstance(value name) {
+    return guarded("cef_app_registeinstance", [&] {
+        bool first = host().claimInstance(text(name));
+        noteApp("cef_app_registeinstance", {rt::fromC(name), Value("->"), Value(first)});
+        return Value(first);
+    });
+}
+value cef_app_closeprocess(value name) {
+    return guarded("cef_app_closeprocess", [&] {
+        noteApp("cef_app_closeprocess", {rt::fromC(name)});
+        return Value(false);
+    });
+}
+value cef_app_closeprocessbyid(value id) {
+    return guarded("cef_app_closeprocessbyid", [&] {
+        noteApp("cef_app_closeprocessbyid", {rt::fromC(id)});
+        return Value(false);
+    });
+}
+value cef_app_sendmessage(value target, value message, value number) {
+    return guarded("cef_app_sendmessage", [&] {
+        noteApp("cef_app_sendmessage", {rt::fromC(target), rt::fromC(message), rt::fromC(number)});
+        return Value();
+    });
+}
+value cef_app_gethwndstr(value handle) {
+    return guarded("cef_app_gethwndstr", [&]() -> Value {
+        Value h = rt::fromC(handle);
+        return h.isNumber() ? Value(std::to_string(h.toInt())) : Value();
+    });
+}
+value cef_app_currentlyon(value thread) {
+    return guarded("cef_app_currentlyon", [&] {
+        return Value(rt::fromC(thread).toInt() == 0 && ml_is_loop_thread() != 0);
+    });
+}
+value cef_app_setfilterpath(value paths) {
+    return guarded("cef_app_setfilterpath", [&] {
+        noteApp("cef_app_setfilterpath", {rt::fromC(paths)});
+        return Value();
+    });
+}
+
+// ---- windows ----
+
+value cef_window_create(value width, value height, value flags, value window, value browser) {
+    return guarded("cef_window_create", [&] {
+        Value object = rt::fromC(window);
+        noteApp("cef_window_create",
+                {rt::fromC(width), rt::fromC(height), rt::fromC(flags), object.get("url")});
+        return host().createWindow(rt::fromC(width).toInt(), rt::fromC(height).toInt(),
+                                   rt::fromC(flags).toInt(), object, rt::fromC(browser));
+    });
+}
+value cef_window_close(value handle) {
+    return onWindow("cef_window_close", handle, {}, [](const std::shared_ptr<HostWindow>& w) {
+        return Value(host().closeWindow(w));
+    });
+}
+value cef_window_show(value handle, value visible, value b, value c, value a) {
+    return onWindow("cef_window_show", handle,
+                    {rt::fromC(visible), rt::fromC(b), rt::fromC(c), rt::fromC(a)},
+                    [&](const std::shared_ptr<HostWindow>& w) {
+                        w->visible = rt::fromC(visible).toBool();
+                        return Value();
+                    });
+}
+value window_set_prop(value handle, value id, value v) {
+    return onWindow("window_set_prop", handle, {rt::fromC(id), rt::fromC(v)},
+                    [&](const std::shared_ptr<HostWindow>& w) {
+                        host().setProperty(w, static_cast<WindowProperty>(rt::fromC(id).toInt()),
+                                           rt::fromC(v));
+                        return rt::fromC(v);
+                    });
+}
+value window_get_prop(value handle, value id) {
+    return guarded("window_get_prop", [&]() -> Value {
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        if (!w || w->destroying) return {};
+        return w->property(static_cast<WindowProperty>(rt::fromC(id).toInt()));
+    });
+}
+value window_set_title(value handle, value title) {
+    return onWindow("window_set_title", handle, {rt::fromC(title)},
+                    [&](const std::shared_ptr<HostWindow>& w) {
+                        w->nativeTitle = text(title);
+                        return Value();
+                    });
+}
+value window_drag(value handle) {
+    return recorded("window_drag", handle);
+}
+value window_resize(value handle, value edge) {
+    return recorded("window_resize", handle, edge);
+}
+value window_setround(value handle, value rect, value size) {
+    return recorded("window_setround", handle, rect, size);
+}
+value window_onresloaded(value handle, value record) {
+    return onWindow("window_onresloaded", handle, {rt::fromC(record)},
+                    [&](const std::shared_ptr<HostWindow>& w) {
+                        w->resourceAnswer = rt::fromC(record);
+                        return Value();
+                    });
+}
+value window_set_message_hook(value handle, value on) {
+    return onWindow("window_set_message_hook", handle, {rt::fromC(on)},
+                    [&](const std::shared_ptr<HostWindow>& w) {
+                        w->messageHook = rt::fromC(on).toBool();
+                        return Value();
+                    });
+}
+value cef_app_posttask(value handle, value delay) {
+    // Any thread: the record is locked, the window is looked up when the task runs.
+    return guarded("cef_app_posttask", [&] {
+        Value h = rt::fromC(handle);
+        Record::instance().write("cef_app_posttask", "", describeAll({{h, rt::fromC(delay)}}));
+        if (!h.isNumber()) return Value(false);
+        return Value(TestHost::postTask(static_cast<ml_hwnd>(h.toInt()), rt::fromC(delay)));
+    });
+}
+
+// ---- browsers ----
+
+value browser_sendfocusevent(value handle, value on) {
+    return recorded("browser_sendfocusevent", handle, on);
+}
+value browser_sendcapturelostevent(value handle) {
+    return recorded("browser_sendcapturelostevent", handle);
+}
+value browser_sendmousewheelevent(value handle, value x, value y, value dx, value dy) {
+    return recorded("browser_sendmousewheelevent", handle, x, y, dx, dy);
+}
+value browser_sendmousemoveevent(value handle, value x, value y, value leave) {
+    return recorded("browser_sendmousemoveevent", handle, x, y, leave);
+}
+value browser_sendmouseclickevent(value handle, value point, value button, value up, value count) {
+    return recorded("browser_sendmouseclickevent", handle, point, button, up, count);
+}
+value browser_sendkeyevent(value handle, value type, value key, value modifiers) {
+    return recorded("browser_sendkeyevent", handle, type, key, modifiers);
+}
+value browser_invalidate(value handle, value a, value b, value c, value d) {
+    return recorded("browser_invalidate", handle, a, b, c, d);
+}
+value browser_setsize(value handle, value type, value width, value height) {
+    return recorded("browser_setsize", handle, type, width, height);
+}
+value browser_getsize(value handle, value) {
+    // The program reads the answer without a null test: always a record.
+    return guarded("browser_getsize", [&]() -> Value {
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        int width = w ? w->intProperty(WindowProperty::Width) : 0;
+        int height = w ? w->intProperty(WindowProperty::Height) : 0;
+        return rt::Record::of({{"width", width}, {"height", height}});
+    });
+}
+value browser_closedevtools(value handle) {
+    return recorded("browser_closedevtools", handle);
+}
+value browser_showdevtools(value handle) {
+    return recorded("browser_showdevtools", handle);
+}
+value browser_clearhistory(value handle) {
+    return recorded("browser_clearhistory", handle);
+}
+value browser_stopfind(value handle) {
+    return recorded("browser_stopfind", handle);
+}
+value browser_find(value handle, value id, value what, value forward, value options) {
+    return recorded("browser_find", handle, id, what, forward, options);
+}
+value browser_stopload(value handle) {
+    return recorded("browser_stopload", handle);
+}
+value browser_reload(value handle, value ignoreCache) {
+    return recorded("browser_reload", handle, ignoreCache);
+}
+value browser_hidepopup(value handle) {
+    return recorded("browser_hidepopup", handle);
+}
+value browser_goforward(value handle) {
+    return recorded("browser_goforward", handle);
+}
+value browser_goback(value handle) {
+    return recorded("browser_goback", handle);
+}
+value browser_getmainframeid(value handle) {
+    return guarded("browser_getmainframeid", [&]() -> Value {
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        FrameInfo* main = w && w->browserReady ? w->mainFrame() : nullptr;
+        return main ? main->id : -1;
+    });
+}
+value browser_getframenames(value handle) {
+    return guarded("browser_getframenames", [&]() -> Value {
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        if (!w) return {};
+        rt::Ref<rt::Array> names = rt::make<rt::Array>();
+        for (const FrameInfo& f : w->frames) names->push(f.name);
+        return names;
+    });
+}
+value browser_getframeobj(value handle, value name) {
+    return guarded("browser_getframeobj", [&]() -> Value {
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        FrameInfo* f = w ? w->frameByName(text(name)) : nullptr;
+        return f ? frameRecord(*f) : Value();
+    });
+}
+value browser_getfocusedframeobj(value handle) {
+    return guarded("browser_getfocusedframeobj", [&]() -> Value {
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        FrameInfo* f = w ? w->mainFrame() : nullptr;
+        return f ? frameRecord(*f) : Value();
+    });
+}
+value browser_setfocus(value handle, value on) {
+    return recorded("browser_setfocus", handle, on);
+}
+value browser_getcangoforward(value) {
+    return guarded("browser_getcangoforward", [] { return Value(false); });
+}
+value browser_getcangoback(value) {
+    return guarded("browser_getcangoback", [] { return Value(false); });
+}
+value browser_getispopupvisible(value) {
+    return guarded("browser_getispopupvisible", [] { return Value(false); });
+}
+value browser_iswindowrenderingdisabled(value) {
+    return guarded("browser_iswindowrenderingdisabled", [] { return Value(false); });
+}
+value browser_setzoomlevel(value handle, value level) {
+    return onWindow("browser_setzoomlevel", handle, {rt::fromC(level)},
+                    [&](const std::shared_ptr<HostWindow>& w) {
+                        w->zoomLevel = rt::fromC(level).toFloat();
+                        return Value();
+                    });
+}
+value browser_getzoomlevel(value handle) {
+    return guarded("browser_getzoomlevel", [&]() -> Value {
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        return w ? Value(w->zoomLevel) : Value();
+    });
+}
+value browser_hasdocument(value handle) {
+    return guarded("browser_hasdocument", [&] {
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        return Value(w && w->browserReady && !w->startUrl.empty());
+    });
+}
+value browser_ispopup(value) {
+    return guarded("browser_ispopup", [] { return Value(false); });
+}
+value browser_seteventhandle(value handle, value id, value on) {
+    return onWindow("browser_seteventhandle", handle, {rt::fromC(id), rt::fromC(on)},
+                    [&](const std::shared_ptr<HostWindow>& w) {
+                        w->setEventRegistered(rt::fromC(id).toInt(), rt::fromC(on).toBool());
+                        return Value();
+                    });
+}
+
+// ---- frames ----
+
+#define FRAME_ARGS value handle, value isMain, value name
+#define FRAME_PASS handle, isMain, name
+
+// A frame primitive that is recorded and answers null.
+value frameRecorded(const char* primitive, FRAME_ARGS) {
+    return onFrame(primitive, FRAME_PASS, {rt::fromC(isMain), rt::fromC(name)},
+                   [](HostWindow&, const FrameInfo&) { return Value(); });
+}
+
+value frame_geturl(FRAME_ARGS) {
+    return guarded("frame_geturl", [&]() -> Value {
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        FrameInfo* f = w ? w->frameFor(rt::fromC(isMain).toBool(), text(name)) : nullptr;
+        return f ? Value(f->url) : Value();
+    });
+}
+value frame_getparentid(FRAME_ARGS) {
+    (void)handle, (void)isMain, (void)name;
+    return guarded("frame_getparentid", [] { return Value(-1); });
+}
+value frame_getparentobj(FRAME_ARGS) {
+    (void)handle, (void)isMain, (void)name;
+    return nullptr;
+}
+value frame_getidentifier(FRAME_ARGS) {
+    return guarded("frame_getidentifier", [&]() -> Value {
+        std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
+        FrameInfo* f = w ? w->frameFor(rt::fromC(isMain).toBool(), text(name)) : nullptr;
+        return f ? Value(f->id) : Value();
+    });
+}
+value frame_isfocused(FRAME_ARGS) {
+    (void)handle, (void)name;
+    return guarded("frame_isfocused", [&] { return Value(rt::fromC(isMain).toBool()); });
+}
+value frame_invokejsfunc(FRAME_ARGS, value function, value args) {
+    Value fn = rt::fromC(function);
+    Value a = rt::fromC(args);
+    return onFrame("invoke", FRAME_PASS, {fn, a}, [&](HostWindow&, const FrameInfo&) {
+        return host().pageAnswer(text(function));
+    });
+}
+value frame_evaljavascript(FRAME_ARGS, value code) {
+    return onFrame("eval", FRAME_PASS, {rt::fromC(code)},
+                   [&](HostWindow&, const FrameInfo&) { return host().pageAnswer(text(code)); });
+}
+value frame_executejavascript(FRAME_ARGS, value code, value where) {
+    return onFrame("execute", FRAME_PASS, {rt::fromC(code), rt::fromC(where).get("_url")},
+                   [](HostWindow&, const FrameInfo&) { return Value(); });
+}
+value frame_loadstring(FRAME_ARGS, value html, value url) {
+    return onFrame("frame_loadstring", FRAME_PASS, {rt::fromC(html), rt::fromC(url)},
+                   [](HostWindow&, const FrameInfo&) { return Value(); });
+}
+value frame_loadurl(FRAME_ARGS, value url) {
+    return onFrame("frame_loadurl", FRAME_PASS, {rt::fromC(url)}, [&](HostWindow&, FrameInfo& f) {
+        f.url = text(url);
+        return Value();
+    });
+}
+value frame_gettext(FRAME_ARGS) {
+    return onFrame("frame_gettext", FRAME_PASS, {},
+                   [](HostWindow&, const FrameInfo&) { return Value(""); });
+}
+value frame_getsource(FRAME_ARGS) {
+    return onFrame("frame_getsource", FRAME_PASS, {},
+                   [](HostWindow&, const FrameInfo&) { return Value(""); });
+}
+value frame_viewsource(FRAME_ARGS) {
+    return frameRecorded("frame_viewsource", FRAME_PASS);
+}
+value frame_print(FRAME_ARGS) {
+    return frameRecorded("frame_print", FRAME_PASS);
+}
+value frame_selectall(FRAME_ARGS) {
+    return frameRecorded("frame_selectall", FRAME_PASS);
+}
+value frame_delete(FRAME_ARGS) {
+    return frameRecorded("frame_delete", FRAME_PASS);
+}
+value frame_paste(FRAME_ARGS) {
+    return frameRecorded("frame_paste", FRAME_PASS);
+}
+value frame_copy(FRAME_ARGS) {
+    return frameRecorded("frame_copy", FRAME_PASS);
+}
+value frame_cut(FRAME_ARGS) {
+    return frameRecorded("frame_cut", FRAME_PASS);
+}
+value frame_redo(FRAME_ARGS) {
+    return frameRecorded("frame_redo", FRAME_PASS);
+}
+value frame_undo(FRAME_ARGS) {
+    return frameRecorded("frame_undo", FRAME_PASS);
+}
+
+// ---- requests: no request handle is ever handed out ----
+
+value request_getfirstcookie(value) {
+    return nullptr;
+}
+value request_setheader(value, value, value) {
+    return nullptr;
+}
+value request_getheader(value, value) {
+    return nullptr;
+}
+value request_setmethod(value, value) {
+    return nullptr;
+}
+value request_getmethod(value) {
+    return nullptr;
+}
+value request_seturl(value, value) {
+    return nullptr;
+}
+value request_geturl(value) {
+    return nullptr;
+}
+
+}  // namespace
+}  // namespace testhost
+
+#define TESTHOST_EXPORT(name, count)                                            \
+    extern "C" __attribute__((visibility("default"))) void* name##__##count() { \
+        return reinterpret_cast<void*>(&testhost::name);                        \
+    }
+
+TESTHOST_EXPORT(cef_app_main, 2)
+TESTHOST_EXPORT(cef_app_quit, 0)
+TESTHOST_EXPORT(cef_app_setglobalapp, 1)
+TESTHOST_EXPORT(cef_getsystemmetrics, 1)
+TESTHOST_EXPORT(cef_unicode2ansi, 1)
+TESTHOST_EXPORT(cef_ansi2unicode, 1)
+TESTHOST_EXPORT(cef_setosmodalloop, 1)
+TESTHOST_EXPORT(cef_app_registerhotkey, 4)
+TESTHOST_EXPORT(cef_app_unregisterhotkey, 2)
+TESTHOST_EXPORT(cef_app_registeinstance, 1)
+TESTHOST_EXPORT(cef_app_closeprocess, 1)
+TESTHOST_EXPORT(cef_app_closeprocessbyid, 1)
+TESTHOST_EXPORT(cef_app_sendmessage, 3)
+TESTHOST_EXPORT(cef_app_gethwndstr, 1)
+TESTHOST_EXPORT(cef_app_currentlyon, 1)
+TESTHOST_EXPORT(cef_app_setfilterpath, 1)
+
+TESTHOST_EXPORT(cef_window_create, 5)
+TESTHOST_EXPORT(cef_window_close, 1)
+TESTHOST_EXPORT(cef_window_show, 5)
+TESTHOST_EXPORT(window_set_prop, 3)
+TESTHOST_EXPORT(window_get_prop, 2)
+TESTHOST_EXPORT(window_set_title, 2)
+TESTHOST_EXPORT(window_drag, 1)
+TESTHOST_EXPORT(window_resize, 2)
+TESTHOST_EXPORT(window_setround, 3)
+TESTHOST_EXPORT(window_onresloaded, 2)
+TESTHOST_EXPORT(window_set_message_hook, 2)
+TESTHOST_EXPORT(cef_app_posttask, 2)
+
+TESTHOST_EXPORT(browser_sendfocusevent, 2)
+TESTHOST_EXPORT(browser_sendcapturelostevent, 1)
+TESTHOST_EXPORT(browser_sendmousewheelevent, 5)
+TESTHOST_EXPORT(browser_sendmousemoveevent, 4)
+TESTHOST_EXPORT(browser_sendmouseclickevent, 5)
+TESTHOST_EXPORT(browser_sendkeyevent, 4)
+TESTHOST_EXPORT(browser_invalidate, 5)
+TESTHOST_EXPORT(browser_setsize, 4)
+TESTHOST_EXPORT(browser_getsize, 2)
+TESTHOST_EXPORT(browser_closedevtools, 1)
+TESTHOST_EXPORT(browser_showdevtools, 1)
+TESTHOST_EXPORT(browser_clearhistory, 1)
+TESTHOST_EXPORT(browser_stopfind, 1)
+TESTHOST_EXPORT(browser_find, 5)
+TESTHOST_EXPORT(browser_stopload, 1)
+TESTHOST_EXPORT(browser_reload, 2)
+TESTHOST_EXPORT(browser_hidepopup, 1)
+TESTHOST_EXPORT(browser_goforward, 1)
+TESTHOST_EXPORT(browser_goback, 1)
+TESTHOST_EXPORT(browser_getmainframeid, 1)
+TESTHOST_EXPORT(browser_getframenames, 1)
+TESTHOST_EXPORT(browser_getframeobj, 2)
+TESTHOST_EXPORT(browser_getfocusedframeobj, 1)
+TESTHOST_EXPORT(browser_setfocus, 2)
+TESTHOST_EXPORT(browser_getcangoforward, 1)
+TESTHOST_EXPORT(browser_getcangoback, 1)
+TESTHOST_EXPORT(browser_getispopupvisible, 1)
+TESTHOST_EXPORT(browser_iswindowrenderingdisabled, 1)
+TESTHOST_EXPORT(browser_setzoomlevel, 2)
+TESTHOST_EXPORT(browser_getzoomlevel, 1)
+TESTHOST_EXPORT(browser_hasdocument, 1)
+TESTHOST_EXPORT(browser_ispopup, 1)
+TESTHOST_EXPORT(browser_seteventhandle, 3)
+
+TESTHOST_EXPORT(frame_geturl, 3)
+TESTHOST_EXPORT(frame_getparentid, 3)
+TESTHOST_EXPORT(frame_getparentobj, 3)
+TESTHOST_EXPORT(frame_getidentifier, 3)
+TESTHOST_EXPORT(frame_isfocused, 3)
+TESTHOST_EXPORT(frame_invokejsfunc, 5)
+TESTHOST_EXPORT(frame_evaljavascript, 4)
+TESTHOST_EXPORT(frame_executejavascript, 5)
+TESTHOST_EXPORT(frame_loadstring, 5)
+TESTHOST_EXPORT(frame_loadurl, 4)
+TESTHOST_EXPORT(frame_gettext, 3)
+TESTHOST_EXPORT(frame_getsource, 3)
+TESTHOST_EXPORT(frame_viewsource, 3)
+TESTHOST_EXPORT(frame_print, 3)
+TESTHOST_EXPORT(frame_selectall, 3)
+TESTHOST_EXPORT(frame_delete, 3)
+TESTHOST_EXPORT(frame_paste, 3)
+TESTHOST_EXPORT(frame_copy, 3)
+TESTHOST_EXPORT(frame_cut, 3)
+TESTHOST_EXPORT(frame_redo, 3)
+TESTHOST_EXPORT(frame_undo, 3)
+
+TESTHOST_EXPORT(request_getfirstcookie, 1)
+TESTHOST_EXPORT(request_setheader, 3)
+TESTHOST_EXPORT(request_getheader, 2)
+TESTHOST_EXPORT(request_setmethod, 2)
+TESTHOST_EXPORT(request_getmethod, 1)
+TESTHOST_EXPORT(request_seturl, 2)
+TESTHOST_EXPORT(request_geturl, 1)

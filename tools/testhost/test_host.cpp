@@ -1,0 +1,328 @@
+#include "tools/testhost/test_host.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <sstream>
+
+#include "platform/cefhx/window_messages.h"
+#include "runtime/record.h"
+#include "runtime/value_scope.h"
+#include "tools/testhost/record.h"
+
+namespace testhost {
+namespace {
+
+using cefhx::WindowProperty;
+
+constexpr int kDefaultWidth = 800;
+constexpr int kDefaultHeight = 600;
+constexpr uint32_t kDefaultStepTimeoutMs = 20000;
+
+std::string env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+struct PostedTask {
+    ml_hwnd hwnd;
+    rt::Value delay;
+};
+
+void runPostedTask(void* arg) {
+    std::unique_ptr<PostedTask> task(static_cast<PostedTask*>(arg));
+    TestHost& host = TestHost::instance();
+    std::shared_ptr<HostWindow> w = host.windowByHwnd(task->hwnd);
+    if (!w || w->destroying) return;
+    Record::instance().write("event", host.label(*w), "on_task " + describe(task->delay));
+    w->callMember("onBrowserEvent", {rt::Value("on_task"), task->delay});
+}
+
+void runBrowserCreated(void* arg) {
+    auto hwnd = static_cast<ml_hwnd>(reinterpret_cast<uintptr_t>(arg));
+    TestHost& host = TestHost::instance();
+    std::shared_ptr<HostWindow> w = host.windowByHwnd(hwnd);
+    if (!w || w->destroying) return;
+    // The page side exists: one main frame, showing the start address.
+    cefhx::FrameInfo& main = w->addFrame("main", "");
+    main.url = w->startUrl;
+    w->browserReady = true;
+    std::string label = host.label(*w);
+    Record::instance().write("event", label, "onAfterCreated");
+    w->callMember("onBrowserEvent", {rt::Value("onAfterCreated"), rt::Value()});
+    if (w->destroying) return;
+    if (w->isRegistered(cefhx::BrowserEvent::LoadEnd)) {
+        Record::instance().write("event", label, "onLoadEnd " + w->startUrl);
+        w->raise(cefhx::BrowserEvent::LoadEnd,
+                 rt::Record::of({{"x", true}, {"y", 200}, {"_url", w->startUrl}}));
+    }
+}
+
+}  // namespace
+
+TestHost& TestHost::instance() {
+    static TestHost* host = new TestHost();  // lives until exit, as the windows it names
+    return *host;
+}
+
+bool TestHost::ensureLoop() {
+    if (ml_is_loop_thread()) return true;
+    if (ml_init() != ML_OK) {
+        std::fprintf(stderr, "testhost: cannot start the message loop: %s\n", ml_last_error());
+        return false;
+    }
+    return true;
+}
+
+void TestHost::runMain(const rt::Value& ready) {
+    if (quitRequested_) return;
+    if (!ensureLoop()) return;
+    ml_set_dispatch_hooks([](void*) { morvick_value_scope_open(); },
+                          [](void*) { morvick_value_scope_close(); }, nullptr);
+    running_ = true;
+    try {
+        Record::instance().write("ready", "", "");
+        if (ready.isFunction()) ready.call({});
+    } catch (const std::exception& e) {
+        Record::instance().write("FAIL", "", std::string("the ready function failed: ") + e.what());
+    }
+    startScript();
+    if (!quitRequested_) ml_run(nullptr);
+    running_ = false;
+    shutdown();
+}
+
+void TestHost::startScript() {
+    std::string path = env("TESTHOST_SCRIPT");
+    if (path.empty()) return;
+    std::ifstream in(path);
+    if (!in) {
+        Record::instance().write("FAIL", "", "cannot read the script " + path);
+        requestQuit();
+        return;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    uint32_t timeout = kDefaultStepTimeoutMs;
+    if (std::string t = env("TESTHOST_STEP_TIMEOUT_MS"); !t.empty()) {
+        timeout = static_cast<uint32_t>(std::strtoul(t.c_str(), nullptr, 10));
+    }
+    try {
+        player_.emplace(*this, parseScript(text.str()), timeout);
+    } catch (const std::exception& e) {
+        Record::instance().write("FAIL", "", e.what());
+        requestQuit();
+        return;
+    }
+    player_->start();
+}
+
+void TestHost::requestQuit() {
+    quitRequested_ = true;
+    if (running_) ml_post_quit(0);
+}
+
+void TestHost::shutdown() {
+    for (const auto& w : windows()) destroyWindow(w);
+    instance_.release();
+    player_.reset();
+    Record::instance().write("loop", "", "ended");
+    // Another run in the same process (a test's) starts afresh.
+    quitRequested_ = false;
+}
+
+rt::Value TestHost::createWindow(int width, int height, int flags, const rt::Value& object,
+                                 const rt::Value& browser) {
+    if (!ensureLoop()) return {};
+    ml_hwnd hwnd = 0;
+    if (ml_create_window(&TestHost::windowProc, nullptr, &hwnd) != ML_OK) {
+        std::fprintf(stderr, "testhost: cannot create a window: %s\n", ml_last_error());
+        return {};
+    }
+    auto w = std::make_shared<HostWindow>(hwnd, object, browser, width > 0 ? width : kDefaultWidth,
+                                          height > 0 ? height : kDefaultHeight, flags);
+    rt::Value url = object.get("url");
+    w->startUrl = url.isString() ? std::string(url.str()) : std::string();
+    windows_[hwnd] = w;
+    labels_[hwnd] = windowLabel(w->startUrl);
+    rt::Value handle(static_cast<int32_t>(hwnd));
+    Record::instance().write("on_create", labels_[hwnd], std::to_string(hwnd) + " " + w->startUrl);
+    w->callMember("on_create", {handle});
+    ml_post_task(&runBrowserCreated, reinterpret_cast<void*>(static_cast<uintptr_t>(hwnd)), 0);
+    return handle;
+}
+
+std::shared_ptr<HostWindow> TestHost::window(const rt::Value& handle) const {
+    if (!handle.isNumber()) return nullptr;
+    return windowByHwnd(static_cast<ml_hwnd>(handle.toInt()));
+}
+
+std::shared_ptr<HostWindow> TestHost::windowByHwnd(ml_hwnd hwnd) const {
+    auto it = windows_.find(hwnd);
+    return it == windows_.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<HostWindow> TestHost::windowByLabel(const std::string& label) const {
+    for (const auto& [hwnd, l] : labels_) {
+        if (l != label) continue;
+        std::shared_ptr<HostWindow> w = windowByHwnd(hwnd);
+        if (w && !w->destroying) return w;
+    }
+    return nullptr;
+}
+
+std::string TestHost::label(const HostWindow& w) const {
+    auto it = labels_.find(w.hwnd());
+    return it == labels_.end() ? std::to_string(w.hwnd()) : it->second;
+}
+
+std::string TestHost::labelOf(const rt::Value& handle) const {
+    if (std::shared_ptr<HostWindow> w = window(handle)) return label(*w);
+    return "no window " + describe(handle);
+}
+
+std::vector<std::shared_ptr<HostWindow>> TestHost::windows() const {
+    std::vector<std::shared_ptr<HostWindow>> all;
+    for (const auto& [hwnd, w] : windows_) all.push_back(w);
+    return all;
+}
+
+bool TestHost::closeWindow(const std::shared_ptr<HostWindow>& w) {
+    if (!w || w->destroying) return false;
+    rt::Value answer = w->callMember("on_close", {});
+    Record::instance().write("on_close", label(*w), "-> " + describe(answer));
+    if (!answer.toBool()) return false;
+    destroyWindow(w);
+    return true;
+}
+
+void TestHost::destroyWindow(const std::shared_ptr<HostWindow>& w) {
+    if (!w || w->destroying) return;
+    std::string l = label(*w);
+    w->raise(cefhx::BrowserEvent::BeforeClose, {});
+    w->destroying = true;
+    rt::Value left = w->callMember("on_destroy", {});
+    Record::instance().write("on_destroy", l, "-> " + describe(left));
+    ml_destroy_window(w->hwnd());
+    windows_.erase(w->hwnd());
+}
+
+void TestHost::setProperty(const std::shared_ptr<HostWindow>& w, WindowProperty id,
+                           const rt::Value& v) {
+    rt::Value old = w->property(id);
+    bool before = old.toBool();
+    w->setProperty(id, v);
+    bool after = w->flagProperty(id);
+    uint32_t notice = 0;
+    switch (id) {
+        case WindowProperty::Width:
+        case WindowProperty::Height:
+            // As a window system does: a size set to what it is already is no resize. (A window
+            // that snaps back to its size in on_size would otherwise hear of itself forever.)
+            if (!(old == w->property(id))) notice = cefhx::kSizedMessage;
+            break;
+        case WindowProperty::Minimized:
+            if (before != after)
+                notice = after ? cefhx::kMinimizedMessage : cefhx::kRestoredMessage;
+            if (after) w->setProperty(WindowProperty::Maximized, false);
+            break;
+        case WindowProperty::Maximized:
+            if (before != after)
+                notice = after ? cefhx::kMaximizedMessage : cefhx::kRestoredMessage;
+            if (after) w->setProperty(WindowProperty::Minimized, false);
+            break;
+        case WindowProperty::FullScreen:
+            if (before != after) notice = cefhx::kFullScreenMessage;
+            break;
+        default:
+            break;
+    }
+    if (notice) ml_post(w->hwnd(), notice, 0, 0);
+}
+
+bool TestHost::postTask(ml_hwnd hwnd, const rt::Value& delay) {
+    double ms = delay.isNumber() ? delay.toFloat() : 0;
+    uint32_t delayMs = ms > 0 ? static_cast<uint32_t>(std::min(ms, 86400000.0)) : 0;
+    auto* task = new PostedTask{hwnd, delay};
+    if (ml_post_task(runPostedTask, task, delayMs) != ML_OK) {
+        delete task;
+        return false;
+    }
+    return true;
+}
+
+bool TestHost::claimInstance(const std::string& name) {
+    if (!ensureLoop()) return false;
+    std::string tagged = name;
+    if (std::string tag = env("TESTHOST_INSTANCE_TAG"); !tag.empty()) tagged += "#" + tag;
+    return instance_.claim(tagged, [this] {
+        for (const auto& w : windows()) {
+            if (w->messageHook) ml_post(w->hwnd(), cefhx::kNewAppMessage, 0, 0);
+        }
+    });
+}
+
+rt::Value TestHost::pageAnswer(const std::string& name) const {
+    auto it = pageAnswers_.find(name);
+    return it == pageAnswers_.end() ? rt::Value() : it->second;
+}
+
+void TestHost::setPageAnswer(const std::string& name, const rt::Value& v) {
+    pageAnswers_[name] = v;
+}
+
+intptr_t TestHost::windowProc(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam,
+                              void*) {
+    return instance().handleMessage(hwnd, msg, wparam, lparam);
+}
+
+intptr_t TestHost::handleMessage(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
+    std::shared_ptr<HostWindow> w = windowByHwnd(hwnd);
+    if (!w || w->destroying) return 0;
+    std::string l = label(*w);
+    auto call = [&](const char* member) -> intptr_t {
+        rt::Value answer = w->callMember(member, {});
+        Record::instance().write(member, l, "-> " + describe(answer));
+        return answer.toBool() ? 1 : 0;
+    };
+    auto system = [&](const std::string& kind, rt::Value a, rt::Value b) -> intptr_t {
+        if (!w->messageHook) {
+            Record::instance().write("system", l, kind + " ignored: the message hook is off");
+            return 0;
+        }
+        Record::instance().write("system", l, kind + " " + describe(a) + " " + describe(b));
+        return w->callMember("onSystemMessage", {rt::Value(kind), a, b}).toBool() ? 1 : 0;
+    };
+    switch (msg) {
+        case cefhx::kSizedMessage:
+            return call("on_size");
+        case cefhx::kMaximizedMessage:
+            return call("on_maximize");
+        case cefhx::kMinimizedMessage:
+            return call("on_minimize");
+        case cefhx::kRestoredMessage:
+            return call("on_restore");
+        case cefhx::kFullScreenMessage:
+            return call("on_fullscreen");
+        case cefhx::kTrayMessage:
+            return system("tray", static_cast<int32_t>(wparam), static_cast<int32_t>(lparam));
+        case cefhx::kHotKeyMessage:
+            return system("hotkey", static_cast<int32_t>(wparam), static_cast<int32_t>(lparam));
+        case cefhx::kNewAppMessage:
+            return system("newapp", rt::Value(), rt::Value());
+        case ML_WM_COPYDATA: {
+            const auto* block = reinterpret_cast<const ml_copydata*>(lparam);
+            std::string text(static_cast<const char*>(block->ptr), block->size);
+            return system(text, static_cast<int32_t>(block->data), rt::Value());
+        }
+        case ML_WM_CLOSE:
+            closeWindow(w);
+            return 0;
+        default:
+            return ml_default_proc(hwnd, msg, wparam, lparam);
+    }
+}
+
+}  // namespace testhost

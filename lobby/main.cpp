@@ -1,5 +1,6 @@
-// MorvickNew: the lobby program. Binds the native libraries, then runs the lobby application,
-// which returns once its message loop has ended.
+// MorvickNew: the lobby program. Binds the native libraries (browser host, system utilities,
+// game plug-ins, download library), then runs the lobby application, which returns once its
+// message loop has ended.
 #include <cstdio>
 #include <exception>
 
@@ -7,11 +8,13 @@
 #include "lobby/bindings/cef/init_classes.h"
 #include "lobby/bindings/syslite/init_classes.h"
 #include "lobby/download/download_game.h"
+#include "lobby/games/init_classes.h"
 
 int main() {
     try {
         cef::initClasses();
         syslite::initClasses();
+        lobby::games::initClasses();
         lobby::DownloadGame::initStatics();
         lobby::Main::main();
     } catch (const std::exception& e) {

@@ -169,9 +169,19 @@ TEST_F(MainTest, InitMakesTheWindowsAndRegistersTheBossKey) {
     EXPECT_EQ(host.count("cef_app_registerhotkey"), 1);
     EXPECT_NE(out.find("hot key error"), std::string::npos) << out;
 
+    // Quitting destroys the game windows that have a native window, once.
+    rt::Ref<cef::CefWindow> open = rt::make<cef::CefWindow>();
+    open->_handle = 5;
+    rt::Ref<cef::CefWindow> notYetOpen = rt::make<cef::CefWindow>();
+    Main::gamesWindow->push(open);
+    Main::gamesWindow->push(notYetOpen);
+    host.clearCalls();
     cef::CefApp::quit();
     cef::CefApp::quit();
     EXPECT_EQ(host.count("cef_app_unregisterhotkey"), 1);
+    const auto closes = host.calls("cef_window_close");
+    ASSERT_EQ(closes.size(), 1u);
+    EXPECT_EQ(closes[0].args[0], rt::Value(5));
 }
 
 TEST_F(MainTest, TheBossKeyTogglesOnlyTheLoginWindowBeforeLogin) {

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
 
 #include "lobby/app/main.h"
 #include "lobby/app/script_text.h"
@@ -67,6 +66,16 @@ double numberOf(const rt::Value& value) {
     return std::strtod(text.c_str(), nullptr);
 }
 
+bool isPlainNumber(std::string_view text, bool fraction) {
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    const size_t point = fraction ? text.find('.') : std::string_view::npos;
+    auto digits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (point == std::string_view::npos) return digits(text);
+    return digits(text.substr(0, point)) && digits(text.substr(point + 1));
+}
+
 std::string jsonEscaped(std::string_view text) {
     const std::string quoted = rt::Json::stringify(rt::Value(text));
     return quoted.substr(1, quoted.size() - 2);
@@ -79,9 +88,8 @@ std::string queryEscaped(std::string_view text) {
 std::string scriptValue(const rt::Value& value) {
     if (value.isNull() || value.isBool() || value.isNumber()) return value.toString();
     if (value.isString()) {
-        static const std::regex number(R"(-?[0-9]+(\.[0-9]+)?)");
         const std::string text(value.str());
-        return std::regex_match(text, number) ? text : scriptString(text);
+        return isPlainNumber(text, true) ? text : scriptString(text);
     }
     return scriptString(value.toString());
 }

@@ -33,6 +33,9 @@ void runScript(cef::CefWindow& window, const std::string& code);
 // is taken as it is, anything unreadable gives 0.
 double numberOf(const rt::Value& value);
 
+// Whether `text` is a plain decimal integer ("-12"), or with `fraction` also a plain decimal
+// number ("12.5").
+bool isPlainNumber(std::string_view text, bool fraction);
 // `text` made safe to stand between the double quotes of a JSON string.
 std::string jsonEscaped(std::string_view text);
 // `text` made safe to stand as one value of a page address query ("&", "#", "=" ... encoded).

@@ -1,7 +1,5 @@
 #include "lobby/games/np_plug_window.h"
 
-#include <regex>
-
 #include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/primitive_binder.h"
@@ -23,8 +21,7 @@ constexpr const char* kReadyMessage = R"({"type":"game","tag":"ready"})";
 // The user id stands unquoted in the room text; anything but a plain number goes in as a JSON
 // string so that it cannot break the text.
 std::string jsonNumberOrString(const std::string& text) {
-    static const std::regex number("-?[0-9]+");
-    return std::regex_match(text, number) ? text : rt::Json::stringify(rt::Value(text));
+    return games::isPlainNumber(text, false) ? text : rt::Json::stringify(rt::Value(text));
 }
 
 }  // namespace

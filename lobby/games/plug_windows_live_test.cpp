@@ -224,5 +224,36 @@ TEST_F(LiveTest, GameHostWindowSendsTheRoomTextAndRelaysTexts) {
     ASSERT_TRUE(game.WaitForMessages(1, 2, 2)) << game.Log();
 }
 
+TEST_F(LiveTest, SampleFishingGameTalksWithItsPageBothWays) {
+    bind("FishGameWindow", "RavoPlug",
+         {{"plug_create", 1},
+          {"plug_link", 2},
+          {"plug_destroy", 1},
+          {"plug_send", 2},
+          {"plug_setuser", 2},
+          {"plug_setroom", 2},
+          {"plug_sendgameconfig", 2},
+          {"plug_sendgamestate", 1},
+          {"plug_setuserscore", 2},
+          {"plug_sendexchangescore", 2},
+          {"plug_setuserstatus", 2}});
+    setenv("MORVICK_BIN", plug::testing::ProgramFolder().c_str(), 1);
+    setenv("MORVICK_GAME_LOGS", game.folder().c_str(), 1);
+    auto window = keep(rt::create<FishGameWindow>(info(5, std::string(MORVICK_EXAMPLES) + "/fish"),
+                                                  room(5, 1, 1), false));
+    window->onJsCallBack("onSelfSitDown", rt::Array::of({0, 0, 1001}));
+    ASSERT_TRUE(pageGot(window, "sendDataToServer[{ type : game, tag : hello, body : fish }]"));
+    EXPECT_EQ(pageCalls(window).front(), "getPlugRoomInfo[]") << "asked once the game was ready";
+    window->onJsCallBack("onSocket", rt::Array::of({"answer"}));
+    std::ifstream log;
+    ASSERT_TRUE(PumpUntil([&] {
+        log = std::ifstream(game.folder() + "/fish.log");
+        const std::string text((std::istreambuf_iterator<char>(log)), {});
+        return text.find("value=\"answer\"") != std::string::npos;
+    }));
+    unsetenv("MORVICK_BIN");
+    unsetenv("MORVICK_GAME_LOGS");
+}
+
 }  // namespace
 }  // namespace lobby

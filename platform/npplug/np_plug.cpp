@@ -38,7 +38,7 @@ static value np_link(value handle, value path, value, value) {
 }
 
 // The link runs over the message loop's own copy-data messages: no system message of the window
-// carries anything for the library.
+// carries anything for the library. The handle is still checked, like every other primitive's.
 static value np_onmsg(value handle, value, value) {
     TheLib().Manager(handle);
     return nullptr;

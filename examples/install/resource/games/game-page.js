@@ -1,0 +1,101 @@
+// The sample game pages' script: answers the game window's page functions, shows every message
+// that passes in either direction, and plays the player's part (sit down, enter the table,
+// answer the room request) so that a plug-in game starts by itself.
+'use strict';
+
+const kind = document.body.dataset.kind;
+const state = {gameInfo: null, gameRoom: null, account: null};
+
+function show(direction, what) {
+  const item = document.createElement('li');
+  item.textContent = direction + ' ' + (typeof what === 'string' ? what : JSON.stringify(what));
+  document.getElementById('log').appendChild(item);
+}
+
+function call(name, ...args) {
+  show('page → lobby program:', name + ' ' + JSON.stringify(args));
+  return cefhx.call(name, ...args).catch(e => show('failed:', e.message));
+}
+
+function userId() {
+  const id = state.account && Number(state.account.uid);
+  return Number.isInteger(id) ? id : 1001;
+}
+
+// The room record the plug-ins read by field name.
+function roomRecord() {
+  const room = state.gameRoom || {};
+  return {userId: userId(), tableId: 1, chairId: 0, serverType: room.room_type || 0,
+          serverRule: 0, kindId: room.game_type || 0, serverId: room.room_id || 0,
+          serverName: String(room.title || '')};
+}
+
+function openGame(gameInfo, gameRoom, isFixSeat, accountInfo, siteConfig) {
+  Object.assign(state, {gameInfo, gameRoom, account: accountInfo});
+  document.getElementById('title').textContent =
+      (gameRoom && gameRoom.title ? gameRoom.title : 'game') + ' (' + kind + ')';
+  show('lobby program → page: openGame', {gameInfo, gameRoom, isFixSeat, siteConfig});
+  const me = {uid: userId(), nickname: 'Player', into_moneys: '1000', score: 0};
+  if (kind === 'pexfish') {
+    call('onSelfSitDown', 0, 0, me.uid, (gameRoom && gameRoom.room_type) || 0);
+    call('onUserEnter', me, 1, 0);
+  } else if (kind === 'plug' || kind === 'fish') {
+    call('onSelfSitDown', 0, 0, me.uid);
+    call('onUserEnter', me, 1, 0);
+  } else if (kind === 'npembed') {
+    const query = new URLSearchParams(location.search);
+    call('run', Number(query.get('deskno')) || 0, Number(query.get('seatno')) || 0);
+  }
+  return null;
+}
+
+function getPlugRoomInfo() {
+  show('lobby program → page:', 'getPlugRoomInfo');
+  call('RoomInfo', roomRecord());
+  return null;
+}
+
+function tagOfText(text) {
+  try {
+    const packet = JSON.parse(text);
+    return packet && packet.tag;
+  } catch (e) {
+    return '';
+  }
+}
+
+// A text from the game (or, for a page game, a server message from the lobby page). The game's
+// texts go on to the lobby page; any but "ready" is answered, so texts flow both ways.
+function sendDataToServer(data) {
+  show('→ page: sendDataToServer', data);
+  if (kind === 'page' || kind === 'unity' || kind === 'html') return null;
+  call('onSocketData', data);
+  const tag = typeof data === 'string' ? tagOfText(data) : data && data.tag;
+  if (tag && tag !== 'ready') {
+    call('onSocket', JSON.stringify({type: 'game', tag: 'ack', body: tag}));
+  }
+  return null;
+}
+
+function onGameClose() { show('lobby program → page:', 'the game has ended'); return null; }
+function onMessage(data) { show('lobby → page: onMessage', data); return null; }
+function onAccountUpdate(data) { show('lobby → page: onAccountUpdate', data); return null; }
+function onGamePlayerEvent(data, value) { show('lobby → page: onGamePlayerEvent', [data, value]); return null; }
+function messageSendResult(result) { show('lobby → page: messageSendResult', result); return null; }
+function closeGameWindow(flag) { show('lobby program → page: closeGameWindow', flag); return true; }
+function closeHtmlGameWindow(uid) { show('lobby program → page: closeHtmlGameWindow', uid); return null; }
+function setMsgLoop(on) { show('lobby program → page: setMsgLoop', on); return null; }
+function socketConnect(flag) { show('lobby program → page: socketConnect', flag); }
+function ReEnterRoom() { show('lobby program → page:', 'ReEnterRoom'); }
+function startConnServer() { show('lobby program → page:', 'startConnServer'); }
+function toEnterGameMoney(value) { show('lobby program → page: toEnterGameMoney', value); }
+function sendWindowVisible(flag) { show('lobby program → page: sendWindowVisible', flag); }
+
+document.getElementById('toGame').addEventListener('click', () => {
+  call('onSocket', JSON.stringify({type: 'game', tag: 'chat', body: 'hello game'}));
+});
+document.getElementById('toServer').addEventListener('click', () => {
+  const data = {type: 'game', tag: 'chat', body: 'hello server'};
+  if (kind === 'unity') call('sendGameDataToServer', data); else call('onSocketData', data);
+});
+call('setSwfReady');

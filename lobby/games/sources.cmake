@@ -27,7 +27,6 @@ list(APPEND LOBBY_TESTS
 # program exports the host value interface the plug-ins call back through.
 morvick_test(lobby_games_plug_windows_live_test SOURCES games/plug_windows_live_test.cpp
     LIBS morvicklobby morvickbindings_fakehost plughost)
-morvick_exports_cffi(lobby_games_plug_windows_live_test)
 add_dependencies(lobby_games_plug_windows_live_test fakegame PexmorPlug RavoPlug Sondrel npPlug)
 target_compile_definitions(lobby_games_plug_windows_live_test PRIVATE
     MORVICK_EXAMPLES="${PROJECT_SOURCE_DIR}/examples/install")

@@ -2,6 +2,7 @@
 // game plug-ins, download library), then runs the lobby application, which returns once its
 // message loop has ended.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "lobby/app/main.h"
@@ -9,6 +10,18 @@
 #include "lobby/bindings/syslite/init_classes.h"
 #include "lobby/download/download_game.h"
 #include "lobby/games/init_classes.h"
+
+namespace {
+
+// Ends the process the way the platform ends a program whose main thread has returned: worker
+// threads (the version check, download jobs) stop where they are, and no static object is torn
+// down under a worker still using it.
+[[noreturn]] void endProcess(int code) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+}  // namespace
 
 int main() {
     try {
@@ -19,7 +32,7 @@ int main() {
         lobby::Main::main();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "MorvickNew: %s\n", e.what());
-        return 1;
+        endProcess(1);
     }
-    return 0;
+    endProcess(0);
 }

@@ -273,13 +273,16 @@ void BrowserHost::showWindow(const std::shared_ptr<HostWindow>& w, bool visible)
 void BrowserHost::setWindowProperty(const std::shared_ptr<HostWindow>& w, WindowProperty id,
                                     const rt::Value& v) {
     bool before = w->flagProperty(id);
+    int sizeBefore = w->intProperty(id);
     w->setProperty(id, v);
     bool after = w->flagProperty(id);
     uint32_t notice = 0;
     switch (id) {
         case WindowProperty::Width:
         case WindowProperty::Height:
-            notice = kSizedMessage;
+            // Only a real change is a resize: a window that sets its size again from its own
+            // on_size must not hear of it once more.
+            if (w->intProperty(id) != sizeBefore) notice = kSizedMessage;
             break;
         case WindowProperty::Minimized:
             if (before != after) notice = after ? kMinimizedMessage : kRestoredMessage;

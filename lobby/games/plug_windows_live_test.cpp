@@ -245,9 +245,8 @@ TEST_F(LiveTest, SampleFishingGameTalksWithItsPageBothWays) {
     ASSERT_TRUE(pageGot(window, "sendDataToServer[{ type : game, tag : hello, body : fish }]"));
     EXPECT_EQ(pageCalls(window).front(), "getPlugRoomInfo[]") << "asked once the game was ready";
     window->onJsCallBack("onSocket", rt::Array::of({"answer"}));
-    std::ifstream log;
     ASSERT_TRUE(PumpUntil([&] {
-        log = std::ifstream(game.folder() + "/fish.log");
+        std::ifstream log(game.folder() + "/fish.log");
         const std::string text((std::istreambuf_iterator<char>(log)), {});
         return text.find("value=\"answer\"") != std::string::npos;
     }));

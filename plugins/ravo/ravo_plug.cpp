@@ -1,7 +1,7 @@
 // RavoPlug: texts behind the 4-byte prefix, sent at once; a 10-second link check; the fishing
 // game's configuration, state and score records.
 
-#include "plugins/core/lib.h"
+#include "plugins/core/narrow_primitives.h"
 #include "plugins/core/record_reader.h"
 
 namespace {
@@ -27,33 +27,7 @@ plug::Lib& TheLib() {
 
 }  // namespace
 
-static value plug_create(value handler) {
-    return TheLib().Create(handler);
-}
-
-static value plug_link(value handle, value path) {
-    return TheLib().Link(handle, path, std::nullopt);
-}
-
-static value plug_send(value handle, value text) {
-    TheLib().Send(handle, text);
-    return nullptr;
-}
-
-static value plug_setuser(value handle, value user) {
-    TheLib().SetUser(handle, user);
-    return nullptr;
-}
-
-static value plug_setroom(value handle, value room) {
-    TheLib().SetRoom(handle, room);
-    return nullptr;
-}
-
-static value plug_destroy(value handle) {
-    TheLib().Destroy(handle);
-    return nullptr;
-}
+PLUG_NARROW_PRIMITIVES(TheLib)
 
 static value plug_sendgameconfig(value handle, value config) {
     if (TheLib().Manager(handle) == nullptr || !plug::IsObject(config)) return nullptr;
@@ -96,12 +70,6 @@ static value plug_sendexchangescore(value handle, value score) {
     return nullptr;
 }
 
-PLUG_EXPORT(plug_create, 1)
-PLUG_EXPORT(plug_link, 2)
-PLUG_EXPORT(plug_send, 2)
-PLUG_EXPORT(plug_setuser, 2)
-PLUG_EXPORT(plug_setroom, 2)
-PLUG_EXPORT(plug_destroy, 1)
 PLUG_EXPORT(plug_sendgameconfig, 2)
 PLUG_EXPORT(plug_sendgamestate, 1)
 PLUG_EXPORT(plug_setuserscore, 2)

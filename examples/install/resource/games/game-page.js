@@ -55,25 +55,28 @@ function getPlugRoomInfo() {
   return null;
 }
 
-function tagOfText(text) {
+function parsedText(text) {
   try {
-    const packet = JSON.parse(text);
-    return packet && packet.tag;
+    return JSON.parse(text);
   } catch (e) {
-    return '';
+    return text;
   }
 }
 
-// A text from the game (or, for a page game, a server message from the lobby page). The game's
-// texts go on to the lobby page; any but "ready" is answered, so texts flow both ways.
+function hasNativeGame() { return kind !== 'page' && kind !== 'unity' && kind !== 'html'; }
+
+// A message for this page: a game text from the window, or the server's message that the lobby
+// page passes on ("from": "lobby"). Game texts go on to the lobby; the server's messages go on to
+// the game, so messages flow both ways.
 function sendDataToServer(data) {
-  show('→ page: sendDataToServer', data);
-  if (kind === 'page' || kind === 'unity' || kind === 'html') return null;
-  call('onSocketData', data);
-  const tag = typeof data === 'string' ? tagOfText(data) : data && data.tag;
-  if (tag && tag !== 'ready') {
-    call('onSocket', JSON.stringify({type: 'game', tag: 'ack', body: tag}));
+  const message = typeof data === 'string' ? parsedText(data) : data;
+  if (message && message.from === 'lobby') {
+    show('lobby → page: sendDataToServer', message);
+    if (hasNativeGame()) call('onSocket', JSON.stringify(message));
+    return null;
   }
+  show('game → page: sendDataToServer', data);
+  if (hasNativeGame()) call('onSocketData', message);
   return null;
 }
 

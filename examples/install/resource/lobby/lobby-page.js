@@ -1,0 +1,152 @@
+// The sample lobby page: shows the games and their rooms, opens rooms, and answers the program's
+// calls (its page functions below), with sample-server.js playing the game server's part.
+'use strict';
+
+const lobby = {config: null, account: null, loggedIn: false};
+const accountKey = 'morvick.sample.account';
+
+function show(text) { document.getElementById('state').textContent = text; }
+
+function note(direction, key, data) {
+  const item = document.createElement('li');
+  item.className = direction === 'in' ? 'in' : 'out';
+  const arrow = direction === 'in' ? 'game → lobby' : 'lobby → game';
+  item.textContent = arrow + ' [' + key.join('-') + '] ' + JSON.stringify(data);
+  document.getElementById('messages').appendChild(item);
+}
+
+function parsed(data) {
+  if (typeof data !== 'string') return data;
+  try { return JSON.parse(data); } catch (e) { return {text: data}; }
+}
+
+function openRoom(game, room) {
+  cefhx.call('openRoom', sampleServer.gameInfoOf(game), room, 0, 0, 0, String(lobby.account.uid))
+      .catch(e => show('Could not open ' + room.title + ': ' + e.message));
+}
+
+function showGames() {
+  const list = document.getElementById('games');
+  list.textContent = '';
+  for (const game of sampleServer.games) {
+    const card = document.createElement('div');
+    card.className = 'card game';
+    card.dataset.game = game.name;
+    const title = document.createElement('h2');
+    title.textContent = game.title;
+    const about = document.createElement('p');
+    about.textContent = game.about;
+    card.append(title, about);
+    for (const room of sampleServer.roomsOf(game)) {
+      const button = document.createElement('button');
+      button.textContent = room.title.split(' - ')[1];
+      button.dataset.room = [room.game_type, room.room_type, room.room_level].join('-');
+      button.addEventListener('click', () => openRoom(game, room));
+      card.appendChild(button);
+    }
+    list.appendChild(card);
+  }
+}
+
+function logOut() {
+  lobby.loggedIn = false;
+  document.body.dataset.loggedIn = '0';
+  document.getElementById('who').textContent = 'not logged in';
+  document.getElementById('games').textContent = '';
+  show('Logged out.');
+  cefhx.call('showLoginWindow');
+}
+
+// ---- Page functions the program calls ----
+
+function loadAppConfig(site, config, gateway, media, debug, games) {
+  lobby.config = {site, config, gateway, media, debug, games};
+  document.body.dataset.configured = '1';
+  show('Please log in.');
+  return null;
+}
+
+// The login window's login, relayed by the program. The answer comes a moment later, as from a
+// server.
+function login(userName, passWord, text, machineCode) {
+  show('Checking ' + userName + '...');
+  setTimeout(() => {
+    const answer = sampleServer.checkLogin(userName, passWord);
+    if (answer.error) {
+      show('Login refused.');
+      cefhx.call('setLoginResult', answer.error);
+      return;
+    }
+    lobby.account = Object.assign({machineCode: String(machineCode || '')}, answer.account);
+    lobby.loggedIn = true;
+    document.getElementById('who').textContent = lobby.account.nickname;
+    document.body.dataset.loggedIn = '1';
+    show('Choose a room.');
+    showGames();
+    cefhx.call('setRemoteConfig', {tip: 'Welcome back, ' + lobby.account.nickname + '.', urlRules: [], pop: []});
+    cefhx.call('setLoginState', 1);
+  }, 300);
+  return null;
+}
+
+function recodeAccount(userName, passWord) {
+  localStorage.setItem(accountKey, JSON.stringify({userName, passWord}));
+  return null;
+}
+function clearRecordAccount() { localStorage.removeItem(accountKey); return null; }
+function getRecodeAccount() {
+  try {
+    return JSON.parse(localStorage.getItem(accountKey));
+  } catch (e) {
+    return null;
+  }
+}
+function getCaptchaUrl() { cefhx.call('setCaptchaUrl', ''); return null; }
+
+function getAccountInfo() { return lobby.account; }
+function getUserInfo(uid, gameType, roomType, roomLevel) {
+  const me = lobby.account;
+  return me && Number(uid) === me.uid ? me : {uid: Number(uid), nickname: 'Player ' + uid, score: 0};
+}
+
+// A game's message for the server, from its window: answered as the server would.
+function onSocketData(gameType, roomType, roomLevel, data) {
+  const key = [gameType, roomType, roomLevel];
+  const message = parsed(data);
+  note('in', key, message);
+  const answer = sampleServer.answerGameMessage(message);
+  if (answer) {
+    note('out', key, answer);
+    cefhx.call('sendDataToServer', gameType, roomType, roomLevel, answer);
+  }
+  return null;
+}
+function sendGameDataToServer(gameType, roomType, roomLevel, data) {
+  return onSocketData(gameType, roomType, roomLevel, data);
+}
+
+function onAccountEvent(gameType, roomType, roomLevel, name) {
+  note('in', [gameType, roomType, roomLevel], {accountEvent: name});
+  return null;
+}
+function removeGameTable(gameType, roomType, roomLevel) {
+  cefhx.call('closeGame', gameType, roomType, roomLevel);
+  return null;
+}
+function gameAlert(gameType, roomType, roomLevel, title, text) {
+  note('in', [gameType, roomType, roomLevel], {alert: title, text});
+  return null;
+}
+function showAlert(gameType, roomType, roomLevel, title, text) {
+  return gameAlert(gameType, roomType, roomLevel, title, text);
+}
+function showGameGetMoneyUI(gameType, roomType, roomLevel, least, most) {
+  note('in', [gameType, roomType, roomLevel], {moneyWanted: [least, most]});
+  return null;
+}
+function sendMsg(text, extra) { note('in', ['chat'], {text, extra}); return null; }
+function maxOrNormalWindow(maximised) { document.body.dataset.maximised = maximised ? '1' : '0'; }
+function onInstallOk(names) { show('Installed: ' + names); return null; }
+function setAuthVerifyCode() { return null; }
+
+cefhx.call('setSwfReady');

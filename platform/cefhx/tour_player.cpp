@@ -57,6 +57,12 @@ bool truthy(const Json::Value& remote) {
     return true;
 }
 
+// Chromium's answer when a result cannot be returned by value.
+bool uncopyableObject(const std::string& error) {
+    return error.find("Object reference chain is too long") != std::string::npos ||
+           error.find("Object couldn't be returned by value") != std::string::npos;
+}
+
 std::string exceptionText(const Json::Value& details) {
     std::string text = details["exception"]["description"].asString();
     if (text.empty()) text = details["text"].asString();
@@ -348,6 +354,9 @@ void TourPlayer::sendForStep(HostWindow& w, const std::string& method, const Jso
 
 void TourPlayer::onEvaluated(const Json::Value& result, const std::string& error) {
     if (!error.empty()) {
+        // The expression ran and gave an object too large or cyclic to copy (`window`): an
+        // object, so true.
+        if (step().kind == TourStepKind::Wait && uncopyableObject(error)) return finishStep();
         lastError_ = error;
         return;
     }

@@ -10,6 +10,7 @@
 #include "platform/cefhx/file_url.h"
 #include "platform/cefhx/page_bridge.h"
 #include "platform/cefhx/request_interceptor.h"
+#include "platform/cefhx/tour_player.h"
 #include "platform/cefhx/window_messages.h"
 #include "runtime/record.h"
 #include "runtime/value_scope.h"
@@ -152,7 +153,15 @@ void BrowserHost::runMain(const rt::Value& ready, const rt::Value& settings) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cefhx: the ready function failed: %s\n", e.what());
     }
+    // A scripted tour (CEFHX_TOUR) plays once the program has made its first windows.
+    std::shared_ptr<TourPlayer> tour;
+    if (TourSettings tourSettings = TourSettings::fromEnvironment();
+        !quitRequested_ && !tourSettings.file.empty()) {
+        tour = TourPlayer::start(*this, std::move(tourSettings), [this] { requestQuit(); });
+    }
     if (!quitRequested_) ml_run(nullptr);
+    if (tour) tour->stop();
+    tour.reset();
     running_ = false;
     shutdown();
 }

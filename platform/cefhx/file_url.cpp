@@ -48,6 +48,13 @@ std::string lower(std::string_view s) {
     return out;
 }
 
+void appendEscaped(std::string& out, unsigned char c) {
+    static const char* const kHex = "0123456789ABCDEF";
+    out += '%';
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+}
+
 std::string_view withoutQuery(std::string_view url) {
     return url.substr(0, url.find_first_of("?#"));
 }
@@ -56,18 +63,29 @@ std::string_view withoutQuery(std::string_view url) {
 
 std::string pageAddress(std::string_view urlOrPath) {
     if (hasScheme(urlOrPath)) return std::string(urlOrPath);
-    static const char* const kHex = "0123456789ABCDEF";
+    // The windows open their pages with a query ("gamenp.html?app=..."): what follows the first
+    // "?" is the query, kept as given apart from the bytes an address cannot hold.
+    const size_t question = urlOrPath.find('?');
+    const std::string_view path = urlOrPath.substr(0, question);
     std::string out = "file://";
-    if (urlOrPath.empty() || (urlOrPath[0] != '/' && urlOrPath[0] != '\\')) out += '/';
-    for (char ch : urlOrPath) {
-        unsigned char c = static_cast<unsigned char>(ch == '\\' ? '/' : ch);
+    if (path.empty() || (path[0] != '/' && path[0] != '\\')) out += '/';
+    for (char ch : path) {
+        const unsigned char c = static_cast<unsigned char>(ch == '\\' ? '/' : ch);
         if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~' || c == '/' ||
             c == ':') {
             out += static_cast<char>(c);
         } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+            appendEscaped(out, c);
+        }
+    }
+    if (question == std::string_view::npos) return out;
+    out += '?';
+    for (char ch : urlOrPath.substr(question + 1)) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c <= ' ' || c >= 0x7f || c == '"' || c == '<' || c == '>' || c == '`') {
+            appendEscaped(out, c);
+        } else {
+            out += static_cast<char>(c);
         }
     }
     return out;

@@ -10,7 +10,9 @@ namespace cefhx {
 
 // The address a window opens: an address with a scheme ("http:", "file:", "about:") stays as it
 // is; a path (either separator, "C:\..." too) becomes a "file:///" address with every byte
-// outside the unreserved set and "/", ":" percent-encoded.
+// outside the unreserved set and "/", ":" percent-encoded. What follows the first "?" is the
+// page's query: kept, with only spaces, control and non-ASCII bytes and '"', "<", ">", "`"
+// percent-encoded.
 std::string pageAddress(std::string_view urlOrPath);
 
 // The local path of a "file:" address: query and fragment dropped, percent escapes decoded

@@ -11,6 +11,10 @@ TEST(FileUrl, PathsBecomeFileAddressesAndAddressesStay) {
     EXPECT_EQ(pageAddress("C:\\Games\\res\\login.html"), "file:///C:/Games/res/login.html");
     EXPECT_EQ(pageAddress("http://127.0.0.1:8080/x?y=1"), "http://127.0.0.1:8080/x?y=1");
     EXPECT_EQ(pageAddress("about:blank"), "about:blank");
+    // A page's query stays a query; the path before it is encoded as ever.
+    EXPECT_EQ(pageAddress("/opt/my games/gamenp.html?app=np%20game&uid=7&t=a b"),
+              "file:///opt/my%20games/gamenp.html?app=np%20game&uid=7&t=a%20b");
+    EXPECT_EQ(localPathOf(pageAddress("/opt/res/gameplug.html?ad=0")), "/opt/res/gameplug.html");
 }
 
 TEST(FileUrl, LocalPathsAreDecodedAndOtherHostsRefused) {
@@ -20,7 +24,7 @@ TEST(FileUrl, LocalPathsAreDecodedAndOtherHostsRefused) {
     EXPECT_FALSE(localPathOf("file://fileserver/share/x.html"));
     EXPECT_FALSE(localPathOf("http://127.0.0.1/x.html"));
     // The round trip keeps an awkward name.
-    EXPECT_EQ(localPathOf(pageAddress("/tmp/a b%c#d?.html")), "/tmp/a b%c#d?.html");
+    EXPECT_EQ(localPathOf(pageAddress("/tmp/a b%c#d.html")), "/tmp/a b%c#d.html");
 }
 
 TEST(FileUrl, FilterPathsMatchThePathOnlyAndIgnoreCase) {

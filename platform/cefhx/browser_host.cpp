@@ -314,11 +314,13 @@ void BrowserHost::setWindowProperty(const std::shared_ptr<HostWindow>& w, Window
 void BrowserHost::applyBounds(HostWindow& w) {
     if (!w.browserWindowId || !cdp_.isOpen()) return;
     // Chromium takes a state change and new bounds in separate calls, and bounds only in the
-    // normal state.
+    // normal state. Headless, a window is never minimised in Chromium (the state is the host's
+    // alone): there is no screen to leave, and a minimised headless window stops drawing, so its
+    // page's animation frames and screenshots would stall.
     std::string state = "normal";
     if (w.flagProperty(WindowProperty::FullScreen)) {
         state = "fullscreen";
-    } else if (w.flagProperty(WindowProperty::Minimized) || (!w.visible && !options_.headless)) {
+    } else if (!options_.headless && (w.flagProperty(WindowProperty::Minimized) || !w.visible)) {
         state = "minimized";
     } else if (w.flagProperty(WindowProperty::Maximized)) {
         state = "maximized";

@@ -149,4 +149,6 @@ function maxOrNormalWindow(maximised) { document.body.dataset.maximised = maximi
 function onInstallOk(names) { show('Installed: ' + names); return null; }
 function setAuthVerifyCode() { return null; }
 
+document.getElementById('logOut').addEventListener('click', logOut);
+document.getElementById('quit').addEventListener('click', () => cefhx.call('closeWindow'));
 cefhx.call('setSwfReady');

@@ -1,0 +1,107 @@
+// The real MorvickNew on the real browser host in headless Chromium, in a copy of the sample
+// installation, playing the sample tour that scripts/run-sample plays: a refused and an accepted
+// login relayed through the lobby page, the lobby, a card-table room whose game program and the
+// lobby page exchange messages, then the lobby's quit button.
+#include <dirent.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "lobby/e2e/png_image.h"
+#include "lobby/e2e/program_run.h"
+#include "lobby/e2e/test_install.h"
+
+namespace e2e {
+namespace {
+
+// Chromium's start and five pages under a loaded machine; a guard, not a speed check.
+constexpr int kTourGuardMs = 240000;
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Processes whose command line mentions the text (the run's own profile folder).
+std::vector<std::string> processesMentioning(const std::string& text) {
+    std::vector<std::string> found;
+    DIR* proc = opendir("/proc");
+    if (!proc) return found;
+    while (dirent* e = readdir(proc)) {
+        const std::string pid = e->d_name;
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::string line = readAll("/proc/" + pid + "/cmdline");
+        if (line.find(text) != std::string::npos) found.push_back(pid);
+    }
+    closedir(proc);
+    return found;
+}
+
+class SampleTourE2eTest : public ::testing::Test {
+protected:
+    SampleTourE2eTest() : install_(realHostPaths()) {}
+
+    static BuildPaths realHostPaths() {
+        BuildPaths paths = buildPaths();
+        paths.testHost = paths.binDir + "/libcefhx.so";
+        return paths;
+    }
+
+    TestInstall install_;
+};
+
+TEST_F(SampleTourE2eTest, LogsInOpensACardTableExchangesMessagesAndQuits) {
+    // The sample's own configuration (all on loopback), with a product name of this run's own
+    // so that the single-instance check cannot meet another copy on this machine.
+    LoopbackConfig config;
+    config.product = "MorvickTour-" + std::to_string(getpid());
+    writeConfiguration(install_, config);
+
+    ProgramRun run(install_, "tour", "unused");
+    const std::string profile = install_.path("browser-profile");
+    run.setEnv("CEFHX_HEADLESS", "1");
+    run.setEnv("CEFHX_PROFILE_DIR", profile);
+    run.setEnv("CEFHX_TOUR", MORVICK_SAMPLE_TOUR);
+    run.setEnv("CEFHX_SHOTS", install_.path("shots"));
+    run.setEnv("CEFHX_TOUR_LOG", install_.path("tour.log"));
+    run.setEnv("MORVICK_BIN", buildPaths().binDir);
+    run.setEnv("MORVICK_GAME_LOGS", install_.path("games"));
+    run.start();
+    const int exitCode = run.wait(kTourGuardMs);
+
+    const std::string tour = install_.readFile("tour.log");
+    const std::string story = "tour:\n" + tour + "output:\n" + run.output();
+    ASSERT_EQ(exitCode, 0) << story;
+    EXPECT_NE(tour.find("\ntour done"), std::string::npos) << story;
+    EXPECT_EQ(tour.find("FAIL"), std::string::npos) << story;
+
+    // The server's answer that the lobby page sent reached the game program.
+    const std::string game = install_.readFile("games/cards.log");
+    EXPECT_NE(game.find("welcome, cards"), std::string::npos) << game;
+
+    // Each window's screenshot shows a page: many colours, none taking nearly all of it.
+    for (const char* name :
+         {"01-login", "02-login-refused", "03-lobby", "04-card-table", "05-lobby-messages"}) {
+        SCOPED_TRACE(name);
+        const PngImage image = decodePng(install_.readFile(std::string("shots/") + name + ".png"));
+        EXPECT_GE(image.width, 300);
+        EXPECT_GE(image.height, 200);
+        EXPECT_GE(distinctColours(image), 16u);
+        EXPECT_LT(largestColourShare(image), 0.97);
+    }
+    // The refused login shows its error text: the picture differs from the first one.
+    EXPECT_NE(install_.readFile("shots/01-login.png"),
+              install_.readFile("shots/02-login-refused.png"));
+
+    // The program ended its browser: nothing runs on this run's profile any more.
+    EXPECT_TRUE(processesMentioning(profile).empty()) << story;
+}
+
+}  // namespace
+}  // namespace e2e

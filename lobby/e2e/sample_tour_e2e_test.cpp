@@ -86,8 +86,8 @@ TEST_F(SampleTourE2eTest, LogsInOpensACardTableExchangesMessagesAndQuits) {
     EXPECT_NE(game.find("welcome, cards"), std::string::npos) << game;
 
     // Each window's screenshot shows a page: many colours, none taking nearly all of it.
-    for (const char* name :
-         {"01-login", "02-login-refused", "03-lobby", "04-card-table", "05-lobby-messages"}) {
+    for (const char* name : {"01-login", "02-login-refused", "03-lobby", "04-card-table",
+                             "05-lobby-messages", "06-quiz"}) {
         SCOPED_TRACE(name);
         const PngImage image = decodePng(install_.readFile(std::string("shots/") + name + ".png"));
         EXPECT_GE(image.width, 300);

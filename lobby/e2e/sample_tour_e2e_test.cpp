@@ -84,6 +84,8 @@ TEST_F(SampleTourE2eTest, LogsInOpensACardTableExchangesMessagesAndQuits) {
     // The server's answer that the lobby page sent reached the game program.
     const std::string game = install_.readFile("games/cards.log");
     EXPECT_NE(game.find("welcome, cards"), std::string::npos) << game;
+    // Leaving the room ended the game program normally.
+    EXPECT_NE(game.find("end code=0"), std::string::npos) << game;
 
     // Each window's screenshot shows a page: many colours, none taking nearly all of it.
     for (const char* name : {"01-login", "02-login-refused", "03-lobby", "04-card-table",

@@ -94,6 +94,14 @@ function startConnServer() { show('lobby program → page:', 'startConnServer');
 function toEnterGameMoney(value) { show('lobby program → page: toEnterGameMoney', value); }
 function sendWindowVisible(flag) { show('lobby program → page: sendWindowVisible', flag); }
 
+// Every sample game page can be left: the window closes as when the player closes it.
+const leave = document.createElement('button');
+leave.id = 'leave';
+leave.className = 'plain';
+leave.textContent = 'Leave the room';
+leave.addEventListener('click', () => call('closeWindow'));
+document.getElementById('toGame').before(leave);
+
 document.getElementById('toGame').addEventListener('click', () => {
   call('onSocket', JSON.stringify({type: 'game', tag: 'chat', body: 'hello game'}));
 });

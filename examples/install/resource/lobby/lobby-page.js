@@ -22,7 +22,15 @@ function parsed(data) {
 
 function openRoom(game, room) {
   cefhx.call('openRoom', sampleServer.gameInfoOf(game), room, 0, 0, 0, String(lobby.account.uid))
+      .then(countRooms)
       .catch(e => show('Could not open ' + room.title + ': ' + e.message));
+}
+
+// The number of open game windows, asked again every second: rooms close from their own windows.
+async function countRooms() {
+  const count = await cefhx.call('getGameWndCount');
+  document.body.dataset.openRooms = String(count);
+  document.getElementById('rooms').textContent = count ? count + ' room(s) open' : '';
 }
 
 function showGames() {
@@ -152,3 +160,4 @@ function setAuthVerifyCode() { return null; }
 document.getElementById('logOut').addEventListener('click', logOut);
 document.getElementById('quit').addEventListener('click', () => cefhx.call('closeWindow'));
 cefhx.call('setSwfReady');
+setInterval(() => { if (lobby.loggedIn) countRooms(); }, 1000);

@@ -5,6 +5,7 @@
 #include "lobby/bindings/primitive_binder.h"
 #include "lobby/games/game_page.h"
 #include "lobby/games/plug_packets.h"
+#include "lobby/games/plug_window_steps.h"
 #include "runtime/class_builder.h"
 #include "runtime/trace.h"
 
@@ -14,27 +15,12 @@ using games::argAt;
 
 void PlugGameWindow::initStatics() {
     const std::string lib = "Sondrel";
-    plug_create = bindings::bindPrimitive(lib, "plug_create", 1);
-    plug_link = bindings::bindPrimitive(lib, "plug_link", 2);
-    plug_destroy = bindings::bindPrimitive(lib, "plug_destroy", 1);
-    plug_send = bindings::bindPrimitive(lib, "plug_send", 2);
-    plug_setuser = bindings::bindPrimitive(lib, "plug_setuser", 2);
-    plug_setroom = bindings::bindPrimitive(lib, "plug_setroom", 2);
+    games::bindSharedPlugPrimitives<PlugGameWindow>(lib);
 }
 
 void PlugGameWindow::construct(rt::Value info, rt::Value room, bool fixSeat) {
     GameWindow::construct(info, room, fixSeat, "/gameplug.html");
-    buy_unit = 0;
-    unit_money = games::intField(gameRoom, "unit_money");
-    into_money = 0;
-    sceneId = 0;
-    cannonType = 0;
-    myUid = -1;
-    myChairId = -2;
-    windowMode = games::intField(gameInfo, "wmode");
-    games::enterAppFolder();
-    gamePlug = plug_create(rt::Value(rt::Ref<PlugGameWindow>(this)));
-    if (gamePlug.isNull()) RT_TRACE("plug create error!");
+    games::startPlugWindow(*this);
 }
 
 rt::Value PlugGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
@@ -57,9 +43,7 @@ rt::Value PlugGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Arra
 }
 
 void PlugGameWindow::onSelfSitDown(rt::Value, int32_t chairId, int32_t uid) {
-    myChairId = chairId;
-    myUid = uid;
-    if (!gamePlug.isNull()) plug_link(gamePlug, games::textField(gameInfo, "app") + ".exe");
+    games::linkOnSitDown(*this, chairId, uid);
     minimizeLobby();
 }
 
@@ -108,15 +92,7 @@ void PlugGameWindow::onGameClose(rt::Value) {
 }
 
 void PlugGameWindow::destroyPlug() {
-    if (gamePlug.isNull()) return;
-    const rt::Value plug = gamePlug;
-    gamePlug = rt::Value();
-    into_money = 0;
-    myChairId = -2;
-    cannonType = 0;
-    sceneId = 0;
-    myUid = -1;
-    plug_destroy(plug);
+    games::destroyPlugOf(*this);
 }
 
 void PlugGameWindow::onDestroy() {

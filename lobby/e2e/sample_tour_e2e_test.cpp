@@ -1,7 +1,8 @@
 // The real MorvickNew on the real browser host in headless Chromium, in a copy of the sample
-// installation, playing the sample tour that scripts/run-sample plays: a refused and an accepted
-// login relayed through the lobby page, the lobby, a card-table room whose game program and the
-// lobby page exchange messages, then the lobby's quit button.
+// installation, playing tours: the sample tour that scripts/run-sample plays (a refused and an
+// accepted login relayed through the lobby page, the lobby, a card-table room whose game program
+// and the lobby page exchange messages, a quiz room, the lobby's quit button), and a tour through
+// a room of every other native game.
 #include <dirent.h>
 #include <unistd.h>
 
@@ -53,38 +54,52 @@ protected:
         return paths;
     }
 
+    // Plays a tour in a run of the program and checks that it ended well: exit code 0, "tour
+    // done", no failed step, no browser process left on the run's profile.
+    void play(const std::string& tourFile) {
+        // A configuration all on loopback, with a product name of this run's own so that the
+        // single-instance check cannot meet another copy on this machine.
+        LoopbackConfig config;
+        config.product = "MorvickTour-" + std::to_string(getpid());
+        writeConfiguration(install_, config);
+
+        ProgramRun run(install_, "tour", "unused");
+        const std::string profile = install_.path("browser-profile");
+        run.setEnv("CEFHX_HEADLESS", "1");
+        run.setEnv("CEFHX_PROFILE_DIR", profile);
+        run.setEnv("CEFHX_TOUR", tourFile);
+        run.setEnv("CEFHX_SHOTS", install_.path("shots"));
+        run.setEnv("CEFHX_TOUR_LOG", install_.path("tour.log"));
+        run.setEnv("MORVICK_BIN", buildPaths().binDir);
+        run.setEnv("MORVICK_GAME_LOGS", install_.path("games"));
+        run.start();
+        const int exitCode = run.wait(kTourGuardMs);
+
+        const std::string tour = install_.readFile("tour.log");
+        const std::string story = "tour:\n" + tour + "output:\n" + run.output();
+        EXPECT_EQ(exitCode, 0) << story;
+        EXPECT_NE(tour.find("\ntour done"), std::string::npos) << story;
+        EXPECT_EQ(tour.find("FAIL"), std::string::npos) << story;
+        // The program ended its browser: nothing runs on this run's profile any more.
+        EXPECT_TRUE(processesMentioning(profile).empty()) << story;
+    }
+
+    // What the sample game program <app> logged.
+    std::string gameLog(const std::string& app) const {
+        return install_.readFile("games/" + app + ".log");
+    }
+
     TestInstall install_;
 };
 
 TEST_F(SampleTourE2eTest, LogsInOpensACardTableExchangesMessagesAndQuits) {
-    // The sample's own configuration (all on loopback), with a product name of this run's own
-    // so that the single-instance check cannot meet another copy on this machine.
-    LoopbackConfig config;
-    config.product = "MorvickTour-" + std::to_string(getpid());
-    writeConfiguration(install_, config);
+    ASSERT_NO_FATAL_FAILURE(play(MORVICK_SAMPLE_TOUR));
+    if (HasFailure()) return;
 
-    ProgramRun run(install_, "tour", "unused");
-    const std::string profile = install_.path("browser-profile");
-    run.setEnv("CEFHX_HEADLESS", "1");
-    run.setEnv("CEFHX_PROFILE_DIR", profile);
-    run.setEnv("CEFHX_TOUR", MORVICK_SAMPLE_TOUR);
-    run.setEnv("CEFHX_SHOTS", install_.path("shots"));
-    run.setEnv("CEFHX_TOUR_LOG", install_.path("tour.log"));
-    run.setEnv("MORVICK_BIN", buildPaths().binDir);
-    run.setEnv("MORVICK_GAME_LOGS", install_.path("games"));
-    run.start();
-    const int exitCode = run.wait(kTourGuardMs);
-
-    const std::string tour = install_.readFile("tour.log");
-    const std::string story = "tour:\n" + tour + "output:\n" + run.output();
-    ASSERT_EQ(exitCode, 0) << story;
-    EXPECT_NE(tour.find("\ntour done"), std::string::npos) << story;
-    EXPECT_EQ(tour.find("FAIL"), std::string::npos) << story;
-
-    // The server's answer that the lobby page sent reached the game program.
-    const std::string game = install_.readFile("games/cards.log");
+    // The server's answer that the lobby page sent reached the game program, and leaving the
+    // room ended the program normally.
+    const std::string game = gameLog("cards");
     EXPECT_NE(game.find("welcome, cards"), std::string::npos) << game;
-    // Leaving the room ended the game program normally.
     EXPECT_NE(game.find("end code=0"), std::string::npos) << game;
 
     // Each window's screenshot shows a page: many colours, none taking nearly all of it.
@@ -100,9 +115,19 @@ TEST_F(SampleTourE2eTest, LogsInOpensACardTableExchangesMessagesAndQuits) {
     // The refused login shows its error text: the picture differs from the first one.
     EXPECT_NE(install_.readFile("shots/01-login.png"),
               install_.readFile("shots/02-login-refused.png"));
+}
 
-    // The program ended its browser: nothing runs on this run's profile any more.
-    EXPECT_TRUE(processesMentioning(profile).empty()) << story;
+// Every native window mode's sample room: the Pexmor fishing, fishing, match and hosted games
+// each greet the lobby page, get its answer and thank for it, then end when the room is left.
+TEST_F(SampleTourE2eTest, EveryNativeGameRoomExchangesMessagesWithTheLobbyPage) {
+    ASSERT_NO_FATAL_FAILURE(play(MORVICK_ROOMS_TOUR));
+    if (HasFailure()) return;
+    for (const char* app : {"pexfish", "fish", "match", "npgame"}) {
+        SCOPED_TRACE(app);
+        const std::string game = gameLog(app);
+        EXPECT_NE(game.find(std::string("welcome, ") + app), std::string::npos) << game;
+        EXPECT_NE(game.find("end code=0"), std::string::npos) << game;
+    }
 }
 
 }  // namespace

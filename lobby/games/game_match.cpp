@@ -2,9 +2,9 @@
 
 #include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_app.h"
-#include "lobby/bindings/primitive_binder.h"
 #include "lobby/games/game_page.h"
 #include "lobby/games/plug_packets.h"
+#include "lobby/games/plug_window_steps.h"
 #include "runtime/class_builder.h"
 #include "runtime/trace.h"
 
@@ -13,17 +13,7 @@ namespace lobby {
 using games::argAt;
 
 void GameMatch::initStatics() {
-    msg_packet_arr = rt::make<rt::Array>();
-    msg_user_arr = rt::make<rt::Array>();
-    msg_room_arr = rt::make<rt::Array>();
-    const std::string lib = "PexmorPlug";
-    plug_create = bindings::bindPrimitive(lib, "plug_create", 1);
-    plug_link = bindings::bindPrimitive(lib, "plug_link", 3);
-    plug_destroy = bindings::bindPrimitive(lib, "plug_destroy", 1);
-    plug_send = bindings::bindPrimitive(lib, "plug_send", 3);
-    plug_closegame = bindings::bindPrimitive(lib, "plug_closegame", 1);
-    plug_setuser = bindings::bindPrimitive(lib, "plug_setuser", 2);
-    plug_setroom = bindings::bindPrimitive(lib, "plug_setroom", 2);
+    games::bindPexmorPlug<GameMatch>();
 }
 
 void GameMatch::construct(rt::Value info, rt::Value room, bool fixSeat, rt::Value page) {
@@ -32,8 +22,7 @@ void GameMatch::construct(rt::Value info, rt::Value room, bool fixSeat, rt::Valu
     process_ready = false;
     process_exist = false;
     GameWindow::construct(info, room, fixSeat, page.isNull() ? rt::Value("/gamematch.html") : page);
-    gamePlug = plug_create(rt::Value(rt::Ref<GameMatch>(this)));
-    if (gamePlug.isNull()) RT_TRACE("plug create error!");
+    games::createPlug(*this);
 }
 
 rt::Value GameMatch::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {

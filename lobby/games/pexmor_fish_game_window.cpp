@@ -2,9 +2,9 @@
 
 #include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_app.h"
-#include "lobby/bindings/primitive_binder.h"
 #include "lobby/games/game_page.h"
 #include "lobby/games/plug_packets.h"
+#include "lobby/games/plug_window_steps.h"
 #include "runtime/class_builder.h"
 #include "runtime/trace.h"
 
@@ -20,17 +20,7 @@ constexpr int32_t kSelfClosingGameId = 1078;
 }  // namespace
 
 void PexmorFishGameWindow::initStatics() {
-    msg_packet_arr = rt::make<rt::Array>();
-    msg_user_arr = rt::make<rt::Array>();
-    msg_room_arr = rt::make<rt::Array>();
-    const std::string lib = "PexmorPlug";
-    plug_create = bindings::bindPrimitive(lib, "plug_create", 1);
-    plug_link = bindings::bindPrimitive(lib, "plug_link", 3);
-    plug_destroy = bindings::bindPrimitive(lib, "plug_destroy", 1);
-    plug_send = bindings::bindPrimitive(lib, "plug_send", 3);
-    plug_closegame = bindings::bindPrimitive(lib, "plug_closegame", 1);
-    plug_setuser = bindings::bindPrimitive(lib, "plug_setuser", 2);
-    plug_setroom = bindings::bindPrimitive(lib, "plug_setroom", 2);
+    games::bindPexmorPlug<PexmorFishGameWindow>();
 }
 
 void PexmorFishGameWindow::construct(rt::Value info, rt::Value room, bool fixSeat, rt::Value page) {
@@ -48,8 +38,7 @@ void PexmorFishGameWindow::construct(rt::Value info, rt::Value room, bool fixSea
     myChairId = -2;
     windowMode = games::intField(gameInfo, "wmode");
     games::enterAppFolder();
-    gamePlug = plug_create(rt::Value(rt::Ref<PexmorFishGameWindow>(this)));
-    if (gamePlug.isNull()) RT_TRACE("plug create error!");
+    games::createPlug(*this);
 }
 
 rt::Value PexmorFishGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {

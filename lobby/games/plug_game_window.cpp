@@ -2,7 +2,6 @@
 
 #include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_app.h"
-#include "lobby/bindings/primitive_binder.h"
 #include "lobby/games/game_page.h"
 #include "lobby/games/plug_packets.h"
 #include "lobby/games/plug_window_steps.h"

@@ -1,12 +1,14 @@
-// The fishing window (RavoPlug) and the plug window (Sondrel) are two classes, each with statics
-// and fields of its own, that bind, start, link and end their plug-in alike; these steps serve
-// both.
+// Steps the plug-in game windows share. Each window class has statics and fields of its own (its
+// own primitives, queues and state), so the steps are written once for any class that has them:
+// the fishing window (RavoPlug) and the plug window (Sondrel) bind, start, link and end their
+// plug-in alike, and the match and Pexmor fishing windows bind PexmorPlug alike.
 #pragma once
 
 #include <string>
 
 #include "lobby/bindings/primitive_binder.h"
 #include "lobby/games/game_page.h"
+#include "runtime/array.h"
 #include "runtime/trace.h"
 
 namespace lobby::games {
@@ -20,6 +22,29 @@ void bindSharedPlugPrimitives(const std::string& lib) {
     W::plug_send = bindings::bindPrimitive(lib, "plug_send", 2);
     W::plug_setuser = bindings::bindPrimitive(lib, "plug_setuser", 2);
     W::plug_setroom = bindings::bindPrimitive(lib, "plug_setroom", 2);
+}
+
+// Binds PexmorPlug's primitives into W's statics and gives W empty held-back queues.
+template <class W>
+void bindPexmorPlug() {
+    W::msg_packet_arr = rt::make<rt::Array>();
+    W::msg_user_arr = rt::make<rt::Array>();
+    W::msg_room_arr = rt::make<rt::Array>();
+    const std::string lib = "PexmorPlug";
+    W::plug_create = bindings::bindPrimitive(lib, "plug_create", 1);
+    W::plug_link = bindings::bindPrimitive(lib, "plug_link", 3);
+    W::plug_destroy = bindings::bindPrimitive(lib, "plug_destroy", 1);
+    W::plug_send = bindings::bindPrimitive(lib, "plug_send", 3);
+    W::plug_closegame = bindings::bindPrimitive(lib, "plug_closegame", 1);
+    W::plug_setuser = bindings::bindPrimitive(lib, "plug_setuser", 2);
+    W::plug_setroom = bindings::bindPrimitive(lib, "plug_setroom", 2);
+}
+
+// The plug-in instance, with the window as its handler.
+template <class W>
+void createPlug(W& w) {
+    w.gamePlug = W::plug_create(rt::Value(rt::Ref<W>(&w)));
+    if (w.gamePlug.isNull()) RT_TRACE("plug create error!");
 }
 
 // The player's state back to "not seated".
@@ -41,8 +66,7 @@ void startPlugWindow(W& w) {
     clearSeat(w);
     w.windowMode = intField(w.gameInfo, "wmode");
     enterAppFolder();
-    w.gamePlug = W::plug_create(rt::Value(rt::Ref<W>(&w)));
-    if (w.gamePlug.isNull()) RT_TRACE("plug create error!");
+    createPlug(w);
 }
 
 // The player sat down: the plug-in starts and links the game program "<app>.exe".

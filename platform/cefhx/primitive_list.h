@@ -1,0 +1,97 @@
+// Every primitive a browser host exports, with the number of arguments the program binds it
+// with: X(name, count) for each. The browser host and the test host export this one list, each
+// as `name__count`, so the two cannot drift apart.
+#pragma once
+
+// clang-format off
+#define CEFHX_PRIMITIVES(X) \
+    X(cef_app_main, 2) \
+    X(cef_app_quit, 0) \
+    X(cef_app_setglobalapp, 1) \
+    X(cef_getsystemmetrics, 1) \
+    X(cef_unicode2ansi, 1) \
+    X(cef_ansi2unicode, 1) \
+    X(cef_setosmodalloop, 1) \
+    X(cef_app_registerhotkey, 4) \
+    X(cef_app_unregisterhotkey, 2) \
+    X(cef_app_registeinstance, 1) \
+    X(cef_app_closeprocess, 1) \
+    X(cef_app_closeprocessbyid, 1) \
+    X(cef_app_sendmessage, 3) \
+    X(cef_app_gethwndstr, 1) \
+    X(cef_app_currentlyon, 1) \
+    X(cef_app_setfilterpath, 1) \
+    X(cef_window_create, 5) \
+    X(cef_window_close, 1) \
+    X(cef_window_show, 5) \
+    X(window_set_prop, 3) \
+    X(window_get_prop, 2) \
+    X(window_set_title, 2) \
+    X(window_drag, 1) \
+    X(window_resize, 2) \
+    X(window_setround, 3) \
+    X(window_onresloaded, 2) \
+    X(window_set_message_hook, 2) \
+    X(cef_app_posttask, 2) \
+    X(browser_sendfocusevent, 2) \
+    X(browser_sendcapturelostevent, 1) \
+    X(browser_sendmousewheelevent, 5) \
+    X(browser_sendmousemoveevent, 4) \
+    X(browser_sendmouseclickevent, 5) \
+    X(browser_sendkeyevent, 4) \
+    X(browser_invalidate, 5) \
+    X(browser_setsize, 4) \
+    X(browser_getsize, 2) \
+    X(browser_closedevtools, 1) \
+    X(browser_showdevtools, 1) \
+    X(browser_clearhistory, 1) \
+    X(browser_stopfind, 1) \
+    X(browser_find, 5) \
+    X(browser_stopload, 1) \
+    X(browser_reload, 2) \
+    X(browser_hidepopup, 1) \
+    X(browser_goforward, 1) \
+    X(browser_goback, 1) \
+    X(browser_getmainframeid, 1) \
+    X(browser_getframenames, 1) \
+    X(browser_getframeobj, 2) \
+    X(browser_getfocusedframeobj, 1) \
+    X(browser_setfocus, 2) \
+    X(browser_getcangoforward, 1) \
+    X(browser_getcangoback, 1) \
+    X(browser_getispopupvisible, 1) \
+    X(browser_iswindowrenderingdisabled, 1) \
+    X(browser_setzoomlevel, 2) \
+    X(browser_getzoomlevel, 1) \
+    X(browser_hasdocument, 1) \
+    X(browser_ispopup, 1) \
+    X(browser_seteventhandle, 3) \
+    X(frame_geturl, 3) \
+    X(frame_getparentid, 3) \
+    X(frame_getparentobj, 3) \
+    X(frame_getidentifier, 3) \
+    X(frame_isfocused, 3) \
+    X(frame_invokejsfunc, 5) \
+    X(frame_evaljavascript, 4) \
+    X(frame_executejavascript, 5) \
+    X(frame_loadstring, 5) \
+    X(frame_loadurl, 4) \
+    X(frame_gettext, 3) \
+    X(frame_getsource, 3) \
+    X(frame_viewsource, 3) \
+    X(frame_print, 3) \
+    X(frame_selectall, 3) \
+    X(frame_delete, 3) \
+    X(frame_paste, 3) \
+    X(frame_copy, 3) \
+    X(frame_cut, 3) \
+    X(frame_redo, 3) \
+    X(frame_undo, 3) \
+    X(request_getfirstcookie, 1) \
+    X(request_setheader, 3) \
+    X(request_getheader, 2) \
+    X(request_setmethod, 2) \
+    X(request_getmethod, 1) \
+    X(request_seturl, 2) \
+    X(request_geturl, 1)
+// clang-format on

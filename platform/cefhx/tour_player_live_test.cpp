@@ -195,12 +195,12 @@ TEST_F(TourLive, AFailingWaitEndsTheProgramAndNamesTheLine) {
                        "# the page has no such thing\n"
                        "wait form.html missingThing.ready\n"
                        "click form.html #go\n",
-                       "1500");
+                       "5000");
     EXPECT_EQ(run.status, 0) << run.result;
     ASSERT_EQ(run.log.size(), 3u);
     EXPECT_EQ(run.log[1], "tour step 1 done: wait form.html document.readyState === 'complete'");
     EXPECT_EQ(run.log[2],
-              "tour FAIL line 3: wait form.html missingThing.ready: timed out after 1500 ms "
+              "tour FAIL line 3: wait form.html missingThing.ready: timed out after 5000 ms "
               "waiting for \"missingThing.ready\" to be true in \"form.html\" (last error: "
               "ReferenceError: missingThing is not defined)");
     // The loop ended as on a normal quit: the window was destroyed, Chromium is gone.
@@ -222,12 +222,12 @@ TEST_F(TourLive, AWindowThatClosesBetweenStepsIsNotUsedAgain) {
     TourRun run = play("form.html",
                        "click form.html #close\n"
                        "fill form.html #name nobody\n",
-                       "1500");
+                       "5000");
     EXPECT_EQ(run.status, 0) << run.result;
     ASSERT_EQ(run.log.size(), 3u);
     EXPECT_EQ(run.log[1], "tour step 1 done: click form.html #close");
     EXPECT_EQ(run.log[2],
-              "tour FAIL line 2: fill form.html #name nobody: timed out after 1500 ms waiting for "
+              "tour FAIL line 2: fill form.html #name nobody: timed out after 5000 ms waiting for "
               "window \"form.html\"");
 }
 

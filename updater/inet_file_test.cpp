@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "tools/testhttp/server.h"
 #include "updater/inet_files.h"
@@ -80,6 +81,29 @@ TEST_F(InetFileTest, WholeTransferWritesTheTargetAndReportsProgress) {
         EXPECT_EQ(m.kind, kVersionFile);
         EXPECT_EQ(m.id, file.id());
     }
+}
+
+// A response header that comes in many small reads is put together before it is read.
+TEST_F(InetFileTest, HeaderArrivingInPiecesIsReadWhole) {
+    const std::string bytes = Pattern(3000);
+    server.addFile("/update/VerAndUrl.xml", bytes);
+    server.setFault("/update/VerAndUrl.xml", Fault::splitHeader(3, std::chrono::milliseconds(2)));
+    CInetFile whole(server.url("/update/VerAndUrl.xml"), nullptr, "3");
+    whole.kind = kVersionFile;
+    whole.target_path = dir / "Xml1";
+    whole.receiver = receiver().hwnd();
+    ASSERT_TRUE(Run(whole, false));
+    EXPECT_EQ(receiver().Result(), kTransferDone);
+    EXPECT_EQ(dir.Read("Xml1"), bytes);
+
+    Receiver other;
+    auto ranged = UpdateFile("game.dat", bytes);
+    server.setFault("/update/7/game.dat", Fault::splitHeader(1, std::chrono::milliseconds(1)));
+    ranged->receiver = other.hwnd();
+    ranged->Start(true);
+    ASSERT_TRUE(PumpUntil([&] { return other.DoneCount() > 0; }));
+    EXPECT_EQ(other.Result(), kTransferDone);
+    EXPECT_EQ(dir.Read("game.dat.update.7"), bytes);
 }
 
 TEST_F(InetFileTest, WholeTransferFailures) {

@@ -123,7 +123,16 @@ bool Connection::answer(const ResponsePlan& plan) {
     if (plan.fault && plan.fault->kind == FaultKind::PauseBeforeHeaders &&
         !sleepUnlessStopped(parts_.stop, plan.fault->pause))
         return false;
-    if (!sendAll(fd_, plan.head, parts_.stop)) return false;
+    if (plan.fault && plan.fault->kind == FaultKind::SplitHeader) {
+        for (size_t at = 0; at < plan.head.size(); at += plan.fault->bytes) {
+            if (at > 0 && !sleepUnlessStopped(parts_.stop, plan.fault->pause)) return false;
+            if (!sendAll(fd_, std::string_view(plan.head).substr(at, plan.fault->bytes),
+                         parts_.stop))
+                return false;
+        }
+    } else if (!sendAll(fd_, plan.head, parts_.stop)) {
+        return false;
+    }
     if (plan.sendBody && !sendBody(plan)) return false;
     return !plan.closeAfter;
 }

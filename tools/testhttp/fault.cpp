@@ -127,6 +127,15 @@ Fault Fault::oversizedHeader(uint64_t headerBytes) {
     return f;
 }
 
+Fault Fault::splitHeader(uint64_t pieceBytes, std::chrono::milliseconds pause) {
+    if (pieceBytes == 0) throw std::invalid_argument("a header piece needs at least one byte");
+    if (pause.count() < 0) throw std::invalid_argument("a pause cannot be negative");
+    Fault f = make(FaultKind::SplitHeader);
+    f.bytes = pieceBytes;
+    f.pause = pause;
+    return f;
+}
+
 Fault Fault::onRequest(int n) const {
     if (n < 1) throw std::invalid_argument("request number " + std::to_string(n) + " is below 1");
     Fault f = *this;
@@ -187,6 +196,9 @@ std::string Fault::describe() const {
             break;
         case FaultKind::OversizedHeader:
             s = "big-header " + std::to_string(bytes);
+            break;
+        case FaultKind::SplitHeader:
+            s = "split-header " + std::to_string(bytes) + " " + std::to_string(pause.count());
             break;
     }
     if (nth != 0) s += " nth=" + std::to_string(nth);

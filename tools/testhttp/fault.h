@@ -23,6 +23,7 @@ enum class FaultKind {
     SlowBody,            // send the body at `bytes` bytes per second
     ErrorPage,           // answer 200 with an HTML error page instead of the resource
     OversizedHeader,     // pad the response header to at least `bytes` bytes
+    SplitHeader,         // send the response header `bytes` bytes at a time, `pause` apart
 };
 
 // A misbehaviour the server shows for one path, optionally only for the path's Nth request or
@@ -52,6 +53,7 @@ struct Fault {
     static Fault slowBody(uint64_t bytesPerSecond);
     static Fault errorPage();
     static Fault oversizedHeader(uint64_t headerBytes);
+    static Fault splitHeader(uint64_t pieceBytes, std::chrono::milliseconds pause);
 
     Fault onRequest(int n) const;               // only the path's nth request (1-based)
     Fault forRangeStart(uint64_t first) const;  // only ranges that start at `first`

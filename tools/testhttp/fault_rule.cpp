@@ -65,6 +65,11 @@ Fault parseKind(const std::vector<std::string_view>& w, size_t& i, std::string_v
     if (kind == "error-page") return Fault::errorPage();
     if (kind == "big-header")
         return Fault::oversizedHeader(number<uint64_t>(arg("a byte count"), line, "byte count"));
+    if (kind == "split-header") {
+        uint64_t bytes = number<uint64_t>(arg("a byte count"), line, "byte count");
+        return Fault::splitHeader(
+            bytes, milliseconds(number<int64_t>(arg("milliseconds"), line, "pause")));
+    }
     throw std::invalid_argument("fault rule '" + std::string(line) + "': unknown fault '" +
                                 std::string(kind) + "'");
 }

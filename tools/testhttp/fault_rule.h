@@ -13,7 +13,8 @@ namespace testhttp {
 // with the kinds
 //   status CODE | redirect CODE LOCATION | drop-after BYTES | stall | pause-headers MS |
 //   pause-body BYTES MS | content-length +N/-N | no-content-length | ignore-range |
-//   content-range +N/-N | slow BYTES_PER_SECOND | error-page | big-header BYTES
+//   content-range +N/-N | slow BYTES_PER_SECOND | error-page | big-header BYTES |
+//   split-header BYTES MS
 // Fault::describe() writes the same words. The path is percent-decoded ("/a%20b" for "/a b"),
 // as request paths are before faults are looked up.
 struct FaultRule {

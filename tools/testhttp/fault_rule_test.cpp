@@ -22,6 +22,7 @@ TEST(FaultRuleTest, EveryFaultReadsBackFromItsDescription) {
         Fault::slowBody(1000),
         Fault::errorPage(),
         Fault::oversizedHeader(4096).onRequest(2).forRangeStart(17),
+        Fault::splitHeader(7, milliseconds(5)),
     };
     for (const Fault& f : faults) {
         FaultRule rule = parseFaultRule("/a/b.bin " + f.describe());

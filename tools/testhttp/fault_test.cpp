@@ -110,6 +110,17 @@ TEST_F(FaultTest, PausesBeforeTheHeaderAndInTheBody) {
     EXPECT_GE(Clock::now() - start, milliseconds(150));
 }
 
+TEST_F(FaultTest, SendsTheHeaderInPieces) {
+    RawClient c(server.port());
+    server.setFault("/f", Fault::splitHeader(10, milliseconds(20)));
+    auto start = Clock::now();
+    RawResponse r = get(c);
+    EXPECT_EQ(r.status, 200);
+    EXPECT_EQ(r.body, kFile);
+    // The header is longer than 40 bytes: at least four pauses went by.
+    EXPECT_GE(Clock::now() - start, milliseconds(80));
+}
+
 TEST_F(FaultTest, SendsTheBodyAtTheGivenRate) {
     server.addFile("/slow", std::string(1000, 's'));
     server.setFault("/slow", Fault::slowBody(2000));

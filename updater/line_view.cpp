@@ -4,8 +4,14 @@
 #include <unistd.h>
 
 #include "platform/msgloop/msgloop.h"
+#include "updater/choice_keys.h"
 
 namespace haldor {
+namespace {
+
+const ChoiceKeys kWords{"yes", "no", "skip", "retry", "exit", "close", "skip", "switch"};
+
+}  // namespace
 
 LineView::LineView(int in_fd, int out_fd) : in_fd_(in_fd), out_fd_(out_fd) {}
 
@@ -48,27 +54,14 @@ void LineView::ReadInput() {
 
 void LineView::OnLine(const std::string& line) {
     if (question_) {
-        if (line != "yes" && line != "no") return;
+        const std::optional<bool> yes = QuestionAnswer(line, kWords);
+        if (!yes) return;
         auto answer = std::move(question_);
         question_ = nullptr;
-        answer(line == "yes");
+        answer(*yes);
         return;
     }
-    if (failure_box_) {
-        if (line == "skip")
-            actions_->OnFailureSkip();
-        else if (line == "retry")
-            actions_->OnFailureRetry();
-        else if (line == "exit")
-            actions_->OnFailureExit();
-        return;
-    }
-    if (line == "close")
-        actions_->OnCloseButton();
-    else if (line == "skip")
-        actions_->OnSkipButton();
-    else if (line == "switch")
-        actions_->OnSwitchButton();
+    RunChoice(line, kWords, failure_box_, *actions_);
 }
 
 void LineView::CloseIfAwaiting() {

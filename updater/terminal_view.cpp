@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "platform/msgloop/msgloop.h"
+#include "updater/choice_keys.h"
 
 namespace haldor {
 namespace {
@@ -14,6 +15,7 @@ constexpr int kBarWidth = 40;
 constexpr const char* kSpinner[3] = {"◐", "◓", "◑"};
 constexpr char kCtrlC = 0x03;
 constexpr char kCtrlX = 0x18;  // the hidden exit spot
+const ChoiceKeys kKeys{"y", "n", "s", "r", "e", "c", "k", "w"};
 
 std::string Button(const std::string& label, char key, ButtonState state) {
     std::string text = fmt::format("[{} {}]", label, key);
@@ -72,30 +74,18 @@ void TerminalView::OnKey(char key) {
         actions_->OnExitSpot();
         return;
     }
+    const std::string input(1, key);
     if (question_) {
-        if (key != 'y' && key != 'n') return;
+        const std::optional<bool> yes = QuestionAnswer(input, kKeys);
+        if (!yes) return;
         auto answer = std::move(question_);
         question_ = nullptr;
         question_text_.clear();
-        answer(key == 'y');
+        answer(*yes);
         Draw();
         return;
     }
-    if (failure_box_) {
-        if (key == 's')
-            actions_->OnFailureSkip();
-        else if (key == 'r')
-            actions_->OnFailureRetry();
-        else if (key == 'e')
-            actions_->OnFailureExit();
-        return;
-    }
-    if (key == 'c')
-        actions_->OnCloseButton();
-    else if (key == 'k')
-        actions_->OnSkipButton();
-    else if (key == 'w')
-        actions_->OnSwitchButton();
+    RunChoice(input, kKeys, failure_box_, *actions_);
 }
 
 void TerminalView::Write(const std::string& text) {

@@ -1,5 +1,7 @@
 #include "platform/cefhx/request_interceptor.h"
 
+#include "platform/cefhx/base64.h"
+
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -35,7 +37,7 @@ void fulfil(BrowserHost& host, HostWindow& w, const Json::Value& requestId, int 
     headers.append(header("Cache-Control", "no-store"));
     headers.append(header("Access-Control-Allow-Origin", "*"));
     params["responseHeaders"] = headers;
-    params["body"] = base64(body.data(), body.size());
+    params["body"] = base64Encode(body.data(), body.size());
     host.sendToPage(w, "Fetch.fulfillRequest", params);
 }
 
@@ -94,31 +96,6 @@ bool serveAnswer(BrowserHost& host, HostWindow& w, const Json::Value& requestId,
 }
 
 }  // namespace
-
-std::string base64(const void* data, size_t size) {
-    static const char* kAlphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    const auto* p = static_cast<const unsigned char*>(data);
-    std::string out;
-    out.reserve((size + 2) / 3 * 4);
-    size_t i = 0;
-    for (; i + 2 < size; i += 3) {
-        uint32_t n = (p[i] << 16) | (p[i + 1] << 8) | p[i + 2];
-        out += kAlphabet[(n >> 18) & 63];
-        out += kAlphabet[(n >> 12) & 63];
-        out += kAlphabet[(n >> 6) & 63];
-        out += kAlphabet[n & 63];
-    }
-    if (i < size) {
-        uint32_t n = p[i] << 16;
-        if (i + 1 < size) n |= p[i + 1] << 8;
-        out += kAlphabet[(n >> 18) & 63];
-        out += kAlphabet[(n >> 12) & 63];
-        out += i + 1 < size ? kAlphabet[(n >> 6) & 63] : '=';
-        out += '=';
-    }
-    return out;
-}
 
 void onRequestPaused(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
                      const Json::Value& params) {

@@ -17,7 +17,4 @@ class HostWindow;
 void onRequestPaused(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
                      const Json::Value& params);
 
-// Standard base64, as Fetch.fulfillRequest takes a body.
-std::string base64(const void* data, size_t size);
-
 }  // namespace cefhx

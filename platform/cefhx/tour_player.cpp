@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/cefhx/base64.h"
 #include "platform/cefhx/browser_host.h"
 
 namespace cefhx {
@@ -67,43 +68,6 @@ std::string exceptionText(const Json::Value& details) {
     std::string text = details["exception"]["description"].asString();
     if (text.empty()) text = details["text"].asString();
     return text.substr(0, text.find('\n'));
-}
-
-bool decodeBase64(const std::string& text, std::string* out) {
-    auto digit = [](char c) -> int {
-        if (c >= 'A' && c <= 'Z') return c - 'A';
-        if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-        if (c >= '0' && c <= '9') return c - '0' + 52;
-        if (c == '+') return 62;
-        if (c == '/') return 63;
-        return -1;
-    };
-    out->clear();
-    out->reserve(text.size() / 4 * 3);
-    uint32_t bits = 0;
-    int count = 0;
-    size_t end = text.find_last_not_of('=');
-    end = end == std::string::npos ? 0 : end + 1;
-    if (text.size() - end > 2) return false;
-    for (size_t i = 0; i < end; ++i) {
-        int d = digit(text[i]);
-        if (d < 0) return false;
-        bits = (bits << 6) | static_cast<uint32_t>(d);
-        if (++count == 4) {
-            out->push_back(static_cast<char>(bits >> 16));
-            out->push_back(static_cast<char>(bits >> 8));
-            out->push_back(static_cast<char>(bits));
-            bits = 0;
-            count = 0;
-        }
-    }
-    if (count == 1) return false;
-    if (count == 2) out->push_back(static_cast<char>(bits >> 4));
-    if (count == 3) {
-        out->push_back(static_cast<char>(bits >> 10));
-        out->push_back(static_cast<char>(bits >> 2));
-    }
-    return true;
 }
 
 // Writes the file through a temporary beside it, so nobody sees half a picture; answers the
@@ -372,16 +336,14 @@ void TourPlayer::onEvaluated(const Json::Value& result, const std::string& error
 }
 
 void TourPlayer::onCaptured(const Json::Value& result, const std::string& error) {
-    std::string png;
     if (!error.empty()) {
         lastError_ = error;
         return;
     }
-    if (!decodeBase64(result["data"].asString(), &png) || png.empty()) {
-        return fail("the screenshot came back empty or not as base64");
-    }
+    const std::optional<std::string> png = base64Decode(result["data"].asString());
+    if (!png || png->empty()) return fail("the screenshot came back empty or not as base64");
     fs::path path = fs::path(settings_.shotsDir) / (step().target + ".png");
-    if (std::string why = writeAtomically(path, png); !why.empty()) return fail(why);
+    if (std::string why = writeAtomically(path, *png); !why.empty()) return fail(why);
     log("tour shot " + path.string());
     finishStep();
 }

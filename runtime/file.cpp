@@ -1,5 +1,9 @@
 #include "runtime/file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -65,6 +69,43 @@ void File::saveBytes(std::string_view path, const std::vector<uint8_t>& bytes) {
 
 void File::saveContent(std::string_view path, std::string_view text) {
     writeAll(path, text.data(), text.size());
+}
+
+void File::replaceContent(std::string_view path, std::string_view text) {
+    static std::atomic<unsigned> counter{0};
+    const std::string disk = FileSystem::diskPath(path);
+    const std::string temp =
+        disk + ".part" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) fail("Could not create a file beside", path, errno);
+    const auto failAndRemove = [&](const char* what, int error) {
+        ::unlink(temp.c_str());
+        fail(what, path, error);
+    };
+    for (size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : EIO;
+            ::close(fd);
+            failAndRemove("Could not write file", error);
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        failAndRemove("Could not flush file", error);
+    }
+    if (::close(fd) != 0) failAndRemove("Could not write file", errno);
+    if (::rename(temp.c_str(), disk.c_str()) != 0) failAndRemove("Could not replace file", errno);
+    const size_t slash = disk.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : disk.substr(0, slash + 1);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
 }
 
 void File::copy(std::string_view from, std::string_view to) {

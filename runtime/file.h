@@ -15,6 +15,10 @@ public:
     // Creates or truncates the file.
     static void saveBytes(std::string_view path, const std::vector<uint8_t>& bytes);
     static void saveContent(std::string_view path, std::string_view text);
+    // Replaces the file's content as one step: the text goes to a new file beside it, which is
+    // flushed to disk and renamed over the file; then the folder is flushed. A crash leaves the
+    // old or the new content, never a torn file. The folder must exist.
+    static void replaceContent(std::string_view path, std::string_view text);
     // Copies the file's bytes to a new or truncated destination.
     static void copy(std::string_view from, std::string_view to);
 };

@@ -37,6 +37,31 @@ TEST(FileTest, SavingTextReplacesTheWholeFile) {
     EXPECT_EQ(File::getContent(folder / "UserSet.ini"), "");
 }
 
+TEST(FileTest, ReplacingContentLeavesOnlyTheNewFileAndCleansUpAFailure) {
+    TestFolder folder;
+    File::saveContent(folder / "UserSet.ini", "a much longer first text");
+    File::replaceContent(folder.path() + "\\UserSet.ini", "<data><ver>2</ver></data>");
+    EXPECT_EQ(File::getContent(folder / "UserSet.ini"), "<data><ver>2</ver></data>");
+    File::replaceContent(folder / "new.ini", "");
+    EXPECT_EQ(File::getContent(folder / "new.ini"), "");
+    EXPECT_EQ(FileSystem::readDirectory(folder.path()),
+              (std::vector<std::string>{"UserSet.ini", "new.ini"}));
+
+    // A file cannot take the place of a folder: the failure names the path, and the new content
+    // written beside it is removed again.
+    FileSystem::createDirectory(folder / "taken");
+    try {
+        File::replaceContent(folder / "taken", "text");
+        ADD_FAILURE() << "a folder was replaced by a file";
+    } catch (const IoError& error) {
+        EXPECT_THAT(error.what(), HasSubstr(folder / "taken"));
+    }
+    EXPECT_TRUE(FileSystem::isDirectory(folder / "taken"));
+    EXPECT_EQ(FileSystem::readDirectory(folder.path()),
+              (std::vector<std::string>{"UserSet.ini", "new.ini", "taken"}));
+    EXPECT_THROW(File::replaceContent(folder / "missing/a.ini", "text"), IoError);
+}
+
 TEST(FileTest, CopyDuplicatesTheBytes) {
     TestFolder folder;
     const std::vector<uint8_t> bytes = everyByteValue();

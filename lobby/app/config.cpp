@@ -244,7 +244,7 @@ void Config::saveUserSets() {
                                                              {"#GAMES#", "games"}}}) {
         text = rt::replaceAll(text, mark, escapeXmlText(valueOf(userSets, key).value_or("")));
     }
-    replaceFileAtomically(Main::appPath + "UserSet.ini", text);
+    rt::File::replaceContent(Main::appPath + "UserSet.ini", text);
 }
 
 const rt::ClassInfo& Config::staticClassInfo() {

@@ -65,35 +65,4 @@ std::string escapeXmlText(std::string_view text) {
     return out;
 }
 
-void replaceFileAtomically(const std::string& path, std::string_view text) {
-    const std::string disk = rt::FileSystem::diskPath(path);
-    const std::string temp = disk + ".tmp";
-    const auto fail = [&](const std::string& what) {
-        throw std::runtime_error(what + " " + temp + " for " + path + ": " + std::strerror(errno));
-    };
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) fail("cannot create");
-    size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ::close(fd);
-            ::unlink(temp.c_str());
-            fail("cannot write");
-        }
-        written += static_cast<size_t>(n);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!synced || !closed) {
-        ::unlink(temp.c_str());
-        fail("cannot flush");
-    }
-    if (::rename(temp.c_str(), disk.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        fail("cannot rename");
-    }
-}
-
 }  // namespace lobby

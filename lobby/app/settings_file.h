@@ -17,9 +17,4 @@ std::map<std::string, std::string> readSettingsXml(std::string_view text,
 // references.
 std::string escapeXmlText(std::string_view text);
 
-// Writes the file whole through a sibling ("<path>.tmp"), flushed to disk, then renamed over
-// the target, so a crash leaves either the old or the new file. Throws std::runtime_error
-// naming the path.
-void replaceFileAtomically(const std::string& path, std::string_view text);
-
 }  // namespace lobby

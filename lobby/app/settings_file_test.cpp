@@ -45,21 +45,5 @@ TEST(SettingsFile, UnreadableDocumentsFailNamingTheFile) {
     }
 }
 
-TEST(SettingsFile, AtomicReplaceLeavesNoSiblingAndKeepsTheOldFileOnFailure) {
-    rt::testing::TestFolder folder;
-    const std::string path = folder / "UserSet.ini";
-    replaceFileAtomically(path, "<data><ver>1</ver></data>");
-    EXPECT_EQ(rt::File::getContent(path), "<data><ver>1</ver></data>");
-    replaceFileAtomically(path, "<data><ver>2</ver></data>");
-    EXPECT_EQ(rt::File::getContent(path), "<data><ver>2</ver></data>");
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
-
-    // A sibling that cannot be written stands for a write that dies half-way: the settings
-    // file must still hold its last complete content.
-    std::filesystem::create_directory(path + ".tmp");
-    EXPECT_THROW(replaceFileAtomically(path, "<data><ver>3</ver></data>"), std::runtime_error);
-    EXPECT_EQ(rt::File::getContent(path), "<data><ver>2</ver></data>");
-}
-
 }  // namespace
 }  // namespace lobby

@@ -23,16 +23,15 @@ void fail(const std::string& what, const std::string& path) {
     throw rt::IoError("Could not " + what + " " + path + ": " + std::strerror(errno));
 }
 
-// Writes a new sibling of `target` through `fill` and answers its name; flushed when `flush`.
+// Writes a new sibling of `target` through `fill` and answers its name.
 template <class Fill>
-std::string writeSibling(const std::string& target, bool flush, Fill fill) {
+std::string writeSibling(const std::string& target, Fill fill) {
     std::string temp = siblingName(target);
     std::string disk = rt::FileSystem::diskPath(temp);
     int fd = ::open(disk.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) fail("create", temp);
     try {
         fill(fd, temp);
-        if (flush && ::fsync(fd) != 0) fail("flush", temp);
     } catch (...) {
         ::close(fd);
         ::unlink(disk.c_str());
@@ -55,12 +54,6 @@ void moveOver(const std::string& temp, const std::string& target) {
     }
 }
 
-// Writes the whole buffer to a new sibling of `target`, flushes it and renames it over `target`.
-template <class Fill>
-void replace(const std::string& target, Fill fill) {
-    moveOver(writeSibling(target, true, fill), target);
-}
-
 void writeAll(int fd, const char* data, size_t length, const std::string& path) {
     while (length > 0) {
         ssize_t n = ::write(fd, data, length);
@@ -79,7 +72,7 @@ std::string copyBeside(const std::string& from, const std::string& to) {
     if (in < 0) fail("open", from);
     std::string temp;
     try {
-        temp = writeSibling(to, false, [&](int fd, const std::string& temp) {
+        temp = writeSibling(to, [&](int fd, const std::string& temp) {
             std::vector<char> buffer(1 << 16);
             for (;;) {
                 ssize_t n = ::read(in, buffer.data(), buffer.size());
@@ -100,11 +93,6 @@ std::string copyBeside(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
-
-void saveAtomically(const std::string& path, std::string_view text) {
-    replace(path,
-            [&](int fd, const std::string& temp) { writeAll(fd, text.data(), text.size(), temp); });
-}
 
 FileSetReplacement::~FileSetReplacement() {
     for (const auto& [temp, target] : staged_) ::unlink(rt::FileSystem::diskPath(temp).c_str());

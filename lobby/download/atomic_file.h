@@ -7,10 +7,6 @@
 
 namespace download {
 
-// Replaces `path` with `text`: writes a sibling file, flushes it to disk and renames it over the
-// target, so a crash leaves the old or the new file, never a torn one.
-void saveAtomically(const std::string& path, std::string_view text);
-
 // Several files replaced together with one flush: each is copied beside its target first, then
 // everything is flushed to disk once, then each copy is renamed over its target. Copies not
 // committed are removed when the object goes.

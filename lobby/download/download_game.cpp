@@ -288,7 +288,7 @@ void DownloadGame::registerGame(rt::Value moduleValue) {
                                rt::Record::of({{"md5", f.get("md5")},
                                                {"dep", rt::join(textsOf(f.get("modules")), ",")}}));
             }
-            download::saveAtomically(download::LobbyValues::appPath() + "update.ini",
+            rt::File::replaceContent(download::LobbyValues::appPath() + "update.ini",
                                      download::localListText(*localList));
             download::LobbyValues::addGameToUserSet(name);
             for (const rt::Value& f : files->items()) {

@@ -78,15 +78,6 @@ TEST(LocalListTest, ValuesWithMarkupCharactersComeBackByteForByte) {
     EXPECT_EQ(back->get("\\a&b\\<c>.txt").get("dep").str(), "x<y");
 }
 
-TEST(AtomicFileTest, ReplacingLeavesOnlyTheNewContentAndNoSibling) {
-    rt::testing::TestFolder folder;
-    std::string target = folder / "update.ini";
-    rt::File::saveContent(target, "old");
-    saveAtomically(target, "new text");
-    EXPECT_EQ(rt::File::getContent(target), "new text");
-    EXPECT_EQ(rt::FileSystem::readDirectory(folder.path()), Strings{"update.ini"});
-}
-
 TEST(AtomicFileTest, ASetOfCopiesTakesItsPlacesOnlyOnCommit) {
     rt::testing::TestFolder folder;
     rt::File::saveContent(folder / "a.new", "A2");

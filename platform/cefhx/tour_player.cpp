@@ -14,6 +14,7 @@
 
 #include "platform/cefhx/base64.h"
 #include "platform/cefhx/browser_host.h"
+#include "runtime/file.h"
 
 namespace cefhx {
 namespace {
@@ -70,26 +71,18 @@ std::string exceptionText(const Json::Value& details) {
     return text.substr(0, text.find('\n'));
 }
 
-// Writes the file through a temporary beside it, so nobody sees half a picture; answers the
+// Writes the file through a new file beside it, so nobody sees half a picture; answers the
 // error text, or empty.
 std::string writeAtomically(const fs::path& path, const std::string& data) {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
     if (ec) return "cannot create the folder " + path.parent_path().string() + ": " + ec.message();
-    fs::path temporary = path;
-    temporary += ".tmp-" + std::to_string(getpid());
-    FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f) return "cannot write " + temporary.string() + ": " + std::strerror(errno);
-    bool written = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    int writeErrno = errno;
-    if (std::fclose(f) != 0 && written) {
-        written = false;
-        writeErrno = errno;
+    try {
+        rt::File::replaceContent(path.string(), data);
+    } catch (const std::exception& e) {
+        return e.what();
     }
-    if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return {};
-    if (written) writeErrno = errno;
-    fs::remove(temporary, ec);
-    return "cannot write " + path.string() + ": " + std::strerror(writeErrno);
+    return {};
 }
 
 // The program window a step names: the newest (handles come from a rising counter) whose page

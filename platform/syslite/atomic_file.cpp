@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "runtime/file.h"
+
 namespace syslite {
 namespace {
 
@@ -15,51 +17,17 @@ namespace {
     throw std::runtime_error(what + " " + path + " failed: " + std::strerror(error));
 }
 
-void writeAll(int fd, const std::string& text, const std::string& path) {
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("writing", path, errno);
-        }
-        done += static_cast<size_t>(n);
-    }
-}
-
 }  // namespace
 
 void writeFileAtomically(const std::string& path, const std::string& text) {
-    std::filesystem::path target(path);
-    std::filesystem::path folder = target.parent_path();
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (folder.empty()) folder = ".";
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec)
         throw std::runtime_error("creating the folder " + folder.string() +
                                  " failed: " + ec.message());
-    std::string temp = path + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) fail("creating a file beside", path, errno);
-    try {
-        writeAll(fd, text, temp);
-        if (::fsync(fd) != 0) fail("flushing", temp, errno);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        throw;
-    }
-    ::close(fd);
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int error = errno;
-        ::unlink(temp.c_str());
-        fail("replacing", path, error);
-    }
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    rt::File::replaceContent(path, text);
 }
 
 std::optional<std::string> readFileIfPresent(const std::string& path) {

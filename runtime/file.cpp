@@ -1,6 +1,7 @@
 #include "runtime/file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -71,17 +72,24 @@ void File::saveContent(std::string_view path, std::string_view text) {
     writeAll(path, text.data(), text.size());
 }
 
-void File::replaceContent(std::string_view path, std::string_view text) {
+void File::replaceContent(std::string_view path, std::string_view text, unsigned mode) {
     static std::atomic<unsigned> counter{0};
     const std::string disk = FileSystem::diskPath(path);
     const std::string temp =
         disk + ".part" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) fail("Could not create a file beside", path, errno);
     const auto failAndRemove = [&](const char* what, int error) {
         ::unlink(temp.c_str());
         fail(what, path, error);
     };
+    struct stat old {};
+    if (::stat(disk.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ::fchmod(fd, old.st_mode & 07777) != 0) {
+        const int error = errno;
+        ::close(fd);
+        failAndRemove("Could not keep the permissions of", error);
+    }
     for (size_t done = 0; done < text.size();) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;

@@ -17,8 +17,9 @@ public:
     static void saveContent(std::string_view path, std::string_view text);
     // Replaces the file's content as one step: the text goes to a new file beside it, which is
     // flushed to disk and renamed over the file; then the folder is flushed. A crash leaves the
-    // old or the new content, never a torn file. The folder must exist.
-    static void replaceContent(std::string_view path, std::string_view text);
+    // old or the new content, never a torn file. The folder must exist. A file that exists keeps
+    // its permissions; a new one gets `mode` less the umask.
+    static void replaceContent(std::string_view path, std::string_view text, unsigned mode = 0666);
     // Copies the file's bytes to a new or truncated destination.
     static void copy(std::string_view from, std::string_view to);
 };

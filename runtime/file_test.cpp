@@ -1,5 +1,7 @@
 #include "runtime/file.h"
 
+#include <sys/stat.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -60,6 +62,26 @@ TEST(FileTest, ReplacingContentLeavesOnlyTheNewFileAndCleansUpAFailure) {
     EXPECT_EQ(FileSystem::readDirectory(folder.path()),
               (std::vector<std::string>{"UserSet.ini", "new.ini", "taken"}));
     EXPECT_THROW(File::replaceContent(folder / "missing/a.ini", "text"), IoError);
+}
+
+TEST(FileTest, ReplacingContentKeepsThePermissionsOfTheFile) {
+    TestFolder folder;
+    const auto modeOf = [](const std::string& path) {
+        struct stat s {};
+        ::stat(path.c_str(), &s);
+        return s.st_mode & 0777;
+    };
+    const mode_t umask = ::umask(022);
+    File::replaceContent(folder / "private.ini", "secret", 0600);
+    EXPECT_EQ(modeOf(folder / "private.ini"), 0600u);
+    File::replaceContent(folder / "private.ini", "still secret");
+    EXPECT_EQ(modeOf(folder / "private.ini"), 0600u) << "a replaced file keeps its permissions";
+    File::replaceContent(folder / "shared.ini", "open");
+    EXPECT_EQ(modeOf(folder / "shared.ini"), 0644u);
+    ::chmod((folder / "shared.ini").c_str(), 0640);
+    File::replaceContent(folder / "shared.ini", "open again");
+    EXPECT_EQ(modeOf(folder / "shared.ini"), 0640u);
+    ::umask(umask);
 }
 
 TEST(FileTest, CopyDuplicatesTheBytes) {

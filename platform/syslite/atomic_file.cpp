@@ -27,7 +27,7 @@ void writeFileAtomically(const std::string& path, const std::string& text) {
     if (ec)
         throw std::runtime_error("creating the folder " + folder.string() +
                                  " failed: " + ec.message());
-    rt::File::replaceContent(path, text);
+    rt::File::replaceContent(path, text, 0600);
 }
 
 std::optional<std::string> readFileIfPresent(const std::string& path) {

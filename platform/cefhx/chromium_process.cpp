@@ -1,5 +1,6 @@
 #include "platform/cefhx/chromium_process.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -7,7 +8,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -27,6 +31,30 @@ bool reapWithin(pid_t pid, int ms) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+// True while a process of the group is still running (a zombie has ended and does not count).
+bool groupRunning(pid_t group) {
+    DIR* proc = opendir("/proc");
+    if (!proc) return false;
+    bool running = false;
+    while (dirent* e = readdir(proc)) {
+        if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
+        std::ifstream in(std::string("/proc/") + e->d_name + "/stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // "pid (name) state ppid pgrp ...": the name may hold spaces and parentheses.
+        const size_t close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        char state = 0;
+        long parent = 0, pgrp = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %c %ld %ld", &state, &parent, &pgrp) == 3 &&
+            pgrp == group && state != 'Z') {
+            running = true;
+            break;
+        }
+    }
+    closedir(proc);
+    return running;
 }
 
 }  // namespace
@@ -136,8 +164,13 @@ void ChromiumProcess::stop(int graceMs) {
         kill(-pid_, SIGKILL);
         reapWithin(pid_, 5000);
     }
-    // Helpers that outlived the browser process (zygote, renderers) go with its group.
+    // Helpers that outlived the browser process (zygote, renderers) go with its group; a signal
+    // takes a moment to end a process, so wait (briefly) until none of them runs.
     kill(-pid_, SIGKILL);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (groupRunning(pid_) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     pid_ = -1;
 }
 

@@ -46,7 +46,8 @@ public:
     int eventFd() const { return eventFd_; }
 
     // Closes our ends of the pipe (Chromium exits when it sees that), waits for it up to
-    // graceMs, then kills what is left of its process group, and reaps it.
+    // graceMs, then kills what is left of its process group and reaps it; returns once no
+    // process of the group runs any more (waiting at most 2 s for the signal to take effect).
     void stop(int graceMs);
 
 private:

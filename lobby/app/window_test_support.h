@@ -32,6 +32,20 @@ enum Prop : int32_t {
     kEnabled = 14,
 };
 
+// Main's window statics for a 1920 x 1080 screen (a 40-pixel task bar, 4-pixel frames), with the
+// shared browser settings and no game window.
+inline void useFullHdScreen() {
+    Main::screenWidth = 1920;
+    Main::screenHeight = 1080;
+    Main::windowFullHeight = 1040;
+    Main::windowInitW = 1536;
+    Main::windowInitH = 832;
+    Main::borderX = 4;
+    Main::borderY = 4;
+    Main::browserSet = rt::create<cef::CefBrowserSettings>();
+    Main::gamesWindow = rt::make<rt::Array>();
+}
+
 // The lobby's windows against the recording host: window properties read back what was set,
 // texts cross to and from the system unchanged, every browser has main frame 1 and named frames
 // on request. Main's and Config's statics are set to a 1920 x 1080 screen and put back after.
@@ -55,15 +69,7 @@ protected:
         });
         Main::appPath = "/opt/lobby/";
         Main::localRes = "resource";
-        Main::screenWidth = 1920;
-        Main::screenHeight = 1080;
-        Main::windowFullHeight = 1040;
-        Main::windowInitW = 1536;
-        Main::windowInitH = 832;
-        Main::borderX = 4;
-        Main::borderY = 4;
-        Main::browserSet = rt::create<cef::CefBrowserSettings>();
-        Main::gamesWindow = rt::make<rt::Array>();
+        useFullHdScreen();
         Config::configs = {{"site", "http://127.0.0.1:8080"}, {"product", "Lobby"}};
         BaseWindow::siteUrl = std::nullopt;
     }

@@ -12,6 +12,7 @@
 #include "lobby/app/config.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/main.h"
+#include "lobby/app/window_test_support.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/fake_host.h"
 #include "lobby/games/game_window.h"
@@ -24,14 +25,12 @@
 
 namespace lobby::games::testing {
 
-// Host window property ids, as the browser host numbers them.
-enum Prop : int32_t {
-    kWidth = 3,
-    kHeight = 4,
-    kLeft = 5,
-    kTop = 6,
-    kMinimized = 11,
-};
+using lobby::testing::kHeight;
+using lobby::testing::kLeft;
+using lobby::testing::kMinimized;
+using lobby::testing::kTop;
+using lobby::testing::kWidth;
+using lobby::testing::Prop;
 
 // Records the calls of a class's plug-in primitives (its statics) as "name(arg, ...)" with the
 // arguments' text forms, and answers what the test set (null by default).
@@ -100,15 +99,7 @@ protected:
         });
         Main::appPath = "";
         Main::localRes = "resource";
-        Main::screenWidth = 1920;
-        Main::screenHeight = 1080;
-        Main::windowFullHeight = 1040;
-        Main::windowInitW = 1536;
-        Main::windowInitH = 832;
-        Main::borderX = 4;
-        Main::borderY = 4;
-        Main::browserSet = rt::create<cef::CefBrowserSettings>();
-        Main::gamesWindow = rt::make<rt::Array>();
+        lobby::testing::useFullHdScreen();
         Config::configs = {{"site", "http://127.0.0.1:8080"}};
         initClasses();
         Main::lobbyWindow = rt::create<LobbyWindow>();

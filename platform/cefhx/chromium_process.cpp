@@ -10,8 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -40,8 +38,15 @@ bool groupRunning(pid_t group) {
     bool running = false;
     while (dirent* e = readdir(proc)) {
         if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
-        std::ifstream in(std::string("/proc/") + e->d_name + "/stat");
-        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // A process may end while it is read: any failure counts as gone (no exception here).
+        const int fd =
+            ::open((std::string("/proc/") + e->d_name + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        char buffer[512];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer - 1);
+        ::close(fd);
+        if (n <= 0) continue;
+        const std::string stat(buffer, static_cast<size_t>(n));
         // "pid (name) state ppid pgrp ...": the name may hold spaces and parentheses.
         const size_t close = stat.rfind(')');
         if (close == std::string::npos) continue;

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <sstream>
 
 #include "platform/msgloop/msgloop.h"
 #include "runtime/class_builder.h"
@@ -126,8 +127,11 @@ std::vector<int> processesMentioning(const std::string& text) {
         char* end = nullptr;
         long pid = std::strtol(e->d_name, &end, 10);
         if (*end != '\0' || pid == getpid()) continue;
+        // A process may end while it is read: the stream then stops short instead of throwing.
         std::ifstream in("/proc/" + std::string(e->d_name) + "/cmdline", std::ios::binary);
-        std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::ostringstream read;
+        read << in.rdbuf();
+        const std::string cmdline = read.str();
         // A zombie has an empty command line and is no process left running.
         if (cmdline.find(text) != std::string::npos) found.push_back(static_cast<int>(pid));
     }

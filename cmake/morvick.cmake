@@ -14,3 +14,18 @@ function(morvick_test name)
         set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
     endif()
 endfunction()
+
+# morvick_fuzz(<name> SOURCES <files...> [LIBS <targets...>])
+# Builds one libFuzzer target (fuzz builds only). Its seed corpus is fuzz/corpus/<name>; inputs
+# that once failed it live in fuzz/regressions/<name> and are replayed on every fuzz run.
+function(morvick_fuzz name)
+    cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+    if(NOT EXISTS ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+        message(FATAL_ERROR "fuzz target ${name} has no seed corpus in fuzz/corpus/${name}")
+    endif()
+    add_executable(${name} ${F_SOURCES})
+    target_link_libraries(${name} PRIVATE ${F_LIBS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(fuzz_all ${name})
+    set_property(GLOBAL APPEND PROPERTY MORVICK_FUZZ_TARGETS ${name})
+endfunction()

@@ -7,9 +7,14 @@
 
 namespace download {
 
-// Several files replaced together with one flush: each is copied beside its target first, then
-// everything is flushed to disk once, then each copy is renamed over its target. Copies not
+// Several files replaced together: each new file is put beside its target first, then every
+// one is renamed over its target and the folders that changed are flushed. A new file is a hard
+// link to its source when both lie on one file system (the source must then be complete and
+// flushed, and never be written in place again), else a flushed copy. Files put but not
 // committed are removed when the object goes.
+//
+// A replaced file keeps the permissions of the file it replaces; a file that did not exist gets
+// 0755 when its content starts with an ELF header or "#!", else 0644.
 class FileSetReplacement {
 public:
     FileSetReplacement() = default;
@@ -23,5 +28,8 @@ public:
 private:
     std::vector<std::pair<std::string, std::string>> staged_;  // sibling, target
 };
+
+// The permissions a new file with this first content gets (see above).
+unsigned newFileMode(std::string_view head);
 
 }  // namespace download

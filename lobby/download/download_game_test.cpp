@@ -2,9 +2,12 @@
 // downloading with version fall-back and retries, copying into place and registering.
 #include "lobby/download/download_game.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "lobby/download/engine_test_support.h"
+#include "platform/msgloop/msgloop.h"
 #include "runtime/file.h"
 #include "runtime/md5.h"
 #include "runtime/strings.h"
@@ -64,6 +67,28 @@ protected:
         return rt::File::getContent(Main::appPath + relative);
     }
 
+    unsigned installedMode(const std::string& relative) const {
+        struct stat st {};
+        EXPECT_EQ(::stat((Main::appPath + relative).c_str(), &st), 0) << relative;
+        return st.st_mode & 07777;
+    }
+
+    // Starts an installed program as a game plug-in starts its game and answers its exit code.
+    int runInstalled(const std::string& relative) {
+        EXPECT_EQ(ml_init(), ML_OK);
+        ml_process* process = nullptr;
+        int code = -1000;
+        if (ml_process_start(("\"" + Main::appPath + relative + "\"").c_str(), &process) == ML_OK) {
+            EXPECT_EQ(ml_process_wait(process, -1), ML_OK);
+            EXPECT_EQ(ml_process_exit_code(process, &code), ML_OK);
+            ml_process_close(process);
+        } else {
+            ADD_FAILURE() << ml_last_error();
+        }
+        ml_shutdown();
+        return code;
+    }
+
     testhttp::Server server;
     std::string listText;
 };
@@ -100,6 +125,35 @@ TEST_F(DownloadRoadTest, AGameIsDownloadedCopiedIntoPlaceAndRecorded) {
     next->onDownloadStart(rt::Value(listText));
     EXPECT_EQ(next->updateFiles->size(), 0);
     EXPECT_EQ(next->getFileMd5("\\poker\\b.dll"), rt::md5Hex("poker library"));
+}
+
+TEST_F(DownloadRoadTest, InstalledAndUpdatedProgramsStayExecutable) {
+    const std::string elf = std::string("\x7f") + "ELF" + std::string(60, '\0');
+    publish({{"\\game\\run.sh", "game", "#!/bin/sh\nexit 7\n"},
+             {"\\game\\bin\\game", "game", elf},
+             {"\\game\\data.txt", "game", "#not a script"}});
+    fetchList();
+    downloadAndWait({"game"});
+    ASSERT_TRUE(installed("game"));
+    EXPECT_EQ(installedMode("game/run.sh"), 0755u);
+    EXPECT_EQ(installedMode("game/bin/game"), 0755u);
+    EXPECT_EQ(installedMode("game/data.txt"), 0644u);
+    EXPECT_EQ(runInstalled("game/run.sh"), 7);
+
+    // An update keeps each replaced file's permissions, whatever they were made.
+    ASSERT_EQ(::chmod((Main::appPath + "game/run.sh").c_str(), 0700), 0);
+    ASSERT_EQ(::chmod((Main::appPath + "game/data.txt").c_str(), 0640), 0);
+    publish({{"\\game\\run.sh", "game", "#!/bin/sh\nexit 9\n"},
+             {"\\game\\bin\\game", "game", elf},
+             {"\\game\\data.txt", "game", "#!still data"}});
+    engine = rt::create<DownloadGame>();
+    fetchList();
+    ASSERT_EQ(engine->updateFiles->size(), 2);
+    downloadAndWait({"game"});
+    EXPECT_EQ(installedText("game/run.sh"), "#!/bin/sh\nexit 9\n");
+    EXPECT_EQ(installedMode("game/run.sh"), 0700u);
+    EXPECT_EQ(installedMode("game/data.txt"), 0640u);
+    EXPECT_EQ(runInstalled("game/run.sh"), 9);
 }
 
 TEST_F(DownloadRoadTest, MissingOrGatewayFailingNewerVersionsFallBackWithoutRetry) {

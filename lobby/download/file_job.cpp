@@ -1,16 +1,41 @@
 #include "lobby/download/file_job.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
 #include "lobby/bindings/cef/cef_app.h"
+#include "runtime/file_system.h"
 #include "runtime/http.h"
+#include "runtime/io_error.h"
 #include "runtime/strings.h"
 #include "runtime/trace.h"
 
 namespace download {
 
+namespace {
+
+std::string partName(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    return target + ".part" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
+}
+
+}  // namespace
+
 FileJob::FileJob(Settings settings, ProgressRecord& record, ProgressList& list)
-    : s_(std::move(settings)), record_(record), list_(list), version_(s_.ver) {}
+    : s_(std::move(settings)),
+      record_(record),
+      list_(list),
+      version_(s_.ver),
+      part_(partName(s_.target)) {}
+
+FileJob::~FileJob() {
+    ::unlink(rt::FileSystem::diskPath(part_).c_str());
+}
 
 std::string FileJob::address(const std::string& server, const std::string& version,
                              const std::string& file, const std::string& etag) {
@@ -39,7 +64,7 @@ FileJob::Next FileJob::attempt() {
     std::string url =
         address(s_.servers[server_], s_.vers[static_cast<size_t>(version_)], s_.file, s_.etag);
     requested_.push_back(url);
-    FileOutput output(s_.target);
+    FileOutput output(part_);
     Progress progress(output, record_, list_);
     std::optional<std::string> failure;
     rt::Http http(url);
@@ -56,7 +81,20 @@ FileJob::Next FileJob::attempt() {
     } else if (record_.progress == 100 && record_.state == 1) {
         record_.state = 2;
     }
+    if (record_.state == 2) keep();
     return Next::Done;
+}
+
+void FileJob::keep() {
+    std::string disk = rt::FileSystem::diskPath(part_);
+    int fd = ::open(disk.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fdatasync(fd) != 0) {
+        int saved = errno;
+        if (fd >= 0) ::close(fd);
+        throw rt::IoError("Could not flush " + part_ + ": " + std::strerror(saved));
+    }
+    ::close(fd);
+    rt::FileSystem::rename(part_, s_.target);
 }
 
 FileJob::Next FileJob::afterError(const std::string& message) {

@@ -15,7 +15,9 @@ namespace download {
 // Connection failures and errors other than 404/502/504 get four attempts per server. A 404, 502
 // or 504 steps back to the next older candidate version at once and retries only on the oldest;
 // when that is spent the file has failed (state 3). Either way the next server follows, from the
-// newest candidate again. Each attempt truncates the target and meters it anew.
+// newest candidate again. Each attempt writes a part file of this job's own beside the target and
+// meters it anew; only a complete body, flushed to disk, is renamed over the target, so the
+// target (which an installed file may share as a hard link) is never written in place.
 class FileJob {
 public:
     struct Settings {
@@ -28,6 +30,9 @@ public:
     };
 
     FileJob(Settings settings, ProgressRecord& record, ProgressList& list);
+    ~FileJob();
+    FileJob(const FileJob&) = delete;
+    FileJob& operator=(const FileJob&) = delete;
 
     // Runs the attempts until one succeeds or every server has failed; the record's state then
     // tells which (2 downloaded, else failed), error() the last error text.
@@ -45,6 +50,7 @@ private:
     Next attempt();
     Next afterError(const std::string& message);
     Next failOver();
+    void keep();
 
     Settings s_;
     ProgressRecord& record_;
@@ -53,6 +59,7 @@ private:
     int32_t version_ = 0;
     int32_t retry_ = 0;
     std::string error_;
+    std::string part_;
     std::vector<std::string> requested_;
 };
 

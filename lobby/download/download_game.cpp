@@ -107,6 +107,7 @@ void DownloadGame::onDownloadStart(rt::Value data) {
                                         {"msg", std::string("bad server list: ") + e.what()}}));
         return;
     }
+    listFetch_ = ListFetch::Idle;
     std::string root = installRoot();
     rt::Ref<rt::Array> versions = download::LobbyValues::versions();
     rt::Ref<rt::Array> fileLists = download::LobbyValues::versionFileList();
@@ -151,6 +152,9 @@ void DownloadGame::onDownloading(rt::Value) {
 
 void DownloadGame::onDownloadError(rt::Value error) {
     RT_TRACE(error);
+    if (listFetch_ == ListFetch::Running && text(error.get("name")) == "@ini") {
+        listFetch_ = ListFetch::Failed;
+    }
     callPage("onDownloadError",
              rt::Array::of({error.get("name"), error.get("file"), error.get("msg")}));
 }
@@ -376,16 +380,26 @@ void DownloadGame::downloadGames(rt::Value names) {
 
 void DownloadGame::toDownload(rt::Value) {
     if (!downloadList) newQueue();
-    if (updateState == 0) {
+    rt::Ref<rt::Array> versions = download::LobbyValues::versions();
+    bool haveVersions = versions && versions->size() > 0;
+    bool again = updateState == 1 && (listFetch_ == ListFetch::Failed ||
+                                      (listFetch_ == ListFetch::NoVersions && haveVersions));
+    if (updateState == 0 || again) {
         updateState = 1;
-        rt::Ref<rt::Array> versions = download::LobbyValues::versions();
-        if (versions && versions->size() > 0) {
+        if (haveVersions) {
             serverVerEndInx = versions->size() - 1;
-            startWorker("getServerUpdateIni",
-                        rt::Record::of({{"server", download::LobbyValues::updateServerUrl()},
-                                        {"path", "/" + download::LobbyValues::serverVerPath() +
-                                                     "/update.ini"}}));
+            listFetch_ = ListFetch::Running;
+            try {
+                startWorker("getServerUpdateIni",
+                            rt::Record::of({{"server", download::LobbyValues::updateServerUrl()},
+                                            {"path", "/" + download::LobbyValues::serverVerPath() +
+                                                         "/update.ini"}}));
+            } catch (...) {
+                listFetch_ = ListFetch::Failed;
+                throw;
+            }
         } else {
+            listFetch_ = ListFetch::NoVersions;
             onDownloadError(rt::Record::of({{"name", "@ini"}, {"file", ""}, {"msg", "no init"}}));
         }
     } else if (updateState == 2) {

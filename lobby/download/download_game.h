@@ -103,6 +103,10 @@ private:
     void startWorker(const char* body, rt::Ref<rt::Record> message);
 
     int32_t queueTag_ = 0;
+    // Where the server list's fetch stands while updateState is 1. The next toDownload starts a
+    // failed fetch again, and one that had no versions once they are there.
+    enum class ListFetch { Idle, Running, Failed, NoVersions };
+    ListFetch listFetch_ = ListFetch::Idle;
 };
 
 }  // namespace lobby

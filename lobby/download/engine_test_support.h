@@ -16,6 +16,7 @@
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/fake_host.h"
 #include "lobby/download/download_game.h"
+#include "platform/msgloop/msgloop.h"
 #include "runtime/array.h"
 #include "runtime/create.h"
 #include "runtime/file_system.h"
@@ -146,6 +147,43 @@ private:
     std::mutex mutex_;
     std::condition_variable posted_;
     std::deque<int32_t> posts_;
+};
+
+// The engine behind the real download library, both on one message loop of this thread as in
+// the program: the engine's tasks reach the window through the loop, and the library reads the
+// server's versions on a thread of its own and hands them back through the loop.
+class LibraryEngineTest : public EngineTest {
+protected:
+    LibraryEngineTest() {
+        EXPECT_EQ(ml_init(), ML_OK);
+        host.answer("cef_app_posttask", [this](std::span<const rt::Value>) {
+            ml_post_task(
+                [](void* self) {
+                    auto* test = static_cast<LibraryEngineTest*>(self);
+                    rt::Value(test->window).callMember("onBrowserEvent", {"on_task", 0});
+                },
+                this, 0);
+            return rt::Value();
+        });
+        DownloadGame::initStatics();
+        engine = rt::create<DownloadGame>();
+        Main::versions = nullptr;
+    }
+
+    ~LibraryEngineTest() override {
+        rt::Value(engine).callMember("OnDestroy", {});
+        Config::configs.clear();
+        ml_shutdown();
+    }
+
+    // Runs the loop until `done` holds; a loop that gets nothing to do for a minute fails.
+    void pumpUntil(const std::function<bool()>& done) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!done()) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the loop got nothing to do";
+            ml_pump(1000, nullptr);
+        }
+    }
 };
 
 }  // namespace lobby::testing

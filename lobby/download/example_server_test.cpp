@@ -16,20 +16,12 @@ namespace {
 const std::filesystem::path kExample =
     std::filesystem::path(__FILE__).parent_path() / "../../examples/download-server";
 
-class ExampleServerTest : public testing::EngineTest {
+class ExampleServerTest : public testing::LibraryEngineTest {
 protected:
     ExampleServerTest() {
         server.serveFolder("/", kExample);
-        DownloadGame::initStatics();
-        engine = rt::create<DownloadGame>();
         Config::configs["download_url"] = server.url("/");
         Main::updateServerUrl = server.url("");
-        Main::versions = nullptr;
-    }
-
-    ~ExampleServerTest() override {
-        rt::Value(engine).callMember("OnDestroy", {});
-        Config::configs.clear();
     }
 
     testhttp::Server server;
@@ -37,12 +29,12 @@ protected:
 
 TEST_F(ExampleServerTest, TheSampleGameInstallsWithItsNewestFiles) {
     engine->DownloadClient("minigame", "");
+    pumpUntil([this] { return engine->updateState == 2 || !errors().empty(); });
     ASSERT_TRUE(Main::versions);
     EXPECT_EQ(Main::serverVerPath, "1_0_1");
-    runUntil([this] { return engine->updateState == 2 || !errors().empty(); });
     ASSERT_TRUE(errors().empty()) << errors()[0].args[2];
     engine->DownloadClient("minigame", "");
-    runUntil([this] { return installed("minigame") || !errors().empty(); });
+    pumpUntil([this] { return installed("minigame") || !errors().empty(); });
     ASSERT_TRUE(errors().empty()) << errors()[0].args[2];
 
     for (const char* file : {"minigame/index.html", "minigame/data/level1.dat"}) {

@@ -19,7 +19,7 @@ list(APPEND LOBBY_THREADED_TESTS
 )
 
 # Tests against loopback servers link the test server as well.
-foreach(t download_game example_server)
+foreach(t download_game download_library example_server)
     morvick_test(lobby_download_${t}_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}_test.cpp
         LIBS morvicklobby morvickbindings_fakehost testhttp msgloop LABELS threaded)
 endforeach()

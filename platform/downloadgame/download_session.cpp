@@ -1,10 +1,12 @@
 #include "platform/downloadgame/download_session.h"
 
 #include <exception>
+#include <thread>
 
 #include "platform/downloadgame/server_versions.h"
 #include "platform/shared/platform_log.h"
 #include "runtime/array.h"
+#include "runtime/record.h"
 #include "runtime/strings.h"
 
 namespace downloadgame {
@@ -50,9 +52,9 @@ DownloadSession* DownloadSession::find(int number) {
 DownloadSession::DownloadSession(rt::Value engine) : engine_(std::move(engine)) {}
 
 DownloadSession::~DownloadSession() {
-    if (!waiting_.empty()) {
+    if (!waiting_.empty() || !beforeVersions_.empty()) {
         log("instance " + std::to_string(number_) + " destroyed; " +
-            std::to_string(waiting_.size()) +
+            std::to_string(waiting_.size() + beforeVersions_.size()) +
             " request(s) dropped before the server list was read");
     }
     stopWatching();
@@ -69,17 +71,92 @@ std::vector<std::string> DownloadSession::splitGames(const std::string& games) {
 
 void DownloadSession::request(const std::string& url, const std::string& games,
                               const std::string& extra) {
-    std::vector<std::string> names = splitGames(games);
-    log("instance " + std::to_string(number_) + ": download " + listText(names) + " (address " +
-        platform::quoted(url) + ", second argument " + platform::quoted(extra) + ")");
-    if (!versionsKnown_) versionsKnown_ = learnVersions(url);
-    rt::Value engine = engine_;
-    int number = number_;
-    engine.callMember("toDownload", {rt::Value(games)});
+    Request request{games, splitGames(games)};
+    log("instance " + std::to_string(number_) + ": download " + listText(request.names) +
+        " (address " + platform::quoted(url) + ", second argument " + platform::quoted(extra) +
+        ")");
+    if (versions_ == Versions::Known) {
+        proceed(number_, request);
+        return;
+    }
+    beforeVersions_.push_back(std::move(request));
+    if (versions_ == Versions::Unknown && startReadingVersions(url)) {
+        versions_ = Versions::Reading;
+        return;
+    }
+    if (versions_ == Versions::Reading) return;
+    std::vector<Request> requests = std::move(beforeVersions_);
+    beforeVersions_.clear();
+    for (const Request& r : requests) proceed(number_, r);
+}
+
+bool DownloadSession::startReadingVersions(const std::string& url) {
+    auto read = std::make_unique<VersionsRead>();
+    read->number = number_;
+    read->url = url;
+    try {
+        std::thread([read = std::move(read)]() mutable {
+            try {
+                read->versions = ServerVersions::fetch(read->url);
+            } catch (const std::exception& e) {
+                read->failure = e.what();
+            }
+            VersionsRead* handed = read.release();
+            if (ml_post_task(onVersionsRead, handed, 0) != ML_OK) {
+                log("instance " + std::to_string(handed->number) +
+                    ": the versions read could not be handed to the loop: " + ml_last_error());
+                delete handed;
+            }
+        }).detach();
+        return true;
+    } catch (const std::exception& e) {
+        log("instance " + std::to_string(number_) + ": cannot read the versions: " + e.what());
+        return false;
+    }
+}
+
+void DownloadSession::onVersionsRead(void* handed) {
+    std::unique_ptr<VersionsRead> read(static_cast<VersionsRead*>(handed));
+    DownloadSession* self = find(read->number);
+    if (self == nullptr) return;
+    std::string prefix = "instance " + std::to_string(read->number) + ": ";
+    bool known = false;
+    if (read->versions) {
+        log(prefix + std::to_string(read->versions->versions.size()) +
+            " version(s) on the server, newest " + read->versions->versions.back());
+        known = read->versions->publish();
+    } else {
+        log(prefix + "no versions: " + read->failure);
+    }
+    self->versions_ = known ? Versions::Known : Versions::Unknown;
+    std::vector<Request> requests = std::move(self->beforeVersions_);
+    self->beforeVersions_.clear();
+    for (const Request& request : requests) {
+        if (find(read->number) == nullptr) return;
+        proceed(read->number, request);
+    }
+}
+
+void DownloadSession::proceed(int number, const Request& request) {
     DownloadSession* self = find(number);
-    if (self == nullptr || names.empty()) return;
-    self->waiting_.push_back(std::move(names));
-    if (self->listRead()) {
+    if (self == nullptr) return;
+    rt::Value engine = self->engine_;
+    try {
+        engine.callMember("toDownload", {rt::Value(request.games)});
+    } catch (const std::exception& e) {
+        log("instance " + std::to_string(number) + ": toDownload failed: " + e.what());
+    }
+    self = find(number);
+    if (self == nullptr || request.names.empty()) return;
+    self->waiting_.push_back(request.names);
+    self->ticks_ = 0;
+    bool read = false;
+    try {
+        read = self->listRead();
+    } catch (const std::exception& e) {
+        log("instance " + std::to_string(number) + ": reading updateState failed: " + e.what());
+    }
+    if (read) {
         std::vector<std::vector<std::string>> lists = std::move(self->waiting_);
         self->waiting_.clear();
         self->stopWatching();
@@ -87,19 +164,6 @@ void DownloadSession::request(const std::string& url, const std::string& games,
         return;
     }
     self->startWatching();
-}
-
-bool DownloadSession::learnVersions(const std::string& url) {
-    try {
-        ServerVersions versions = ServerVersions::fetch(url);
-        log("instance " + std::to_string(number_) + ": " +
-            std::to_string(versions.versions.size()) + " version(s) on the server, newest " +
-            versions.versions.back());
-        return versions.publish();
-    } catch (const std::exception& e) {
-        log("instance " + std::to_string(number_) + ": no versions: " + e.what());
-        return false;
-    }
 }
 
 bool DownloadSession::listRead() const {
@@ -151,13 +215,30 @@ void DownloadSession::onTimer(int number) {
     std::vector<std::vector<std::string>> lists = std::move(self->waiting_);
     self->waiting_.clear();
     self->stopWatching();
+    rt::Value engine = self->engine_;
     if (!read) {
-        log("instance " + std::to_string(number) + ": the server list was not read after " +
-            std::to_string(kGiveUpTicks * kPollMs / 1000) + " s; dropped " +
+        std::string reason = "the server list was not read within " +
+                             std::to_string(kGiveUpTicks * kPollMs / 1000) + " s";
+        log("instance " + std::to_string(number) + ": " + reason + "; dropped " +
             std::to_string(lists.size()) + " request(s)");
+        for (const std::vector<std::string>& names : lists) drop(engine, names, reason);
         return;
     }
-    deliver(self->engine_, std::move(lists));
+    deliver(engine, std::move(lists));
+}
+
+void DownloadSession::drop(rt::Value engine, const std::vector<std::string>& names,
+                           const std::string& reason) {
+    for (const std::string& name : names) {
+        try {
+            engine.callMember(
+                "onDownloadError",
+                {rt::Value(rt::Record::of(
+                    {{"name", name}, {"file", ""}, {"msg", "download dropped: " + reason}}))});
+        } catch (const std::exception& e) {
+            log("telling the page of the dropped download of " + name + " failed: " + e.what());
+        }
+    }
 }
 
 void DownloadSession::deliver(rt::Value engine, std::vector<std::vector<std::string>> lists) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -64,8 +65,18 @@ struct Engine {
                         if (failDownload) throw std::runtime_error("engine broke");
                         return Value();
                     })));
+        object->set("onDownloadError", Value(rt::Function::of("onDownloadError", [this](auto args) {
+                        calls.push_back("onDownloadError(" + args[0].get("name").toString() + "," +
+                                        args[0].get("file").toString() + ")");
+                        return Value();
+                    })));
     }
     Value value() const { return Value(object); }
+    size_t toDownloadCalls() const {
+        size_t n = 0;
+        for (const std::string& c : calls) n += c.starts_with("toDownload(");
+        return n;
+    }
     void listRead() { object->set("updateState", Value(2)); }
 };
 
@@ -80,9 +91,24 @@ protected:
         ml_pump(0, nullptr);
     }
 
-    Value request(const Value& instance, const std::string& games) {
-        return call("plug_downloadgame",
-                    {instance, Value("http://127.0.0.1/download"), Value(games), Value("1")});
+    // Runs the loop until `done` holds; the versions are read on a thread of the library's own
+    // and handed back through the loop.
+    template <class Done>
+    static void pumpUntil(Done done) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!done()) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the loop got nothing to do";
+            ml_pump(1000, nullptr);
+        }
+    }
+
+    // A request of the page; when `live`, waits until the engine has been asked.
+    Value request(const Value& instance, const std::string& games, bool live = true) {
+        size_t asked = engine.toDownloadCalls();
+        Value answer = call("plug_downloadgame", {instance, Value("http://127.0.0.1/download"),
+                                                  Value(games), Value("1")});
+        if (live) pumpUntil([&] { return engine.toDownloadCalls() > asked; });
+        return answer;
     }
 
     Engine engine;
@@ -133,18 +159,24 @@ TEST_F(DownloadGameTest, DestroyStopsWatchingAndLaterCallsAreIgnored) {
     call("plug_destroy", {instance});
     engine.listRead();
     nextLook();
-    request(instance, "b");
+    request(instance, "b", false);
     call("plug_destroy", {instance});
     EXPECT_EQ(engine.calls, std::vector<std::string>{"toDownload(a)"});
 }
 
 TEST_F(DownloadGameTest, WaitingEndsWhenTheListNeverArrives) {
     Value instance = call("plug_create", {engine.value()});
-    request(instance, "a");
-    for (int look = 0; look < 600; ++look) nextLook();
+    request(instance, "a,b");
+    for (int look = 0; look < 599; ++look) nextLook();
+    request(instance, "c");
+    for (int look = 0; look < 599; ++look) nextLook();
+    EXPECT_EQ(engine.calls.size(), 2u) << "a later request gives the waiting ones their time anew";
+    nextLook();
     engine.listRead();
     nextLook();
-    EXPECT_EQ(engine.calls, std::vector<std::string>{"toDownload(a)"});
+    EXPECT_EQ(engine.calls,
+              (std::vector<std::string>{"toDownload(a,b)", "toDownload(c)", "onDownloadError(a,)",
+                                        "onDownloadError(b,)", "onDownloadError(c,)"}));
     request(instance, "b");
     EXPECT_EQ(engine.calls.back(), "downloadGames(b)");
     call("plug_destroy", {instance});
@@ -167,7 +199,9 @@ TEST_F(DownloadGameTest, TheFirstRequestGivesMainTheServersVersions) {
                    "# oldest first\n[1.0.0]\n\n[1.0.1]\n\\fish\\a.dll\n \\fish\\b.dll \n");
     Value instance = call("plug_create", {engine.value()});
     auto ask = [&](const std::string& games) {
+        size_t asked = engine.toDownloadCalls();
         call("plug_downloadgame", {instance, Value(server.url("/dl/")), Value(games), Value("")});
+        pumpUntil([&] { return engine.toDownloadCalls() > asked; });
     };
     ask("fish");
     EXPECT_EQ(Main::versions.toString(), "[1.0.0,1.0.1]");
@@ -185,7 +219,9 @@ TEST_F(DownloadGameTest, UnreadableVersionsAreAskedForAgainWithTheNextRequest) {
     Main::serverVerPath = Value();
     Value instance = call("plug_create", {engine.value()});
     auto ask = [&](const std::string& games) {
+        size_t asked = engine.toDownloadCalls();
         call("plug_downloadgame", {instance, Value(server.url("/dl")), Value(games), Value("")});
+        pumpUntil([&] { return engine.toDownloadCalls() > asked; });
     };
     ask("fish");
     EXPECT_TRUE(Main::serverVerPath.isNull());
@@ -197,10 +233,27 @@ TEST_F(DownloadGameTest, UnreadableVersionsAreAskedForAgainWithTheNextRequest) {
     call("plug_destroy", {instance});
 }
 
+TEST_F(DownloadGameTest, TheVersionsAreReadWhileTheLoopGoesOn) {
+    Value instance = call("plug_create", {engine.value()});
+    {
+        testhttp::Server server;
+        server.setFault("/dl/versions.txt", testhttp::Fault::stall());
+        call("plug_downloadgame", {instance, Value(server.url("/dl/")), Value("a"), Value("")});
+        ASSERT_TRUE(server.log().waitForPath("/dl/versions.txt", 1));
+        bool ran = false;
+        ml_post_task([](void* flag) { *static_cast<bool*>(flag) = true; }, &ran, 0);
+        pumpUntil([&] { return ran; });
+        EXPECT_TRUE(engine.calls.empty());
+    }
+    pumpUntil([&] { return engine.toDownloadCalls() == 1; });
+    EXPECT_EQ(engine.calls, std::vector<std::string>{"toDownload(a)"});
+    call("plug_destroy", {instance});
+}
+
 TEST_F(DownloadGameTest, NoHandlerNoInstance) {
     EXPECT_TRUE(call("plug_create", {Value()}).isNull());
-    EXPECT_TRUE(request(Value(), "a").isNull());
-    EXPECT_TRUE(request(Value(42), "a").isNull());
+    EXPECT_TRUE(request(Value(), "a", false).isNull());
+    EXPECT_TRUE(request(Value(42), "a", false).isNull());
     EXPECT_TRUE(call("plug_destroy", {Value()}).isNull());
 }
 

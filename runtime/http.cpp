@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 
+#include "runtime/http_connections.h"
 #include "runtime/strings.h"
 
 namespace rt {
@@ -187,6 +188,8 @@ void Http::run(HttpSink* sink) {
         curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, reason);
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, onWrite);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+        if (connections_ != nullptr)
+            curl_easy_setopt(handle, CURLOPT_SHARE, connections_->handle());
 
         const CURLcode code = curl_easy_perform(handle);
         if (transfer.sinkError) std::rethrow_exception(transfer.sinkError);

@@ -11,6 +11,8 @@
 
 namespace rt {
 
+class HttpConnections;
+
 // A failed request that had no error handler to report to.
 class HttpError : public std::runtime_error {
 public:
@@ -49,6 +51,10 @@ public:
     void setConnectionTimeout(double seconds);
     double connectionTimeout() const { return timeout_; }
 
+    // Keeps the connection open in `connections` after each request and reuses one open there;
+    // null (the default) opens a connection per request. `connections` must outlive the requests.
+    void setConnections(HttpConnections* connections) { connections_ = connections; }
+
     // GET with the body handed to onData.
     void request();
     // GET with the body written into the sink as it arrives.
@@ -59,6 +65,7 @@ private:
 
     std::vector<std::pair<std::string, std::string>> headers_;
     double timeout_ = 10;
+    HttpConnections* connections_ = nullptr;
 };
 
 }  // namespace rt

@@ -14,49 +14,52 @@
 namespace rt {
 namespace {
 
-struct ContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-
-// One running digest over several blocks.
-class Md5 {
-public:
-    Md5() : context_(EVP_MD_CTX_new()) {
-        if (!context_ || EVP_DigestInit_ex(context_.get(), EVP_md5(), nullptr) != 1) {
-            throw std::runtime_error("MD5 digest could not be started");
-        }
-    }
-
-    void update(const void* data, size_t length) {
-        if (EVP_DigestUpdate(context_.get(), data, length) != 1) {
-            throw std::runtime_error("MD5 digest could not be updated");
-        }
-    }
-
-    std::string hex() {
-        unsigned char digest[EVP_MAX_MD_SIZE];
-        unsigned int length = 0;
-        if (EVP_DigestFinal_ex(context_.get(), digest, &length) != 1) {
-            throw std::runtime_error("MD5 digest could not be finished");
-        }
-        static constexpr char kHex[] = "0123456789abcdef";
-        std::string out;
-        for (unsigned int i = 0; i < length; ++i) {
-            out += kHex[digest[i] >> 4];
-            out += kHex[digest[i] & 0x0F];
-        }
-        return out;
-    }
-
-private:
-    std::unique_ptr<EVP_MD_CTX, ContextFree> context_;
-};
-
 struct Closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
 }  // namespace
+
+struct Md5::Context {
+    struct Free {
+        void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+    };
+    std::unique_ptr<EVP_MD_CTX, Free> evp{EVP_MD_CTX_new()};
+
+    void start() {
+        if (!evp || EVP_DigestInit_ex(evp.get(), EVP_md5(), nullptr) != 1) {
+            throw std::runtime_error("MD5 digest could not be started");
+        }
+    }
+};
+
+Md5::Md5() : context_(std::make_unique<Context>()) {
+    context_->start();
+}
+
+Md5::~Md5() = default;
+
+void Md5::update(const void* data, size_t length) {
+    if (EVP_DigestUpdate(context_->evp.get(), data, length) != 1) {
+        throw std::runtime_error("MD5 digest could not be updated");
+    }
+}
+
+std::string Md5::hex() {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(context_->evp.get(), digest, &length) != 1) {
+        throw std::runtime_error("MD5 digest could not be finished");
+    }
+    context_->start();
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned int i = 0; i < length; ++i) {
+        out += kHex[digest[i] >> 4];
+        out += kHex[digest[i] & 0x0F];
+    }
+    return out;
+}
 
 std::string md5Hex(const uint8_t* data, size_t length) {
     Md5 md5;

@@ -32,6 +32,16 @@ TEST(Md5Test, BytesTextAndFileAgreeAcrossReadBlocks) {
     EXPECT_EQ(md5File(folder.path() + "\\game.pak"), expected);
 }
 
+TEST(Md5Test, ADigestInPiecesIsTheWholesAndStartsAgainAfterItsResult) {
+    std::string text = "the quick brown fox jumps over the lazy dog";
+    Md5 md5;
+    for (size_t at = 0; at < text.size(); at += 5) {
+        md5.update(text.data() + at, std::min<size_t>(5, text.size() - at));
+    }
+    EXPECT_EQ(md5.hex(), md5Hex(text));
+    EXPECT_EQ(md5.hex(), md5Hex(""));
+}
+
 TEST(Md5Test, AMissingFileIsAnError) {
     TestFolder folder;
     EXPECT_THROW(md5File(folder / "none"), IoError);

@@ -10,6 +10,7 @@ set(RT_SERVICE_SOURCES
     file.cpp
     file_system.cpp
     http.cpp
+    http_connections.cpp
     http_sink.cpp
     json.cpp
     md5.cpp
@@ -39,7 +40,9 @@ set(RT_SERVICE_TESTS
 
 set(RT_SERVICE_THREADED_TESTS
     http
+    http_connections
     random
 )
 
 set(RT_SERVICE_LIBS PkgConfig::RT_SVC_DEPS)
+set(RT_TEST_LIBS_http_connections testhttp)

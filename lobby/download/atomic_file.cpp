@@ -70,7 +70,6 @@ void copyInto(int in, const std::string& from, const std::string& temp) {
             if (n == 0) break;
             writeAll(out.get(), buffer.data(), static_cast<size_t>(n), temp);
         }
-        if (::fdatasync(out.get()) != 0) fail("flush", temp);
         if (!out.close()) fail("close", temp);
     } catch (...) {
         ::unlink(disk.c_str());
@@ -102,6 +101,8 @@ std::string putBeside(const std::string& from, const std::string& to) {
         if (errno != EXDEV && errno != EPERM && errno != EMLINK) fail("link " + from + " to", temp);
         copyInto(in.get(), from, temp);
     }
+    struct stat made {};
+    if (::stat(disk.c_str(), &made) == 0 && (made.st_mode & 07777) == mode) return temp;
     if (::chmod(disk.c_str(), mode) != 0) {
         int saved = errno;
         ::unlink(disk.c_str());
@@ -142,6 +143,12 @@ void FileSetReplacement::copy(const std::string& from, const std::string& to) {
 }
 
 void FileSetReplacement::commit() {
+    if (staged_.empty()) return;
+    // One flush of the installation's file system puts every new content on disk before any
+    // file takes its place; it was measured cheaper than a flush per file.
+    Fd fd(::open(rt::FileSystem::diskPath(staged_.front().first).c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) fail("open", staged_.front().first);
+    if (::syncfs(fd.get()) != 0) fail("flush the file system of", staged_.front().first);
     std::set<std::string> folders;
     while (!staged_.empty()) {
         auto [temp, target] = staged_.front();

@@ -5,7 +5,7 @@
 #include "lobby/bindings/cef/cef_browser.h"
 #include "lobby/bindings/cef/cef_frame.h"
 #include "lobby/bindings/cef/cef_window.h"
-#include "lobby/download/atomic_file.h"
+#include "lobby/download/file_pool.h"
 #include "lobby/download/game_file_lists.h"
 #include "lobby/download/lobby_values.h"
 #include "lobby/download/safe_path.h"
@@ -183,10 +183,24 @@ void DownloadGame::onCopyResult(rt::Value result) {
 
 void DownloadGame::onDownItem(rt::Value result) {
     if (!downloadList || result.get("queue").toInt() != queueTag_) return;
-    rt::Ref<rt::Record> module = moduleAt(result.get("module").toInt());
+    int32_t moduleInx = result.get("module").toInt();
+    rt::Ref<rt::Record> module = moduleAt(moduleInx);
     int32_t fileInx = result.get("fileInx").toInt();
     rt::Ref<rt::Record> file = fileAt(module, fileInx);
     if (!file) return;
+    std::string path = text(file->get("file"));
+    if (inFlight_.erase(path) > 0 && file->get("state").toInt() == kDownloading) {
+        if (!awaited(file)) {
+            early_[path] = result;
+            file->set("state", kWaiting);
+            fetchAhead();
+            return;
+        }
+        // The file may have been fetched for another module that needs it too.
+        moduleInx = curDownModuleInx;
+        module = moduleAt(moduleInx);
+        fileInx = module->get("index").toInt();
+    }
     int32_t state = result.get("state").toInt();
     std::string error = text(result.get("error"));
     file->set("state", state);
@@ -207,7 +221,7 @@ void DownloadGame::onDownItem(rt::Value result) {
             {{"name", module->get("name")}, {"file", file->get("file")}, {"msg", error}}));
     } else if (state == kDownloaded || state == kInstalled) {
         int32_t next = module->get("index").toInt() + 1;
-        if (next == module->get("count").toInt()) copyFiles(result.get("module").toInt());
+        if (next == module->get("count").toInt()) copyFiles(moduleInx);
         module->set("index", next);
     }
     onDownloading(rt::Value());
@@ -227,26 +241,26 @@ void DownloadGame::downloadModule() {
             state = kWaiting;
             file->set("state", state);
         }
-        if (state == kWaiting) {
-            rt::Ref<rt::Array> vers = file->get("vers").asArray();
-            startWorker("downloadItem",
-                        rt::Record::of({{"module", curDownModuleInx},
-                                        {"file", file->get("file")},
-                                        {"ver", (vers ? vers->size() : 0) - 1},
-                                        {"state", state},
-                                        {"vers", file->get("vers")},
-                                        {"server", download::LobbyValues::updateServerUrl()},
+        auto early = early_.find(text(file->get("file")));
+        if (state == kWaiting && early != early_.end()) {
+            rt::Value result = early->second;
+            early_.erase(early);
+            applyResult(rt::Record::of({{"module", curDownModuleInx},
+                                        {"state", result.get("state")},
+                                        {"error", result.get("error")},
                                         {"fileInx", index},
-                                        {"upPath", download::LobbyValues::updateLocalRoot()},
-                                        {"md5", file->get("md5")},
                                         {"queue", queueTag_}}));
+        } else if (state == kWaiting) {
+            startFile(curDownModuleInx, index, file);
         } else if (state == kDownloaded || state == kInstalled) {
-            onDownItem(rt::Record::of({{"module", curDownModuleInx},
-                                       {"state", state},
-                                       {"error", ""},
-                                       {"fileInx", index},
-                                       {"queue", queueTag_}}));
+            applyResult(rt::Record::of({{"module", curDownModuleInx},
+                                        {"state", state},
+                                        {"error", ""},
+                                        {"fileInx", index},
+                                        {"queue", queueTag_}}));
         }
+        // Inside a run of results the files of those still to come are not taken yet.
+        if (!applying_) fetchAhead();
     } catch (const std::exception& e) {
         failModule(module, "", e.what());
     }
@@ -460,6 +474,12 @@ int32_t DownloadGame::indexOf(rt::Value array, rt::Value value) {
 
 void DownloadGame::newQueue() {
     static std::atomic<int32_t> lastTag{0};
+    // Downloads still running belong to the old queue: their files wait again in the new one.
+    for (const auto& [path, file] : inFlight_) {
+        if (file->get("state").toInt() == kDownloading) file->set("state", kWaiting);
+    }
+    inFlight_.clear();
+    early_.clear();
     downloadList = rt::make<rt::Array>();
     queueTag_ = ++lastTag;
     if (!progressList.exists()) progressList.create();
@@ -481,6 +501,71 @@ void DownloadGame::callPage(const char* function, rt::Value args) {
     rt::Ref<cef::CefBrowser> browser = window ? window->get_cefBrowser() : nullptr;
     rt::Ref<cef::CefFrame> frame = browser ? browser->getMainFrame() : nullptr;
     if (frame) frame->invokeJsFunc(std::string(function), std::move(args));
+}
+
+void DownloadGame::startFile(int32_t module, int32_t index, const rt::Ref<rt::Record>& file) {
+    rt::Ref<rt::Array> vers = file->get("vers").asArray();
+    rt::Value job(rt::Record::of({{"module", module},
+                                  {"file", file->get("file")},
+                                  {"ver", (vers ? vers->size() : 0) - 1},
+                                  {"state", kWaiting},
+                                  {"vers", file->get("vers")},
+                                  {"server", download::LobbyValues::updateServerUrl()},
+                                  {"fileInx", index},
+                                  {"upPath", download::LobbyValues::updateLocalRoot()},
+                                  {"md5", file->get("md5")},
+                                  {"queue", queueTag_}}));
+    rt::Ref<DownloadGame> self(this);
+    download::FilePool::shared().run([self, job] {
+        rt::Thread::current()->sendMessage(job);
+        rt::Value(self).callMember("downloadItem", {});
+    });
+    file->set("state", kDownloading);
+    inFlight_[text(file->get("file"))] = file;
+}
+
+void DownloadGame::fetchAhead() {
+    if (!downloadList || downloadList->size() == 0) return;
+    int32_t count = downloadList->size();
+    int32_t first = curDownModuleInx >= 0 && curDownModuleInx < count ? curDownModuleInx : 0;
+    for (int32_t step = 0; step < count && inFlight_.size() < kFilesInFlight; ++step) {
+        int32_t m = (first + step) % count;
+        rt::Ref<rt::Record> module = moduleAt(m);
+        if (!module || module->get("state").toInt() >= kModuleFinished) continue;
+        int32_t files = module->get("count").toInt();
+        for (int32_t i = module->get("index").toInt();
+             i < files && inFlight_.size() < kFilesInFlight; ++i) {
+            rt::Ref<rt::Record> file = fileAt(module, i);
+            if (!file || file->get("state").toInt() != kWaiting) continue;
+            std::string path = text(file->get("file"));
+            if (early_.count(path) == 0 && download::isSafeGamePath(path)) startFile(m, i, file);
+        }
+    }
+}
+
+bool DownloadGame::awaited(const rt::Ref<rt::Record>& file) const {
+    rt::Ref<rt::Record> module = moduleAt(curDownModuleInx);
+    return module && module->get("state").toInt() < kModuleFinished &&
+           fileAt(module, module->get("index").toInt()).get() == file.get();
+}
+
+void DownloadGame::applyResult(rt::Value result) {
+    pendingResults_.push_back(std::move(result));
+    if (applying_) return;
+    applying_ = true;
+    try {
+        while (!pendingResults_.empty()) {
+            rt::Value next = std::move(pendingResults_.front());
+            pendingResults_.pop_front();
+            onDownItem(std::move(next));
+        }
+    } catch (...) {
+        applying_ = false;
+        pendingResults_.clear();
+        throw;
+    }
+    applying_ = false;
+    fetchAhead();
 }
 
 void DownloadGame::startWorker(const char* body, rt::Ref<rt::Record> message) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -16,10 +18,16 @@ namespace lobby {
 
 // The game download engine: the handler object of the download library "DownLoadGame". It
 // fetches the server's game file list, queues the games (modules) the lobby page asks for,
-// downloads their files one at a time per module on worker threads into the staging folder,
-// copies a finished module into the installation folder, records it in the local file list and
-// the user settings, and tells the lobby page. Every member is reachable by name; the library
-// calls `toDownload`, `downloadGames` and `DownLoadFinish` that way.
+// downloads their files into the staging folder, puts a finished module into the installation
+// folder, records it in the local file list and the user settings, and tells the lobby page.
+// Every member is reachable by name; the library calls `toDownload`, `downloadGames` and
+// `DownLoadFinish` that way.
+//
+// Results are handled one file at a time per module, modules in turn, as the page expects; the
+// downloads themselves run ahead of that on the file pool: besides the file whose result is
+// awaited, the next waiting files of the queue (modules in turn from the current one) are
+// fetched, up to kFilesInFlight at once. A file whose result comes before its turn reads as
+// waiting until its turn takes the result.
 //
 // Everything but the three worker bodies runs on the UI thread. A worker reads one message from
 // its thread queue, touches no field of the engine and hands its result back as a task posted
@@ -38,6 +46,8 @@ public:
     static constexpr int32_t kModuleActive = 0;
     static constexpr int32_t kModuleFinished = 2;
     static constexpr int32_t kModuleInstalled = 3;
+    // Files downloaded at once, the awaited one included.
+    static constexpr size_t kFilesInFlight = 4;
 
     rt::Ref<rt::Record> package_files;
     int32_t curDownModuleInx = -1;
@@ -101,12 +111,27 @@ private:
     void callPage(const char* function, rt::Value args);
     // Starts a worker thread running the member `body` and sends it `message`.
     void startWorker(const char* body, rt::Ref<rt::Record> message);
+    // Starts the download of a module's file on the file pool.
+    void startFile(int32_t module, int32_t index, const rt::Ref<rt::Record>& file);
+    // Starts the next waiting files of the queue while fewer than kFilesInFlight run.
+    void fetchAhead();
+    // Whether `file` is the one the current module waits for.
+    bool awaited(const rt::Ref<rt::Record>& file) const;
+    // Hands a result to onDownItem now, or after the one being handled when called from inside
+    // it, so that a run of finished files never nests one call per file.
+    void applyResult(rt::Value result);
 
     int32_t queueTag_ = 0;
     // Where the server list's fetch stands while updateState is 1. The next toDownload starts a
     // failed fetch again, and one that had no versions once they are there.
     enum class ListFetch { Idle, Running, Failed, NoVersions };
     ListFetch listFetch_ = ListFetch::Idle;
+    // Files of the current queue being downloaded, and results that came before their turn, by
+    // path.
+    std::map<std::string, rt::Ref<rt::Record>> inFlight_;
+    std::map<std::string, rt::Value> early_;
+    std::deque<rt::Value> pendingResults_;
+    bool applying_ = false;
 };
 
 }  // namespace lobby

@@ -156,6 +156,93 @@ TEST_F(DownloadRoadTest, InstalledAndUpdatedProgramsStayExecutable) {
     EXPECT_EQ(runInstalled("game/run.sh"), 9);
 }
 
+// File states of a module, in its order.
+std::vector<int> fileStates(const rt::Value& module) {
+    std::vector<int> states;
+    for (const rt::Value& f : module.get("downloads").asArray()->items()) {
+        states.push_back(static_cast<int>(f.get("state").toInt()));
+    }
+    return states;
+}
+
+TEST_F(DownloadRoadTest, FilesAreFetchedAheadOfTheirTurnAtMostFourAtOnce) {
+    std::vector<GameFile> files;
+    for (int i = 0; i < 6; ++i) files.push_back({"\\fish\\" + std::to_string(i), "fish", "x"});
+    publish(files);
+    for (const GameFile& f : files) server.setFault(listPath(f.path), testhttp::Fault::stall());
+    fetchList();
+    engine->downloadGames(names({"fish"}));
+    EXPECT_EQ(fileStates(module(0)), (std::vector<int>{1, 1, 1, 1, 0, 0}));
+    EXPECT_TRUE(server.log().waitFor(5));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(server.log().countFor(listPath(files[i].path)), 1);
+}
+
+TEST_F(DownloadRoadTest, ModulesSharingAFileInstallTogetherWithOneDownloadOfIt) {
+    std::vector<GameFile> files{{"\\common.dat", "@gameall", "shared"}};
+    for (const char* game : {"fish", "poker"}) {
+        for (int i = 0; i < 3; ++i) {
+            files.push_back({"\\" + std::string(game) + "\\" + std::to_string(i), game,
+                             std::string(game) + std::to_string(i)});
+        }
+    }
+    publish(files);
+    fetchList();
+    downloadAndWait({"fish", "poker"});
+    EXPECT_TRUE(errors().empty());
+    EXPECT_TRUE(installed("fish"));
+    EXPECT_TRUE(installed("poker"));
+    for (const GameFile& f : files) {
+        EXPECT_EQ(server.log().countFor(listPath(f.path)), 1) << f.path;
+        EXPECT_EQ(installedText(rt::replaceAll(f.path.substr(1), "\\", "/")), f.body);
+        EXPECT_EQ(engine->getFileMd5(f.path), rt::md5Hex(f.body)) << f.path;
+    }
+    EXPECT_EQ(pageCallCount("onInstallOk"), 2);
+}
+
+TEST_F(DownloadRoadTest, AFileThatFailsBeforeAnEarlierOneArrivesIsReportedInItsTurn) {
+    publish({{"\\fish\\a", "fish", "slow"},
+             {"\\fish\\b", "fish", "missing"},
+             {"\\fish\\c", "fish", "fine"}});
+    server.setFault(listPath("\\fish\\a"),
+                    testhttp::Fault::pauseBeforeHeaders(std::chrono::milliseconds(300)));
+    server.removeFile(listPath("\\fish\\b"));
+    fetchList();
+    downloadAndWait({"fish"});
+    ASSERT_EQ(errors().size(), 1u);
+    EXPECT_EQ(errors()[0].args, (Strings{"fish", "\\fish\\b", "Http Error #404"}));
+    // The first file was taken before the failure ended the module.
+    EXPECT_EQ(module(0).get("index").toInt(), 1);
+    EXPECT_EQ(fileStates(module(0))[0], DownloadGame::kDownloaded);
+    EXPECT_EQ(fileStates(module(0))[1], DownloadGame::kWaiting);
+    EXPECT_FALSE(installed("fish"));
+    EXPECT_FALSE(rt::FileSystem::exists(Main::appPath + "fish"));
+}
+
+TEST_F(DownloadRoadTest, FilesInFlightOfADroppedQueueAreFetchedAgainByTheNextOne) {
+    publish({{"\\fish\\a", "fish", "fish a"},
+             {"\\fish\\b", "fish", "fish b"},
+             {"\\poker\\a", "poker", "poker a"}});
+    for (const char* path : {"\\fish\\a", "\\fish\\b"}) {
+        server.setFault(
+            listPath(path),
+            testhttp::Fault::pauseBeforeHeaders(std::chrono::milliseconds(500)).onRequest(1));
+    }
+    fetchList();
+    engine->downloadGames(names({"fish"}));
+    ASSERT_TRUE(server.log().waitFor(3));
+    engine->removeDownload("fish");
+    downloadAndWait({"poker"});
+    EXPECT_TRUE(installed("poker"));
+    EXPECT_EQ(engine->updateFiles->get(0).get("state").toInt(), DownloadGame::kWaiting);
+    EXPECT_EQ(engine->updateFiles->get(1).get("state").toInt(), DownloadGame::kWaiting);
+
+    downloadAndWait({"fish"});
+    EXPECT_TRUE(installed("fish"));
+    EXPECT_EQ(installedText("fish/a"), "fish a");
+    EXPECT_EQ(installedText("fish/b"), "fish b");
+    EXPECT_TRUE(errors().empty());
+}
+
 TEST_F(DownloadRoadTest, MissingOrGatewayFailingNewerVersionsFallBackWithoutRetry) {
     publish({{"\\fish\\a.dll", "fish", "old build"}, {"\\fish\\b.dll", "fish", "old b"}}, "1_0_0");
     server.addFile("/1_0_1/fish/b.dll", "new b");

@@ -8,6 +8,7 @@
 #include "lobby/download/atomic_file.h"
 #include "lobby/download/download_game.h"
 #include "lobby/download/file_job.h"
+#include "lobby/download/file_pool.h"
 #include "lobby/download/lobby_values.h"
 #include "lobby/download/safe_path.h"
 #include "runtime/convert.h"
@@ -15,7 +16,6 @@
 #include "runtime/file_system.h"
 #include "runtime/function.h"
 #include "runtime/http.h"
-#include "runtime/md5.h"
 #include "runtime/strings.h"
 #include "runtime/thread.h"
 #include "runtime/trace.h"
@@ -119,20 +119,12 @@ void DownloadGame::downloadItem() {
             std::string upPath = text(job.get("upPath"));
             settings.target = upPath + file;
             settings.etag = download::LobbyValues::httpEtag();
+            settings.md5 = text(job.get("md5"));
+            settings.connections = download::FilePool::connections();
             if (!rt::FileSystem::exists(settings.target)) createDir(upPath, file);
             download::FileJob fileJob(std::move(settings), record, progressList);
             fileJob.run();
             error = fileJob.error();
-            std::string expected = rt::toLower(text(job.get("md5")));
-            if (record.state == kDownloaded) {
-                std::string actual = rt::toLower(rt::md5File(upPath + file));
-                if (actual != expected) {
-                    record.state = kFailed;
-                    record.progress = 0;
-                    error =
-                        "MD5 of " + file + " is " + actual + ", the server list gives " + expected;
-                }
-            }
         }
     } catch (const std::exception& e) {
         record.state = kFailed;

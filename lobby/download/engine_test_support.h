@@ -16,6 +16,7 @@
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/fake_host.h"
 #include "lobby/download/download_game.h"
+#include "lobby/download/file_pool.h"
 #include "platform/msgloop/msgloop.h"
 #include "runtime/array.h"
 #include "runtime/create.h"
@@ -68,6 +69,18 @@ protected:
     }
 
     ~EngineTest() override {
+        // File downloads may still run for modules that ended early: let them end and hand in
+        // their results while the fixture they post to is alive.
+        if (engine) engine->removeDownload("");
+        download::FilePool::shared().waitIdle();
+        for (;;) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (posts_.empty()) break;
+                posts_.pop_front();
+            }
+            rt::Value(window).callMember("onBrowserEvent", {"on_task", 0});
+        }
         DownloadGame::progressList.drop();
         Main::lobbyWindow = nullptr;
         Main::browserSet = nullptr;
@@ -171,6 +184,9 @@ protected:
     }
 
     ~LibraryEngineTest() override {
+        engine->removeDownload("");
+        download::FilePool::shared().waitIdle();
+        ml_pump(0, nullptr);
         rt::Value(engine).callMember("OnDestroy", {});
         Config::configs.clear();
         ml_shutdown();

@@ -1,6 +1,5 @@
 #include "lobby/download/file_job.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -69,6 +68,7 @@ FileJob::Next FileJob::attempt() {
     std::optional<std::string> failure;
     rt::Http http(url);
     http.setConnectionTimeout(0);
+    http.setConnections(s_.connections);
     http.onError = [&](const std::string& message) { failure = message; };
     http.request(progress);
     progress.close();
@@ -81,20 +81,17 @@ FileJob::Next FileJob::attempt() {
     } else if (record_.progress == 100 && record_.state == 1) {
         record_.state = 2;
     }
-    if (record_.state == 2) keep();
-    return Next::Done;
-}
-
-void FileJob::keep() {
-    std::string disk = rt::FileSystem::diskPath(part_);
-    int fd = ::open(disk.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fdatasync(fd) != 0) {
-        int saved = errno;
-        if (fd >= 0) ::close(fd);
-        throw rt::IoError("Could not flush " + part_ + ": " + std::strerror(saved));
+    if (record_.state != 2) return Next::Done;
+    std::string actual = output.digest();
+    std::string expected = rt::toLower(s_.md5);
+    if (actual != expected) {
+        record_.state = 3;
+        record_.progress = 0;
+        error_ = "MD5 of " + s_.file + " is " + actual + ", the server list gives " + expected;
+        return Next::Done;
     }
-    ::close(fd);
     rt::FileSystem::rename(part_, s_.target);
+    return Next::Done;
 }
 
 FileJob::Next FileJob::afterError(const std::string& message) {

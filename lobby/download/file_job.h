@@ -6,6 +6,7 @@
 
 #include "lobby/download/progress.h"
 #include "lobby/download/progress_list.h"
+#include "runtime/http_connections.h"
 
 namespace download {
 
@@ -15,18 +16,22 @@ namespace download {
 // Connection failures and errors other than 404/502/504 get four attempts per server. A 404, 502
 // or 504 steps back to the next older candidate version at once and retries only on the oldest;
 // when that is spent the file has failed (state 3). Either way the next server follows, from the
-// newest candidate again. Each attempt writes a part file of this job's own beside the target and
-// meters it anew; only a complete body, flushed to disk, is renamed over the target, so the
-// target (which an installed file may share as a hard link) is never written in place.
+// newest candidate again. Each attempt writes a part file of this job's own beside the target,
+// metering and digesting the body as it arrives; only a complete body of the expected MD5 is
+// renamed over the target, so the target (which an installed file may share as a hard link) is
+// never written in place, not even by a job of a dropped queue. A complete body of another MD5
+// fails the file (state 3) at once.
 class FileJob {
 public:
     struct Settings {
         std::vector<std::string> servers;
-        std::vector<std::string> vers;  // candidate versions, oldest first
-        int32_t ver = 0;                // the newest candidate's index
-        std::string file;               // relative path, "\"-separated
-        std::string target;             // local file written
-        std::string etag;               // query appended to every address
+        std::vector<std::string> vers;               // candidate versions, oldest first
+        int32_t ver = 0;                             // the newest candidate's index
+        std::string file;                            // relative path, "\"-separated
+        std::string target;                          // local file written
+        std::string etag;                            // query appended to every address
+        std::string md5;                             // expected digest, hex in either case
+        rt::HttpConnections* connections = nullptr;  // kept-alive connections, or none
     };
 
     FileJob(Settings settings, ProgressRecord& record, ProgressList& list);
@@ -50,7 +55,6 @@ private:
     Next attempt();
     Next afterError(const std::string& message);
     Next failOver();
-    void keep();
 
     Settings s_;
     ProgressRecord& record_;

@@ -6,6 +6,7 @@
 
 #include "lobby/download/progress_list.h"
 #include "runtime/http_sink.h"
+#include "runtime/md5.h"
 
 namespace download {
 
@@ -19,7 +20,8 @@ struct ProgressRecord {
     double speed = 0;
 };
 
-// A local file opened for writing raw bytes (truncating); closed on close() or destruction.
+// A local file opened for writing raw bytes (truncating), with the MD5 digest of what was written;
+// closed on close() or destruction.
 class FileOutput {
 public:
     explicit FileOutput(const std::string& path);
@@ -30,10 +32,13 @@ public:
     size_t writeBytes(const uint8_t* data, size_t length);
     void writeByte(uint8_t byte);
     void close();
+    // The digest of every byte written so far.
+    std::string digest() { return md5_.hex(); }
 
 private:
     std::string path_;
     std::FILE* file_ = nullptr;
+    rt::Md5 md5_;
 };
 
 // Meters the body of one file download as the HTTP client writes it into the wrapped output,

@@ -20,7 +20,9 @@ bool ProgressList::exists() const {
 
 void ProgressList::put(const ProgressSnapshot& snapshot) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (exists_) items_.push_front(snapshot);
+    if (!exists_) return;
+    if (items_.size() == kLimit) items_.pop_back();
+    items_.push_front(snapshot);
 }
 
 std::optional<ProgressSnapshot> ProgressList::take() {

@@ -19,10 +19,13 @@ struct ProgressSnapshot {
 
 // The list that carries progress snapshots from the file workers to the UI thread. It may be
 // absent (dropped with its queue); snapshots put while it is absent are discarded. Snapshots are
-// put at the front and taken from the front, so a drain meets them newest first. Every operation
-// locks; a take never waits.
+// put at the front and taken from the front, so a drain meets them newest first. It holds the
+// newest kLimit snapshots at most: a page that does not poll costs no more. Every operation locks;
+// a take never waits.
 class ProgressList {
 public:
+    static constexpr size_t kLimit = 1024;
+
     void create();
     void drop();
     bool exists() const;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/file.h"
+#include "runtime/md5.h"
 #include "runtime/test_folder.h"
 
 namespace download {
@@ -77,6 +78,26 @@ TEST_F(ProgressTest, SnapshotsPutWhileTheListIsAbsentAreDropped) {
     p.prepare(0);
     list.create();
     EXPECT_FALSE(list.take().has_value());
+}
+
+TEST_F(ProgressTest, AListNobodyDrainsKeepsOnlyItsNewestSnapshots) {
+    for (int i = 0; i < static_cast<int>(ProgressList::kLimit) + 10; ++i) {
+        list.put({1, 0, i, 0, 0});
+    }
+    auto taken = drain(list);
+    ASSERT_EQ(taken.size(), ProgressList::kLimit);
+    EXPECT_EQ(taken.front().index, static_cast<int>(ProgressList::kLimit) + 9);
+    EXPECT_EQ(taken.back().index, 10);
+}
+
+TEST(FileOutputTest, TheDigestIsThatOfEveryByteWritten) {
+    rt::testing::TestFolder folder;
+    FileOutput out((folder / "a.bin"));
+    std::string text = "game data";
+    out.writeBytes(reinterpret_cast<const uint8_t*>(text.data()), 4);
+    for (size_t i = 4; i < text.size(); ++i) out.writeByte(static_cast<uint8_t>(text[i]));
+    out.close();
+    EXPECT_EQ(out.digest(), rt::md5Hex(text));
 }
 
 TEST(FileOutputTest, AFolderThatDoesNotExistNamesThePath) {

@@ -4,6 +4,7 @@ list(APPEND LOBBY_SOURCES
     download/download_game.cpp
     download/download_workers.cpp
     download/file_job.cpp
+    download/file_pool.cpp
     download/game_file_lists.cpp
     download/lobby_values.cpp
     download/progress.cpp

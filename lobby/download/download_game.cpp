@@ -188,10 +188,9 @@ void DownloadGame::onDownItem(rt::Value result) {
     int32_t fileInx = result.get("fileInx").toInt();
     rt::Ref<rt::Record> file = fileAt(module, fileInx);
     if (!file) return;
-    std::string path = text(file->get("file"));
-    if (inFlight_.erase(path) > 0 && file->get("state").toInt() == kDownloading) {
+    if (inFlight_.erase(file.get()) > 0 && file->get("state").toInt() == kDownloading) {
         if (!awaited(file)) {
-            early_[path] = result;
+            early_[file.get()] = result;
             file->set("state", kWaiting);
             fetchAhead();
             return;
@@ -241,7 +240,7 @@ void DownloadGame::downloadModule() {
             state = kWaiting;
             file->set("state", state);
         }
-        auto early = early_.find(text(file->get("file")));
+        auto early = early_.find(file.get());
         if (state == kWaiting && early != early_.end()) {
             rt::Value result = early->second;
             early_.erase(early);
@@ -475,7 +474,7 @@ int32_t DownloadGame::indexOf(rt::Value array, rt::Value value) {
 void DownloadGame::newQueue() {
     static std::atomic<int32_t> lastTag{0};
     // Downloads still running belong to the old queue: their files wait again in the new one.
-    for (const auto& [path, file] : inFlight_) {
+    for (const auto& [key, file] : inFlight_) {
         if (file->get("state").toInt() == kDownloading) file->set("state", kWaiting);
     }
     inFlight_.clear();
@@ -521,7 +520,7 @@ void DownloadGame::startFile(int32_t module, int32_t index, const rt::Ref<rt::Re
         rt::Value(self).callMember("downloadItem", {});
     });
     file->set("state", kDownloading);
-    inFlight_[text(file->get("file"))] = file;
+    inFlight_[file.get()] = file;
 }
 
 void DownloadGame::fetchAhead() {
@@ -537,8 +536,10 @@ void DownloadGame::fetchAhead() {
              i < files && inFlight_.size() < kFilesInFlight; ++i) {
             rt::Ref<rt::Record> file = fileAt(module, i);
             if (!file || file->get("state").toInt() != kWaiting) continue;
-            std::string path = text(file->get("file"));
-            if (early_.count(path) == 0 && download::isSafeGamePath(path)) startFile(m, i, file);
+            if (early_.count(file.get()) == 0 &&
+                download::isSafeGamePath(text(file->get("file")))) {
+                startFile(m, i, file);
+            }
         }
     }
 }

@@ -126,10 +126,10 @@ private:
     // failed fetch again, and one that had no versions once they are there.
     enum class ListFetch { Idle, Running, Failed, NoVersions };
     ListFetch listFetch_ = ListFetch::Idle;
-    // Files of the current queue being downloaded, and results that came before their turn, by
-    // path.
-    std::map<std::string, rt::Ref<rt::Record>> inFlight_;
-    std::map<std::string, rt::Value> early_;
+    // File records of the current queue being downloaded, and results that came before their
+    // turn. A server list may name one path twice: the record, not the path, is the key.
+    std::map<const rt::Record*, rt::Ref<rt::Record>> inFlight_;
+    std::map<const rt::Record*, rt::Value> early_;
     std::deque<rt::Value> pendingResults_;
     bool applying_ = false;
 };

@@ -93,7 +93,7 @@ protected:
 };
 
 TEST_F(SampleTourE2eTest, LogsInOpensACardTableExchangesMessagesAndQuits) {
-    ASSERT_NO_FATAL_FAILURE(play(MORVICK_SAMPLE_TOUR));
+    ASSERT_NO_FATAL_FAILURE(play(MORVICK_INSTALLED_GAMES_TOUR));
     if (HasFailure()) return;
 
     // The server's answer that the lobby page sent reached the game program, and leaving the

@@ -1,8 +1,8 @@
 // The real MorvickNew on the real browser host in headless Chromium, in a copy of the sample
-// installation, playing tours: the sample tour that scripts/run-sample plays (a refused and an
-// accepted login relayed through the lobby page, the lobby, a card-table room whose game program
-// and the lobby page exchange messages, a quiz room, the lobby's quit button), and a tour through
-// a room of every other native game.
+// installation, playing tours through the games it already has: a refused and an accepted login
+// relayed through the lobby page, the lobby, a card-table room whose game program and the lobby
+// page exchange messages, a quiz room, the lobby's quit button; and a tour through a room of
+// every other native game.
 #include <dirent.h>
 #include <unistd.h>
 

@@ -123,6 +123,16 @@ std::string ProgramRun::recordPath() const {
     return install_.path("record-" + name_ + ".log");
 }
 
+void ProgramRun::playTour(const std::string& tourFile) {
+    env_["CEFHX_HEADLESS"] = "1";
+    env_["CEFHX_PROFILE_DIR"] = install_.path("browser-profile");
+    env_["CEFHX_TOUR"] = tourFile;
+    env_["CEFHX_SHOTS"] = install_.path("shots");
+    env_["CEFHX_TOUR_LOG"] = install_.path("tour.log");
+    env_["MORVICK_BIN"] = buildPaths().binDir;
+    env_["MORVICK_GAME_LOGS"] = install_.path("games");
+}
+
 void ProgramRun::setScript(const std::string& script) {
     std::string relative = "script-" + name_ + ".txt";
     install_.writeFile(relative, script);

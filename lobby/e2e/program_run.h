@@ -31,6 +31,10 @@ public:
     // The program of the installation's program folder the run starts (default "MorvickNew").
     void setProgram(std::string name) { program_ = std::move(name); }
     void setEnv(const std::string& name, const std::string& value) { env_[name] = value; }
+    // Has the real browser host play the tour headless: a profile in <root>/browser-profile,
+    // screenshots in <root>/shots, the tour's log in <root>/tour.log, the sample game programs
+    // run from the build and logging to <root>/games.
+    void playTour(const std::string& tourFile);
 
     void start();
     // Waits for the end and answers the exit code (128 + the signal for a killed run); a run

@@ -58,10 +58,13 @@ protected:
         install_.writeFile("program/UpdateTemp.ini", state);
 
         std::string client = install_.readFile("program/Client.ini");
-        const std::string sampleServer = "http://127.0.0.1:18090/";
-        ASSERT_NE(client.find("<ver_url>" + sampleServer), std::string::npos) << client;
-        ASSERT_NE(client.find("<download_url>" + sampleServer), std::string::npos) << client;
-        client = rt::replaceAll(client, sampleServer, downloads_.url("/"));
+        const std::string sampleServer = "<download_url>http://127.0.0.1:18090/</download_url>";
+        ASSERT_NE(client.find(sampleServer), std::string::npos) << client;
+        ASSERT_EQ(client.find("<ver_url>"), std::string::npos) << client;
+        const std::string url = downloads_.url("/");
+        client = rt::replaceAll(
+            client, sampleServer,
+            "<ver_url>" + url + "</ver_url><download_url>" + url + "</download_url>");
         client = rt::replaceAll(client, "<product>Morvick Lobby</product>",
                                 "<product>MorvickRoad-" + std::to_string(getpid()) + "</product>");
         install_.writeFile("program/Client.ini", client);

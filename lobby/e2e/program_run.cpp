@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
@@ -27,7 +29,54 @@ std::vector<std::string> readLines(const std::string& path) {
     return lines;
 }
 
+// Waits for the child `pid` to end; answers its exit code (128 + the signal), or kills it and
+// answers -1 when the guard runs out.
+int waitForChild(pid_t pid, int guardMs) {
+    for (int waited = 0;; waited += kPollMs) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (waited >= guardMs) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+}
+
+// The pid of a child of this process whose program is `name`, also one that has ended and
+// waits to be reaped, or -1.
+pid_t childNamed(const std::string& name) {
+    namespace fs = std::filesystem;
+    // "pid (name) state ppid ...", the name cut to 15 characters.
+    const std::string wanted = "(" + name.substr(0, 15) + ") ";
+    const std::string parent = " " + std::to_string(getpid()) + " ";
+    std::error_code error;
+    for (const auto& e : fs::directory_iterator("/proc", error)) {
+        const std::string pid = e.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream statFile(e.path() / "stat");
+        std::string stat;
+        std::getline(statFile, stat);
+        const size_t open = stat.find('(');
+        if (open == std::string::npos || stat.compare(open, wanted.size(), wanted) != 0) continue;
+        const size_t ppidAt = stat.find(' ', open + wanted.size());
+        if (ppidAt != std::string::npos && stat.compare(ppidAt, parent.size(), parent) == 0) {
+            return static_cast<pid_t>(std::stol(pid));
+        }
+    }
+    return -1;
+}
+
 }  // namespace
+
+void adoptOrphans() {
+    if (prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) {
+        throw std::runtime_error(std::string("cannot adopt orphans: ") + std::strerror(errno));
+    }
+}
 
 bool hasLine(const std::vector<std::string>& lines, const std::string& text) {
     return lineIndex(lines, text) >= 0;
@@ -74,6 +123,16 @@ std::string ProgramRun::recordPath() const {
     return install_.path("record-" + name_ + ".log");
 }
 
+void ProgramRun::playTour(const std::string& tourFile) {
+    env_["CEFHX_HEADLESS"] = "1";
+    env_["CEFHX_PROFILE_DIR"] = install_.path("browser-profile");
+    env_["CEFHX_TOUR"] = tourFile;
+    env_["CEFHX_SHOTS"] = install_.path("shots");
+    env_["CEFHX_TOUR_LOG"] = install_.path("tour.log");
+    env_["MORVICK_BIN"] = buildPaths().binDir;
+    env_["MORVICK_GAME_LOGS"] = install_.path("games");
+}
+
 void ProgramRun::setScript(const std::string& script) {
     std::string relative = "script-" + name_ + ".txt";
     install_.writeFile(relative, script);
@@ -94,13 +153,15 @@ void ProgramRun::start() {
     for (std::string& e : entries) envp.push_back(e.data());
     envp.push_back(nullptr);
 
-    std::string program = install_.programFolder() + "MorvickNew";
+    std::string program = install_.programFolder() + program_;
     std::string output = install_.path("output-" + name_ + ".log");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND,
                                      0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    // Nothing the run reads comes from the test's input.
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addchdir_np(&actions, install_.programFolder().c_str());
     char* argv[] = {program.data(), nullptr};
     int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data());
@@ -121,17 +182,16 @@ bool ProgramRun::reaped() {
 }
 
 int ProgramRun::wait(int guardMs) {
-    for (int waited = 0;; waited += kPollMs) {
-        if (reaped()) return exitCode_;
-        if (waited >= guardMs) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-            exitCode_ = -1;
-            return exitCode_;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    if (pid_ > 0) {
+        exitCode_ = waitForChild(pid_, guardMs);
+        pid_ = -1;
     }
+    return exitCode_;
+}
+
+int ProgramRun::waitForLeftProgram(const std::string& name, int guardMs) {
+    const pid_t pid = childNamed(name);
+    return pid > 0 ? waitForChild(pid, guardMs) : -2;
 }
 
 std::vector<std::string> ProgramRun::timedRecord() const {

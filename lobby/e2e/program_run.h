@@ -28,12 +28,22 @@ public:
 
     // The steps the test host plays (see tools/testhost/script.h).
     void setScript(const std::string& script);
+    // The program of the installation's program folder the run starts (default "MorvickNew").
+    void setProgram(std::string name) { program_ = std::move(name); }
     void setEnv(const std::string& name, const std::string& value) { env_[name] = value; }
+    // Has the real browser host play the tour headless: a profile in <root>/browser-profile,
+    // screenshots in <root>/shots, the tour's log in <root>/tour.log, the sample game programs
+    // run from the build and logging to <root>/games.
+    void playTour(const std::string& tourFile);
 
     void start();
     // Waits for the end and answers the exit code (128 + the signal for a killed run); a run
     // still alive after the guard is killed and answers -1.
     int wait(int guardMs = kGuardMs);
+    // After wait(): waits for the program `name` of the program folder that the run started and
+    // left running (the updater starts the lobby program and ends), and answers its exit code as
+    // wait() does, or -2 when no such program runs. Needs adoptOrphans() before start().
+    int waitForLeftProgram(const std::string& name, int guardMs = kGuardMs);
     bool running() const { return pid_ > 0; }
 
     // The record's lines with their times taken off.
@@ -53,10 +63,15 @@ private:
 
     const TestInstall& install_;
     std::string name_;
+    std::string program_ = "MorvickNew";
     std::map<std::string, std::string> env_;
     pid_t pid_ = -1;
     int exitCode_ = -1;
 };
+
+// Makes this process the parent of every process its children leave behind when they end, so
+// that a test can wait for them and read their exit codes.
+void adoptOrphans();
 
 // True when a line contains the text.
 bool hasLine(const std::vector<std::string>& lines, const std::string& text);

@@ -1,8 +1,8 @@
 // The real MorvickNew on the real browser host in headless Chromium, in a copy of the sample
-// installation, playing tours: the sample tour that scripts/run-sample plays (a refused and an
-// accepted login relayed through the lobby page, the lobby, a card-table room whose game program
-// and the lobby page exchange messages, a quiz room, the lobby's quit button), and a tour through
-// a room of every other native game.
+// installation, playing tours through the games it already has: a refused and an accepted login
+// relayed through the lobby page, the lobby, a card-table room whose game program and the lobby
+// page exchange messages, a quiz room, the lobby's quit button; and a tour through a room of
+// every other native game.
 #include <dirent.h>
 #include <unistd.h>
 
@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "lobby/e2e/png_image.h"
+#include "lobby/e2e/page_picture.h"
 #include "lobby/e2e/program_run.h"
 #include "lobby/e2e/test_install.h"
 
@@ -46,13 +46,7 @@ std::vector<std::string> processesMentioning(const std::string& text) {
 
 class SampleTourE2eTest : public ::testing::Test {
 protected:
-    SampleTourE2eTest() : install_(realHostPaths()) {}
-
-    static BuildPaths realHostPaths() {
-        BuildPaths paths = buildPaths();
-        paths.testHost = paths.binDir + "/libcefhx.so";
-        return paths;
-    }
+    SampleTourE2eTest() : install_(realBrowserHostPaths()) {}
 
     // Plays a tour in a run of the program and checks that it ended well: exit code 0, "tour
     // done", no failed step, no browser process left on the run's profile.
@@ -64,14 +58,7 @@ protected:
         writeConfiguration(install_, config);
 
         ProgramRun run(install_, "tour", "unused");
-        const std::string profile = install_.path("browser-profile");
-        run.setEnv("CEFHX_HEADLESS", "1");
-        run.setEnv("CEFHX_PROFILE_DIR", profile);
-        run.setEnv("CEFHX_TOUR", tourFile);
-        run.setEnv("CEFHX_SHOTS", install_.path("shots"));
-        run.setEnv("CEFHX_TOUR_LOG", install_.path("tour.log"));
-        run.setEnv("MORVICK_BIN", buildPaths().binDir);
-        run.setEnv("MORVICK_GAME_LOGS", install_.path("games"));
+        run.playTour(tourFile);
         run.start();
         const int exitCode = run.wait(kTourGuardMs);
 
@@ -81,7 +68,7 @@ protected:
         EXPECT_NE(tour.find("\ntour done"), std::string::npos) << story;
         EXPECT_EQ(tour.find("FAIL"), std::string::npos) << story;
         // The program ended its browser: nothing runs on this run's profile any more.
-        EXPECT_TRUE(processesMentioning(profile).empty()) << story;
+        EXPECT_TRUE(processesMentioning(install_.path("browser-profile")).empty()) << story;
     }
 
     // What the sample game program <app> logged.
@@ -93,7 +80,7 @@ protected:
 };
 
 TEST_F(SampleTourE2eTest, LogsInOpensACardTableExchangesMessagesAndQuits) {
-    ASSERT_NO_FATAL_FAILURE(play(MORVICK_SAMPLE_TOUR));
+    ASSERT_NO_FATAL_FAILURE(play(MORVICK_INSTALLED_GAMES_TOUR));
     if (HasFailure()) return;
 
     // The server's answer that the lobby page sent reached the game program, and leaving the
@@ -106,11 +93,7 @@ TEST_F(SampleTourE2eTest, LogsInOpensACardTableExchangesMessagesAndQuits) {
     for (const char* name : {"01-login", "02-login-refused", "03-lobby", "04-card-table",
                              "05-lobby-messages", "06-quiz"}) {
         SCOPED_TRACE(name);
-        const PngImage image = decodePng(install_.readFile(std::string("shots/") + name + ".png"));
-        EXPECT_GE(image.width, 300);
-        EXPECT_GE(image.height, 200);
-        EXPECT_GE(distinctColours(image), 16u);
-        EXPECT_LT(largestColourShare(image), 0.97);
+        expectPagePicture(install_.readFile(std::string("shots/") + name + ".png"));
     }
     // The refused login shows its error text: the picture differs from the first one.
     EXPECT_NE(install_.readFile("shots/01-login.png"),

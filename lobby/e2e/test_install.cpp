@@ -26,6 +26,12 @@ BuildPaths buildPaths() {
     return {MORVICK_BIN_DIR, TESTHOST_LIBRARY, MORVICK_INSTALL_SAMPLE};
 }
 
+BuildPaths realBrowserHostPaths() {
+    BuildPaths paths = buildPaths();
+    paths.testHost = paths.binDir + "/libcefhx.so";
+    return paths;
+}
+
 TestInstall::TestInstall(const BuildPaths& paths) {
     std::string pattern = (fs::temp_directory_path() / "morvick-e2e-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp " + pattern);

@@ -16,6 +16,8 @@ struct BuildPaths {
 
 // The paths this build was configured with.
 BuildPaths buildPaths();
+// The same with the build's real browser host in place of the test host.
+BuildPaths realBrowserHostPaths();
 
 class TestInstall {
 public:

@@ -33,7 +33,32 @@ async function countRooms() {
   document.getElementById('rooms').textContent = count ? count + ' room(s) open' : '';
 }
 
-function showGames() {
+function roomButtons(card, game) {
+  for (const room of sampleServer.roomsOf(game)) {
+    const button = document.createElement('button');
+    button.textContent = room.title.split(' - ')[1];
+    button.dataset.room = [room.game_type, room.room_type, room.room_level].join('-');
+    button.addEventListener('click', () => openRoom(game, room));
+    card.appendChild(button);
+  }
+}
+
+// A game of the download server that is not installed: its Download button and progress bar.
+function downloadOffer(card, game) {
+  const button = document.createElement('button');
+  button.textContent = 'Download';
+  button.dataset.download = game.name;
+  const bar = document.createElement('progress');
+  bar.max = 100;
+  bar.value = 0;
+  const state = document.createElement('p');
+  state.className = 'download-state';
+  state.textContent = 'Not installed.';
+  button.addEventListener('click', () => startDownload(game, button));
+  card.append(state, bar, button);
+}
+
+async function showGames() {
   const list = document.getElementById('games');
   list.textContent = '';
   for (const game of sampleServer.games) {
@@ -45,15 +70,76 @@ function showGames() {
     const about = document.createElement('p');
     about.textContent = game.about;
     card.append(title, about);
-    for (const room of sampleServer.roomsOf(game)) {
-      const button = document.createElement('button');
-      button.textContent = room.title.split(' - ')[1];
-      button.dataset.room = [room.game_type, room.room_type, room.room_level].join('-');
-      button.addEventListener('click', () => openRoom(game, room));
-      card.appendChild(button);
-    }
     list.appendChild(card);
+    if (game.download && !(await cefhx.call('getGameIsInstall', game.name))) {
+      downloadOffer(card, game);
+    } else {
+      roomButtons(card, game);
+    }
   }
+  document.body.dataset.gamesShown = '1';
+}
+
+// ---- Game downloads: one game at a time, its progress asked for while it runs ----
+
+const download = {game: null, started: 0, timer: 0, files: 0, lastLine: ''};
+
+function noteDownload(text) {
+  const item = document.createElement('li');
+  item.textContent = text;
+  const list = document.getElementById('downloads');
+  list.appendChild(item);
+  list.scrollTop = list.scrollHeight;
+}
+
+function downloadCard() {
+  return document.querySelector('#games .game[data-game="' + download.game + '"]');
+}
+
+function startDownload(game, button) {
+  if (download.game) return;
+  Object.assign(download, {game: game.name, started: performance.now(), files: 0});
+  button.disabled = true;
+  document.body.dataset.download = 'running';
+  downloadCard().querySelector('.download-state').textContent = 'Starting the download...';
+  noteDownload('downloadGame ' + game.name);
+  cefhx.call('downloadGame', game.name, '').catch(e => downloadFailed(game.name, '', e.message));
+  download.timer = setInterval(askProgress, 200);
+}
+
+function stopAsking() {
+  clearInterval(download.timer);
+  download.timer = 0;
+}
+
+async function askProgress() {
+  const infos = await cefhx.call('getDownInfos');
+  if (!infos || !download.game) return;
+  for (const info of infos) {
+    if (info.name !== download.game) continue;
+    const card = downloadCard();
+    const percent = Math.floor(Number(info.progress) || 0);
+    download.files = Number(info.end) || 0;
+    card.querySelector('progress').value = percent;
+    card.querySelector('.download-state').textContent =
+        'Downloading: ' + percent + '%, file ' + (Number(info.cur) + 1) + ' of ' + info.end;
+    const line = 'progress ' + info.name + ' ' + percent + '% (' + info.cur + '/' + info.end + ')';
+    if (line !== download.lastLine) noteDownload(line);
+    download.lastLine = line;
+    document.body.dataset.progressShown = '1';
+  }
+}
+
+function downloadFailed(name, file, message) {
+  stopAsking();
+  noteDownload('onDownloadError ' + name + ' ' + file + ': ' + message);
+  document.body.dataset.download = 'failed';
+  const card = download.game && downloadCard();
+  if (card) {
+    card.querySelector('.download-state').textContent = 'Download failed: ' + message;
+    card.querySelector('button[data-download]').disabled = false;
+  }
+  download.game = null;
 }
 
 function logOut() {
@@ -154,9 +240,27 @@ function showGameGetMoneyUI(gameType, roomType, roomLevel, least, most) {
 }
 function sendMsg(text, extra) { note('in', ['chat'], {text, extra}); return null; }
 function maxOrNormalWindow(maximised) { document.body.dataset.maximised = maximised ? '1' : '0'; }
-function onInstallOk(names) { show('Installed: ' + names); return null; }
+function onDownloadStart() { noteDownload('onDownloadStart'); return null; }
+function onDownloadError(name, file, message) {
+  downloadFailed(name, file, message);
+  return null;
+}
+function onInstallOk(name) {
+  noteDownload('onInstallOk ' + name);
+  if (name === download.game) {
+    stopAsking();
+    const seconds = ((performance.now() - download.started) / 1000).toFixed(1);
+    show('Installed ' + name + ' (' + download.files + ' files in ' + seconds + ' s). Choose a room.');
+    download.game = null;
+    document.body.dataset.download = 'installed';
+    showGames();
+  }
+  return null;
+}
 function setAuthVerifyCode() { return null; }
 
+document.getElementById('release').textContent =
+    'Client version ' + clientRelease.version + ': ' + clientRelease.notes;
 document.getElementById('logOut').addEventListener('click', logOut);
 document.getElementById('quit').addEventListener('click', () => cefhx.call('closeWindow'));
 cefhx.call('setSwfReady');

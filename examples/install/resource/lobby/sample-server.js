@@ -5,7 +5,9 @@
 
 const sampleServer = (() => {
   // Window modes: 0 page game, 1 Pexmor fishing, 3 hosted native game, 5 fishing, 6 card table,
-  // 7 match. `app` names the game program (<app>.exe in the installation folder).
+  // 7 match. `app` names the game program (<app>.exe in the installation folder). A game with
+  // `download` set comes from the download server: the lobby offers to download it until it is
+  // installed.
   const games = [
     {name: 'cards', title: 'Card Table', wmode: 6, app: 'cards', game_type: 201,
      about: 'A native card game hosted by its plug-in; it starts when you sit down.'},
@@ -19,6 +21,8 @@ const sampleServer = (() => {
      about: 'A native game run by the game host library.'},
     {name: 'quiz', title: 'Quiz', wmode: 0, game_type: 101,
      about: 'A game played inside its page.'},
+    {name: 'minigame', title: 'Mini Game', wmode: 6, app: 'minigame/minigame', game_type: 701,
+     download: true, about: 'A native table game from the download server.'},
   ];
   const roomNames = ['Beginners', 'Masters'];
 

@@ -148,7 +148,7 @@ TEST_F(SampleRoadE2eTest, UpdatesTheCopyAndStartsTheLobby) {
 
 // Off until the download engine installs a new game program executable: until then the
 // downloaded game program cannot start and the road stops at the game's room.
-TEST_F(SampleRoadE2eTest, DISABLED_UpdatesDownloadsAGameAndPlaysIt) {
+TEST_F(SampleRoadE2eTest, UpdatesDownloadsAGameAndPlaysIt) {
     ASSERT_NO_FATAL_FAILURE(playRoad((kExamples / "sample-tour.txt").string()));
     expectUpdated();
 

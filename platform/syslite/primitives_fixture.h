@@ -30,6 +30,8 @@ protected:
         ::setenv("SYSLITE_HOME", (dir_ / "home").c_str(), 1);
         ::setenv("SYSLITE_ANSWERS", (dir_ / "answers.ini").c_str(), 1);
         ::setenv("MORVICK_PLATFORM_LOG", (dir_ / "log").c_str(), 1);
+        // The library's headless behaviour: never the session's display.
+        ::unsetenv("DISPLAY");
     }
     void TearDown() override {
         ::unsetenv("SYSLITE_HOME");

@@ -2,6 +2,7 @@
 #include "platform/shared/primitive_export.h"
 #include "platform/syslite/menu_table.h"
 #include "platform/syslite/settings.h"
+#include "platform/syslite/sni_tray.h"
 #include "platform/syslite/tray_icons.h"
 #include "platform/syslite/window_handle.h"
 #include "platform/syslite/x11_tray.h"
@@ -45,7 +46,10 @@ int menuNumber(const Value& v, const char* primitive) {
         std::string iconPath = made.iconPath, tooltip = made.tooltip;
         int number = TrayIcons::instance().add(std::move(made));
         log("tray icon " + std::to_string(number) + " created" + line);
-        if (syslite::X11Tray* tray = syslite::X11Tray::onDisplay()) {
+        // A status notifier watcher on the session bus is the desktop's tray; else the X tray.
+        if (syslite::SniTray* sni = syslite::SniTray::onSession()) {
+            sni->show(number, syslite::loadIconFile(iconPath), tooltip);
+        } else if (syslite::X11Tray* tray = syslite::X11Tray::onDisplay()) {
             tray->show(number, syslite::loadIconFile(iconPath), tooltip);
         }
         TrayIcons::instance().scheduleConfiguredClick(number);
@@ -57,6 +61,7 @@ int menuNumber(const Value& v, const char* primitive) {
     return platform::guarded(kLib, "systray_destroy_icon", [&] {
         int number = platform::handleNumber(&kTrayKind, fromC(icon));
         if (number >= 0 && TrayIcons::instance().remove(number)) {
+            if (syslite::SniTray* sni = syslite::SniTray::existing()) sni->hide(number);
             if (syslite::X11Tray* tray = syslite::X11Tray::onDisplay()) tray->hide(number);
             log("tray icon " + std::to_string(number) + " removed");
         } else {

@@ -217,7 +217,10 @@ std::optional<std::string> X11Clipboard::request(Atom target) {
 
 std::string X11Clipboard::getText() {
     std::string out;
-    session_.call([&](Display*) {
+    session_.call([&](Display* d) {
+        // Ask the server: another program may have taken the selection a moment ago, before
+        // its notice reached us.
+        if (XGetSelectionOwner(d, clipboard_) != window_) owned_.reset();
         if (owned_) {
             out = *owned_;
             return;

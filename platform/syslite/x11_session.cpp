@@ -148,8 +148,9 @@ void X11Session::runTasks() {
 void X11Session::run() {
     while (true) {
         runTasks();
+        // XPending flushes what the handlers sent and leaves the queue empty when it answers 0,
+        // so the poll below never sleeps over an event that was already read.
         dispatchPending();
-        XFlush(display_);
         {
             std::lock_guard<std::mutex> guard(lock_);
             if (stopping_) return;

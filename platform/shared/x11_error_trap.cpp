@@ -7,9 +7,10 @@ namespace platform {
 namespace {
 
 std::mutex lock;
+// Never torn down: a connection may still be closed while the process ends.
 std::map<Display*, int>& errors() {
-    static std::map<Display*, int> first;
-    return first;
+    static auto* first = new std::map<Display*, int>;
+    return *first;
 }
 XErrorHandler previous = nullptr;
 bool installed = false;

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,8 +12,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <vector>
-
-extern char** environ;
 
 namespace platform::test {
 namespace {
@@ -39,13 +37,21 @@ std::string ChildService::start(const std::string& what, std::initializer_list<s
     std::vector<char*> raw;
     for (std::string& a : args) raw.push_back(a.data());
     raw.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    int rc = posix_spawnp(&pid_, raw[0], &actions, nullptr, raw.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    // fork rather than posix_spawn: the child asks to be ended with the test program, so a
+    // test that crashes leaves no server behind.
+    pid_t parent = ::getpid();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(127);
+        int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execvp(raw[0], raw.data());
+        ::_exit(127);
+    }
+    int rc = pid_ < 0 ? errno : 0;
     ::close(childEnd);
     if (rc != 0) {
         ::close(fds[0]);

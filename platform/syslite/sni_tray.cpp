@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -131,7 +130,8 @@ SniTray::~SniTray() {
 
 namespace {
 std::mutex sessionLock;
-std::unique_ptr<SniTray> sessionTray;
+// Never torn down: its thread serves the bus until the process ends.
+SniTray* sessionTray = nullptr;
 bool sessionTried = false;
 }  // namespace
 
@@ -142,19 +142,19 @@ SniTray* SniTray::onSession() {
         const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
         if (!address || !*address) return nullptr;
         try {
-            sessionTray = std::make_unique<SniTray>(address, [](int number, int mouseMessage) {
+            sessionTray = new SniTray(address, [](int number, int mouseMessage) {
                 TrayIcons::instance().deliver(number, mouseMessage);
             });
         } catch (const std::exception& e) {
             platform::log("syslite", e.what());
         }
     }
-    return sessionTray && sessionTray->watcherPresent() ? sessionTray.get() : nullptr;
+    return sessionTray && sessionTray->watcherPresent() ? sessionTray : nullptr;
 }
 
 SniTray* SniTray::existing() {
     std::lock_guard<std::mutex> guard(sessionLock);
-    return sessionTray.get();
+    return sessionTray;
 }
 
 void SniTray::wake() {

@@ -93,14 +93,13 @@ X11Clipboard::~X11Clipboard() {
 
 X11Clipboard* X11Clipboard::onDisplay() {
     static std::mutex lock;
-    static std::unique_ptr<X11Clipboard> clipboard;
+    // Made once and never torn down: at the process's end the session may already be gone.
+    static X11Clipboard* clipboard = nullptr;
     std::lock_guard<std::mutex> guard(lock);
     if (!clipboard) {
-        if (X11Session* session = X11Session::onDisplay()) {
-            clipboard = std::make_unique<X11Clipboard>(*session);
-        }
+        if (X11Session* session = X11Session::onDisplay()) clipboard = new X11Clipboard(*session);
     }
-    return clipboard.get();
+    return clipboard;
 }
 
 void X11Clipboard::setText(const std::string& text) {

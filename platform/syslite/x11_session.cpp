@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <exception>
-#include <memory>
 #include <stdexcept>
 
 #include "platform/shared/platform_log.h"
@@ -19,6 +18,10 @@ X11Session::X11Session(const std::string& display) {
     display_ = XOpenDisplay(display.c_str());
     if (!display_) throw std::runtime_error("the X display \"" + display + "\" cannot be opened");
     platform::trapXErrors(display_);
+    // Xlib's default reaction to a lost server ends the process; this connection only stops
+    // (the handler is process-wide and returns, so other connections keep their own exit).
+    XSetIOErrorHandler([](Display*) { return 0; });
+    XSetIOErrorExitHandler(display_, &X11Session::onConnectionLost, this);
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
         platform::untrapXErrors(display_);
@@ -45,20 +48,20 @@ X11Session::~X11Session() {
 
 X11Session* X11Session::onDisplay() {
     static std::mutex lock;
-    static std::unique_ptr<X11Session> session;
-    static std::string tried;
+    // Never torn down: its thread serves the display until the process ends.
+    static X11Session* session = nullptr;
+    static bool tried = false;
     std::lock_guard<std::mutex> guard(lock);
     const char* name = std::getenv("DISPLAY");
     if (!name || !*name) return nullptr;
-    if (session) return session.get();
-    if (tried == name) return nullptr;
-    tried = name;
+    if (session || tried) return session;
+    tried = true;
     try {
-        session = std::make_unique<X11Session>(name);
+        session = new X11Session(name);
     } catch (const std::exception& e) {
         platform::log("syslite", e.what() + std::string("; working without a display"));
     }
-    return session.get();
+    return session;
 }
 
 void X11Session::wake() {
@@ -104,8 +107,16 @@ void X11Session::handleOthers(std::function<void(XEvent&)> handler) {
     others_ = std::move(handler);
 }
 
+void X11Session::onConnectionLost(Display*, void* self) {
+    auto* session = static_cast<X11Session*>(self);
+    if (!session->lost_) {
+        platform::log("syslite", "the X display went away; clipboard and tray icons are gone");
+    }
+    session->lost_ = true;
+}
+
 void X11Session::dispatchPending() {
-    while (XPending(display_) > 0) {
+    while (!lost_ && XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
         auto it = handlers_.find(event.xany.window);
@@ -123,6 +134,7 @@ bool X11Session::serveUntil(const std::function<bool()>& done, int guardMs) {
     while (true) {
         dispatchPending();
         if (done()) return true;
+        if (lost_) return false;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                         deadline - std::chrono::steady_clock::now())
                         .count();
@@ -156,8 +168,9 @@ void X11Session::run() {
             if (stopping_) return;
             if (!tasks_.empty()) continue;
         }
-        pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-        ::poll(fds, 2, -1);
+        // Without a server only the wake-up pipe counts.
+        pollfd fds[2] = {{wakeRead_, POLLIN, 0}, {ConnectionNumber(display_), POLLIN, 0}};
+        ::poll(fds, lost_ ? 1 : 2, -1);
         char drain[64];
         while (::read(wakeRead_, drain, sizeof drain) > 0) {
         }

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <mutex>
 
 #include "platform/shared/platform_log.h"
@@ -72,16 +71,17 @@ X11Tray::~X11Tray() {
 
 X11Tray* X11Tray::onDisplay() {
     static std::mutex lock;
-    static std::unique_ptr<X11Tray> tray;
+    // Made once and never torn down: at the process's end the session may already be gone.
+    static X11Tray* tray = nullptr;
     std::lock_guard<std::mutex> guard(lock);
     if (!tray) {
         if (X11Session* session = X11Session::onDisplay()) {
-            tray = std::make_unique<X11Tray>(*session, [](int number, int mouseMessage) {
+            tray = new X11Tray(*session, [](int number, int mouseMessage) {
                 TrayIcons::instance().deliver(number, mouseMessage);
             });
         }
     }
-    return tray.get();
+    return tray;
 }
 
 void X11Tray::findTray(Display* d) {

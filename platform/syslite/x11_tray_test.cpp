@@ -8,9 +8,11 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/msgloop/test_support.h"
 #include "platform/shared/system_messages.h"
 #include "platform/shared/x11_test_server.h"
 #include "platform/syslite/icon_file_fixture.h"
+#include "platform/syslite/primitives_fixture.h"
 #include "platform/syslite/x11_tray.h"
 
 #include <X11/Xatom.h>
@@ -178,6 +180,42 @@ TEST(X11Tray, IconWaitsForATrayAndDocksAgainInTheNextOne) {
     TestTray second;
     second.start();
     EXPECT_EQ(second.dockNext(), icon);
+}
+
+// The primitives with a display: the lobby's tray icon appears in the tray and a right click on
+// it reaches the owner window as the tray message.
+class TrayPrimitivesOnDisplay : public testing::PrimitivesTest {
+protected:
+    void SetUp() override {
+        PrimitivesTest::SetUp();
+        server().exportDisplay();
+        ASSERT_EQ(ml_init(), ML_OK);
+        owner.create();
+    }
+    void TearDown() override {
+        ::unsetenv("DISPLAY");
+        ml_shutdown();
+        PrimitivesTest::TearDown();
+    }
+    msgloop::test::Recorder owner;
+};
+
+TEST_F(TrayPrimitivesOnDisplay, RightClickReachesTheOwnerWindow) {
+    TestTray host;
+    host.start();
+    std::string ico = dir_ / "Lobby.ico";
+    std::ofstream(ico, std::ios::binary) << testing::iconFile(
+        16, 16, 32, {}, [](int, int) { return 0xFF00FF00u; }, [](int, int) { return false; });
+    rt::Value icon = testing::call("systray_create_icon", {rt::Value(static_cast<int>(owner.hwnd)),
+                                                           rt::Value(ico), rt::Value("Lobby")});
+    Window docked = host.dockNext();
+    EXPECT_EQ(host.name(docked), "Lobby");
+    EXPECT_EQ(host.pixel(docked, 5, 5), 0x00FF00ul);
+    host.click(3);
+    ASSERT_TRUE(msgloop::test::pump_until([&] { return owner.count(SYSMSG_TRAY) == 2; }));
+    EXPECT_EQ(owner.messages.back().lparam, SYSMSG_MOUSE_RBUTTONUP);
+    testing::call("systray_destroy_icon", {icon});
+    host.waitDestroyed(docked);
 }
 
 }  // namespace

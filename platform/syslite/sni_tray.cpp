@@ -10,6 +10,7 @@
 
 #include "platform/shared/platform_log.h"
 #include "platform/shared/system_messages.h"
+#include "platform/syslite/settings.h"
 #include "platform/syslite/tray_icons.h"
 
 namespace syslite {
@@ -140,7 +141,7 @@ SniTray* SniTray::onSession() {
     if (!sessionTray && !sessionTried) {
         sessionTried = true;
         const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-        if (!address || !*address) return nullptr;
+        if (!address || !*address || headless()) return nullptr;
         try {
             sessionTray = new SniTray(address, [](int number, int mouseMessage) {
                 TrayIcons::instance().deliver(number, mouseMessage);

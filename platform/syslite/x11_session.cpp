@@ -11,6 +11,7 @@
 
 #include "platform/shared/platform_log.h"
 #include "platform/shared/x11_error_trap.h"
+#include "platform/syslite/settings.h"
 
 namespace syslite {
 
@@ -53,7 +54,7 @@ X11Session* X11Session::onDisplay() {
     static bool tried = false;
     std::lock_guard<std::mutex> guard(lock);
     const char* name = std::getenv("DISPLAY");
-    if (!name || !*name) return nullptr;
+    if (!name || !*name || headless()) return nullptr;
     if (session || tried) return session;
     tried = true;
     try {

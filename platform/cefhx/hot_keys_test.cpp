@@ -23,16 +23,12 @@ namespace {
 using msgloop::test::pump_until;
 using msgloop::test::Recorder;
 
-platform::test::XvfbServer& server() {
-    static platform::test::XvfbServer xvfb;
-    return xvfb;
-}
-
 // Another program on the same display.
 class OtherClient {
 public:
-    OtherClient() : display_(XOpenDisplay(server().display().c_str())) {
-        if (!display_) throw std::runtime_error("cannot connect to " + server().display());
+    OtherClient() : display_(XOpenDisplay(platform::test::sharedXvfb().display().c_str())) {
+        if (!display_)
+            throw std::runtime_error("cannot connect to " + platform::test::sharedXvfb().display());
         platform::trapXErrors(display_);
     }
     ~OtherClient() {
@@ -74,7 +70,7 @@ protected:
     size_t hotKeyMessages() const { return window.count(kHotKeyMessage); }
 
     Recorder window;
-    HotKeys keys{server().display()};
+    HotKeys keys{platform::test::sharedXvfb().display()};
     OtherClient other;
 };
 

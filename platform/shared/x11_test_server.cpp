@@ -104,4 +104,14 @@ void PrivateBus::exportAddress() const {
     ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
 }
 
+XvfbServer& sharedXvfb() {
+    static XvfbServer server;
+    return server;
+}
+
+PrivateBus& sharedBus() {
+    static PrivateBus bus;
+    return bus;
+}
+
 }  // namespace platform::test

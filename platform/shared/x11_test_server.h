@@ -56,4 +56,8 @@ private:
     std::string address_;
 };
 
+// One server and one bus per test program, started at the first use and stopped at its end.
+XvfbServer& sharedXvfb();
+PrivateBus& sharedBus();
+
 }  // namespace platform::test

@@ -10,34 +10,11 @@
 
 #include "platform/shared/system_messages.h"
 #include "platform/shared/x11_test_server.h"
+#include "platform/syslite/delivered_fixture.h"
 #include "platform/syslite/sni_tray.h"
 
 namespace syslite {
 namespace {
-
-platform::test::PrivateBus& bus() {
-    static platform::test::PrivateBus privateBus;
-    return privateBus;
-}
-
-class Delivered {
-public:
-    void add(int message) {
-        std::lock_guard<std::mutex> guard(lock_);
-        messages_.push_back(message);
-        changed_.notify_all();
-    }
-    std::vector<int> waitFor(size_t count) {
-        std::unique_lock<std::mutex> guard(lock_);
-        changed_.wait(guard, [&] { return messages_.size() >= count; });
-        return messages_;
-    }
-
-private:
-    std::mutex lock_;
-    std::condition_variable changed_;
-    std::vector<int> messages_;
-};
 
 // The watcher and the host in one connection of its own.
 class Watcher {
@@ -45,7 +22,7 @@ public:
     Watcher() {
         DBusError e;
         dbus_error_init(&e);
-        c_ = dbus_connection_open_private(bus().address().c_str(), &e);
+        c_ = dbus_connection_open_private(platform::test::sharedBus().address().c_str(), &e);
         if (!c_ || !dbus_bus_register(c_, &e)) throw std::runtime_error("cannot reach the bus");
         dbus_connection_set_exit_on_disconnect(c_, FALSE);
     }
@@ -113,9 +90,9 @@ private:
 };
 
 TEST(SniTray, ItemRegistersServesItsPictureAndReportsActions) {
-    Delivered delivered;
+    testing::Delivered<int> delivered;
     Watcher watcher;
-    SniTray tray(bus().address(), [&](int number, int m) {
+    SniTray tray(platform::test::sharedBus().address(), [&](int number, int m) {
         EXPECT_EQ(number, 4);
         delivered.add(m);
     });
@@ -175,7 +152,7 @@ TEST(SniTray, ItemRegistersServesItsPictureAndReportsActions) {
 
 TEST(SniTray, ItemRegistersAgainWithANewWatcher) {
     std::string service;
-    SniTray tray(bus().address(), [](int, int) {});
+    SniTray tray(platform::test::sharedBus().address(), [](int, int) {});
     {
         Watcher first;
         first.claim();

@@ -18,16 +18,12 @@
 namespace syslite {
 namespace {
 
-platform::test::XvfbServer& server() {
-    static platform::test::XvfbServer xvfb;
-    return xvfb;
-}
-
 // Another program: reads the clipboard, or owns it and hands its text over, whole or in pieces.
 class OtherProgram {
 public:
-    OtherProgram() : d_(XOpenDisplay(server().display().c_str())) {
-        if (!d_) throw std::runtime_error("cannot connect to " + server().display());
+    OtherProgram() : d_(XOpenDisplay(platform::test::sharedXvfb().display().c_str())) {
+        if (!d_)
+            throw std::runtime_error("cannot connect to " + platform::test::sharedXvfb().display());
         window_ = XCreateSimpleWindow(d_, DefaultRootWindow(d_), 0, 0, 1, 1, 0, 0, 0);
         XSelectInput(d_, window_, PropertyChangeMask);
         clipboard_ = XInternAtom(d_, "CLIPBOARD", False);
@@ -124,7 +120,7 @@ private:
 
 class X11ClipboardTest : public ::testing::Test {
 protected:
-    X11Session session{server().display()};
+    X11Session session{platform::test::sharedXvfb().display()};
     X11Clipboard clipboard{session};
     OtherProgram other;
 

@@ -11,6 +11,7 @@
 #include "platform/msgloop/test_support.h"
 #include "platform/shared/system_messages.h"
 #include "platform/shared/x11_test_server.h"
+#include "platform/syslite/delivered_fixture.h"
 #include "platform/syslite/icon_file_fixture.h"
 #include "platform/syslite/primitives_fixture.h"
 #include "platform/syslite/x11_tray.h"
@@ -22,36 +23,12 @@
 namespace syslite {
 namespace {
 
-platform::test::XvfbServer& server() {
-    static platform::test::XvfbServer xvfb;
-    return xvfb;
-}
-
-// The mouse messages the tray delivered, as the owner window would get them.
-class Delivered {
-public:
-    void add(int number, int message) {
-        std::lock_guard<std::mutex> guard(lock_);
-        messages_.push_back({number, message});
-        changed_.notify_all();
-    }
-    std::vector<std::pair<int, int>> waitFor(size_t count) {
-        std::unique_lock<std::mutex> guard(lock_);
-        changed_.wait(guard, [&] { return messages_.size() >= count; });
-        return messages_;
-    }
-
-private:
-    std::mutex lock_;
-    std::condition_variable changed_;
-    std::vector<std::pair<int, int>> messages_;
-};
-
 // A system tray: owns the selection, announces itself, and docks icons at its top left corner.
 class TestTray {
 public:
-    TestTray() : d_(XOpenDisplay(server().display().c_str())) {
-        if (!d_) throw std::runtime_error("cannot connect to " + server().display());
+    TestTray() : d_(XOpenDisplay(platform::test::sharedXvfb().display().c_str())) {
+        if (!d_)
+            throw std::runtime_error("cannot connect to " + platform::test::sharedXvfb().display());
         selection_ = XInternAtom(d_, "_NET_SYSTEM_TRAY_S0", False);
         opcode_ = XInternAtom(d_, "_NET_SYSTEM_TRAY_OPCODE", False);
     }
@@ -147,11 +124,11 @@ IconImage redIcon() {
 }
 
 TEST(X11Tray, IconDocksShowsItselfAndReportsClicks) {
-    Delivered delivered;
-    X11Session session(server().display());
+    testing::Delivered<std::pair<int, int>> delivered;
+    X11Session session(platform::test::sharedXvfb().display());
     TestTray host;
     host.start();
-    X11Tray tray(session, [&](int n, int m) { delivered.add(n, m); });
+    X11Tray tray(session, [&](int n, int m) { delivered.add({n, m}); });
     tray.show(7, redIcon(), "Morvick 1.0 ✓");
     Window icon = host.dockNext();
     EXPECT_EQ(host.name(icon), "Morvick 1.0 ✓");
@@ -170,7 +147,7 @@ TEST(X11Tray, IconDocksShowsItselfAndReportsClicks) {
 }
 
 TEST(X11Tray, IconWaitsForATrayAndDocksAgainInTheNextOne) {
-    X11Session session(server().display());
+    X11Session session(platform::test::sharedXvfb().display());
     X11Tray tray(session, [](int, int) {});
     tray.show(1, fallbackIcon(32), "waiting");
     TestTray first;
@@ -188,7 +165,7 @@ class TrayPrimitivesOnDisplay : public testing::PrimitivesTest {
 protected:
     void SetUp() override {
         PrimitivesTest::SetUp();
-        server().exportDisplay();
+        platform::test::sharedXvfb().exportDisplay();
         ASSERT_EQ(ml_init(), ML_OK);
         owner.create();
     }

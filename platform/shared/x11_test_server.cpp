@@ -105,8 +105,10 @@ void PrivateBus::exportAddress() const {
 }
 
 XvfbServer& sharedXvfb() {
-    static XvfbServer server;
-    return server;
+    // Never torn down: connections a library keeps for the process's life must not see their
+    // server go while the program ends. The server ends with the program (parent-death signal).
+    static XvfbServer* server = new XvfbServer;
+    return *server;
 }
 
 PrivateBus& sharedBus() {

@@ -56,7 +56,7 @@ private:
     std::string address_;
 };
 
-// One server and one bus per test program, started at the first use and stopped at its end.
+// One server and one bus per test program, started at the first use; they end with the program.
 XvfbServer& sharedXvfb();
 PrivateBus& sharedBus();
 

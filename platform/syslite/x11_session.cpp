@@ -19,10 +19,6 @@ X11Session::X11Session(const std::string& display) {
     display_ = XOpenDisplay(display.c_str());
     if (!display_) throw std::runtime_error("the X display \"" + display + "\" cannot be opened");
     platform::trapXErrors(display_);
-    // Xlib's default reaction to a lost server ends the process; this connection only stops
-    // (the handler is process-wide and returns, so other connections keep their own exit).
-    XSetIOErrorHandler([](Display*) { return 0; });
-    XSetIOErrorExitHandler(display_, &X11Session::onConnectionLost, this);
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
         platform::untrapXErrors(display_);
@@ -108,16 +104,8 @@ void X11Session::handleOthers(std::function<void(XEvent&)> handler) {
     others_ = std::move(handler);
 }
 
-void X11Session::onConnectionLost(Display*, void* self) {
-    auto* session = static_cast<X11Session*>(self);
-    if (!session->lost_) {
-        platform::log("syslite", "the X display went away; clipboard and tray icons are gone");
-    }
-    session->lost_ = true;
-}
-
 void X11Session::dispatchPending() {
-    while (!lost_ && XPending(display_) > 0) {
+    while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
         auto it = handlers_.find(event.xany.window);
@@ -135,7 +123,6 @@ bool X11Session::serveUntil(const std::function<bool()>& done, int guardMs) {
     while (true) {
         dispatchPending();
         if (done()) return true;
-        if (lost_) return false;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                         deadline - std::chrono::steady_clock::now())
                         .count();
@@ -169,9 +156,8 @@ void X11Session::run() {
             if (stopping_) return;
             if (!tasks_.empty()) continue;
         }
-        // Without a server only the wake-up pipe counts.
-        pollfd fds[2] = {{wakeRead_, POLLIN, 0}, {ConnectionNumber(display_), POLLIN, 0}};
-        ::poll(fds, lost_ ? 1 : 2, -1);
+        pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+        ::poll(fds, 2, -1);
         char drain[64];
         while (::read(wakeRead_, drain, sizeof drain) > 0) {
         }

@@ -38,7 +38,7 @@ public:
     void handleOthers(std::function<void(XEvent&)> handler);
 
     // Inside call: serves events until done() holds or the guard runs out (a peer that never
-    // answers, or a server that went away); answers done().
+    // answers); answers done().
     bool serveUntil(const std::function<bool()>& done, int guardMs);
 
     Display* display() const { return display_; }
@@ -46,8 +46,6 @@ public:
 private:
     void run();
     void dispatchPending();
-    // The server went away: Xlib calls this instead of ending the process.
-    static void onConnectionLost(Display* display, void* self);
     void runTasks();
     void wake();
 
@@ -58,7 +56,6 @@ private:
     std::condition_variable done_;
     std::deque<std::function<void()>> tasks_;
     bool stopping_ = false;
-    bool lost_ = false;  // session thread only
     std::map<Window, std::function<void(XEvent&)>> handlers_;
     std::function<void(XEvent&)> others_;
     std::thread thread_;

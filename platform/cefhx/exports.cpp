@@ -7,13 +7,16 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/cefhx/browser_host.h"
 #include "platform/cefhx/file_url.h"
+#include "platform/cefhx/hot_keys.h"
 #include "platform/cefhx/page_bridge.h"
 #include "platform/cefhx/primitive_list.h"
 #include "platform/cefhx/script_runner.h"
@@ -132,9 +135,21 @@ bool closeProcessesNamed(const std::string& name) {
 
 // ---- application ----
 
+// Global hot keys are grabbed on the X display the browser shows its windows on; a headless
+// host has no display to take them from and answers as a failed registration.
+HotKeys* hotKeys() {
+    static std::unique_ptr<HotKeys> keys;
+    if (!keys && !host().options().headless) {
+        const char* display = std::getenv("DISPLAY");
+        if (display && *display) keys = std::make_unique<HotKeys>(display);
+    }
+    return keys.get();
+}
+
 value cef_app_main(value ready, value settings) {
     return guarded("cef_app_main", [&] {
         host().runMain(rt::fromC(ready), rt::fromC(settings));
+        if (HotKeys* keys = hotKeys()) keys->clear();
         return Value();
     });
 }
@@ -168,13 +183,25 @@ value cef_ansi2unicode(value s) {
 value cef_setosmodalloop(value) {
     return nullptr;
 }
-value cef_app_registerhotkey(value, value, value, value) {
-    // Global hot keys need a window system that grants them; this host has none (see
-    // docs/cefhx.md), so registration fails as the program expects a failure to look.
-    return guarded("cef_app_registerhotkey", [] { return Value(-1); });
+value cef_app_registerhotkey(value window, value name, value modifiers, value key) {
+    return guarded("cef_app_registerhotkey", [&] {
+        std::shared_ptr<HostWindow> w = windowOf(window);
+        HotKeys* keys = hotKeys();
+        if (!w || !keys) {
+            std::fprintf(stderr, "cefhx: hot key \"%s\" not registered: %s\n", text(name).c_str(),
+                         !w ? "no such window" : "no X display");
+            return Value(-1);
+        }
+        return Value(
+            keys->add(w->hwnd(), text(name), rt::fromC(modifiers).toInt(), rt::fromC(key).toInt()));
+    });
 }
-value cef_app_unregisterhotkey(value, value) {
-    return guarded("cef_app_unregisterhotkey", [] { return Value(false); });
+value cef_app_unregisterhotkey(value window, value name) {
+    return guarded("cef_app_unregisterhotkey", [&] {
+        std::shared_ptr<HostWindow> w = windowOf(window);
+        HotKeys* keys = hotKeys();
+        return Value(w && keys && keys->remove(w->hwnd(), text(name)));
+    });
 }
 value cef_app_registeinstance(value name) {
     return guarded("cef_app_registeinstance", [&] {

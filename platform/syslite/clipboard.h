@@ -4,8 +4,9 @@
 
 namespace syslite {
 
-// The clipboard, kept as a file ("clipboard" in the home folder) so that it is shared by every
-// process of the user; no X selection is used. Texts are kept byte for byte.
+// The clipboard: the X display's CLIPBOARD selection when $DISPLAY names one that opens
+// (X11Clipboard); without a display a file ("clipboard" in the home folder) shared by every
+// process of the user, texts kept byte for byte.
 class Clipboard {
 public:
     static void setText(const std::string& text);

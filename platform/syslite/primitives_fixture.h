@@ -30,6 +30,9 @@ protected:
         ::setenv("SYSLITE_HOME", (dir_ / "home").c_str(), 1);
         ::setenv("SYSLITE_ANSWERS", (dir_ / "answers.ini").c_str(), 1);
         ::setenv("MORVICK_PLATFORM_LOG", (dir_ / "log").c_str(), 1);
+        // The library's headless behaviour: never the session's display or bus.
+        ::unsetenv("DISPLAY");
+        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
     void TearDown() override {
         ::unsetenv("SYSLITE_HOME");

@@ -29,6 +29,12 @@ std::optional<std::string> readText(const std::string& path) {
 
 }  // namespace
 
+bool headless() {
+    std::string forced = envOr("CEFHX_HEADLESS");
+    if (!forced.empty()) return forced != "0";
+    return envOr("DISPLAY").empty() && envOr("WAYLAND_DISPLAY").empty();
+}
+
 std::string homeFolder() {
     std::string home = envOr("SYSLITE_HOME");
     if (!home.empty()) return home;

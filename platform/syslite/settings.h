@@ -12,6 +12,11 @@ namespace syslite {
 // $SYSLITE_HOME, else $XDG_CONFIG_HOME/morvick/syslite, else ~/.config/morvick/syslite.
 std::string homeFolder();
 
+// True when the program runs without a desktop, as the browser host decides it: CEFHX_HEADLESS
+// set to anything but "0", or, when it is not set, neither DISPLAY nor WAYLAND_DISPLAY set. The
+// desktop's clipboard and tray are then left alone.
+bool headless();
+
 // Answers to the questions Linux has nobody to ask here (menu choices, confirm dialogs, file
 // dialogs, the screen size, simulated tray clicks). They come from a file of "key = value" lines
 // ("#" starts a comment line): $SYSLITE_ANSWERS, else answers.ini in the home folder. A value

@@ -60,5 +60,23 @@ TEST(HomeFolder, ComesFromTheOverrideOrTheConfigFolder) {
     ::unsetenv("XDG_CONFIG_HOME");
 }
 
+TEST(Headless, FollowsTheBrowserHostsChoice) {
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::unsetenv("CEFHX_HEADLESS");
+    EXPECT_TRUE(headless());
+    ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+    EXPECT_FALSE(headless());
+    // A display is there, but the host was told to run headless: the desktop stays untouched.
+    ::setenv("DISPLAY", ":0", 1);
+    ::setenv("CEFHX_HEADLESS", "1", 1);
+    EXPECT_TRUE(headless());
+    ::setenv("CEFHX_HEADLESS", "0", 1);
+    EXPECT_FALSE(headless());
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::unsetenv("CEFHX_HEADLESS");
+}
+
 }  // namespace
 }  // namespace syslite

@@ -2,8 +2,10 @@
 #include "platform/shared/primitive_export.h"
 #include "platform/syslite/menu_table.h"
 #include "platform/syslite/settings.h"
+#include "platform/syslite/sni_tray.h"
 #include "platform/syslite/tray_icons.h"
 #include "platform/syslite/window_handle.h"
+#include "platform/syslite/x11_tray.h"
 
 namespace {
 
@@ -41,8 +43,15 @@ int menuNumber(const Value& v, const char* primitive) {
                              text(fromC(tip))};
         std::string line = " on window " + std::to_string(made.owner) + ", icon " +
                            quoted(made.iconPath) + ", tool tip " + quoted(made.tooltip);
+        std::string iconPath = made.iconPath, tooltip = made.tooltip;
         int number = TrayIcons::instance().add(std::move(made));
         log("tray icon " + std::to_string(number) + " created" + line);
+        // A status notifier watcher on the session bus is the desktop's tray; else the X tray.
+        if (syslite::SniTray* sni = syslite::SniTray::onSession()) {
+            sni->show(number, syslite::loadIconFile(iconPath), tooltip);
+        } else if (syslite::X11Tray* tray = syslite::X11Tray::onDisplay()) {
+            tray->show(number, syslite::loadIconFile(iconPath), tooltip);
+        }
         TrayIcons::instance().scheduleConfiguredClick(number);
         return platform::makeHandle(&kTrayKind, number);
     });
@@ -52,6 +61,8 @@ int menuNumber(const Value& v, const char* primitive) {
     return platform::guarded(kLib, "systray_destroy_icon", [&] {
         int number = platform::handleNumber(&kTrayKind, fromC(icon));
         if (number >= 0 && TrayIcons::instance().remove(number)) {
+            if (syslite::SniTray* sni = syslite::SniTray::existing()) sni->hide(number);
+            if (syslite::X11Tray* tray = syslite::X11Tray::onDisplay()) tray->hide(number);
             log("tray icon " + std::to_string(number) + " removed");
         } else {
             log("systray_destroy_icon: " + fromC(icon).toString() + " is no live tray icon");

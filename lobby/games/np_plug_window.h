@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "lobby/games/game_window.h"
 #include "runtime/primitive.h"
@@ -29,6 +30,8 @@ public:
     std::string _uid;
     bool isEmbed = false;
     rt::Value gamePlug;
+    // Set once the page has reported ready ("setSwfReady"); before it the page has no functions.
+    bool pageReady = false;
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value deskNo = 0,
                    rt::Value seatNo = 0, std::string uid = "");
@@ -52,9 +55,20 @@ public:
     void gameAlert(std::optional<std::string> message) override;
 
 private:
+    // A call of a page function waiting for the page to be ready.
+    struct HeldCall {
+        std::string function;
+        std::vector<rt::Value> args;
+    };
+
+    // Calls the page function now, or once the page is ready: the game links as the window is
+    // made and may talk before its page has loaded.
+    void toPage(const std::string& function, std::vector<rt::Value> args);
     // The window's native handle as text.
     rt::Value handleText();
     void link(const rt::Value& fourth);
+
+    std::vector<HeldCall> heldCalls_;
 };
 
 }  // namespace lobby

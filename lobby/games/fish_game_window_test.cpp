@@ -115,6 +115,18 @@ TEST_F(FishGameTest, ReadyTextAsksForTheRoomAndSendsTheStateFirst) {
     EXPECT_EQ(plug.calls, std::vector<std::string>{"plug_sendgamestate(ravo#1)"});
 }
 
+// Without a plug-in handle the window asks the page for no room: nothing could take it.
+TEST_F(FishGameTest, WithoutAPlugInTheRoomIsNotAskedFor) {
+    auto window = make();
+    window->destroyPlug();
+    window->sendRoomInfo();
+    window->onPlugMsg(R"({"type":"game","tag":"ready"})");
+    EXPECT_EQ(
+        pageCalls(window),
+        std::vector<std::string>{"sendDataToServer[{ type : game, tag : ready, body : null }]"});
+    EXPECT_EQ(plug.calls, std::vector<std::string>{"plug_destroy(ravo#1)"});
+}
+
 // Every alert reaches the lobby; exactly the eight listed ones enter the lobby's folder again,
 // and only while the window holds a plug-in handle.
 TEST_F(FishGameTest, ListedAlertsEnterTheLobbyFolderAndAllReachTheLobby) {

@@ -6,9 +6,9 @@ namespace rt {
 
 const ClassInfo& MutexObject::staticClassInfo() {
     static const ClassInfo& info = ClassBuilder<MutexObject>("Mutex")
-                                       .method("acquire", &MutexObject::acquire)
-                                       .method("tryAcquire", &MutexObject::tryAcquire)
-                                       .method("release", &MutexObject::release)
+                                       .method("acquire", &MutexObject::lock)
+                                       .method("tryAcquire", &MutexObject::try_lock)
+                                       .method("release", &MutexObject::unlock)
                                        .constructor()
                                        .build();
     return info;

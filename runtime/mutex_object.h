@@ -6,18 +6,15 @@
 namespace rt {
 
 // The runtime's mutex as an object of the program: a static that holds one can be read and
-// replaced by name, and the program takes it by its operations acquire, tryAcquire and release.
-// Recursive, like Mutex; meets the Lockable requirements.
+// replaced by name, and the program takes it by name with "acquire", "tryAcquire" and "release".
+// Recursive, like Mutex; meets the Lockable requirements. (The C++ names differ from the by-name
+// ones: release() is the reference count's.)
 class MutexObject final : public Object {
     RT_CLASS(MutexObject)
 public:
-    void acquire() { mutex_.lock(); }
-    bool tryAcquire() { return mutex_.try_lock(); }
-    void release() { mutex_.unlock(); }
-
-    void lock() { acquire(); }
-    bool try_lock() { return tryAcquire(); }
-    void unlock() { release(); }
+    void lock() { mutex_.lock(); }
+    bool try_lock() { return mutex_.try_lock(); }
+    void unlock() { mutex_.unlock(); }
 
 private:
     Mutex mutex_;

@@ -222,7 +222,9 @@ TEST(TaskTest, TheListMutexIsReadAndReplacedByName) {
     EXPECT_EQ(Task::mutex.get(), replacement.as<rt::MutexObject>().get());
     rt::Value(replacement).callMember("acquire", {});
     bool takenElsewhere = true;
-    std::thread([&] { takenElsewhere = Task::mutex->tryAcquire(); }).join();
+    std::thread([&] {
+        takenElsewhere = rt::Value(Task::mutex).callMember("tryAcquire", {}).toBool();
+    }).join();
     EXPECT_FALSE(takenElsewhere) << "the task list is guarded by the replacement";
     rt::Value(replacement).callMember("release", {});
 

@@ -75,7 +75,7 @@ void NPPlugWindow::link(const rt::Value& fourth) {
 }
 
 void NPPlugWindow::toPage(const std::string& function, std::vector<rt::Value> args) {
-    if (!pageReady) {
+    if (!pageReady_) {
         heldCalls_.push_back({function, std::move(args)});
         return;
     }
@@ -85,7 +85,7 @@ void NPPlugWindow::toPage(const std::string& function, std::vector<rt::Value> ar
 rt::Value NPPlugWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
     if (name == "setSwfReady") {
         GameWindow::onJsCallBack(name, args);
-        pageReady = true;
+        pageReady_ = true;
         // What came before the page was ready goes to it now, in the order it came; a held call
         // may lead to further calls, which then go at once.
         std::vector<HeldCall> held = std::exchange(heldCalls_, {});
@@ -192,7 +192,6 @@ const rt::ClassInfo& NPPlugWindow::staticClassInfo() {
                                            .field("_uid", &W::_uid)
                                            .field("isEmbed", &W::isEmbed)
                                            .field("gamePlug", &W::gamePlug)
-                                           .field("pageReady", &W::pageReady)
                                            .staticField("np_create", &W::np_create)
                                            .staticField("np_link", &W::np_link)
                                            .staticField("np_onmsg", &W::np_onmsg)

@@ -30,8 +30,6 @@ public:
     std::string _uid;
     bool isEmbed = false;
     rt::Value gamePlug;
-    // Set once the page has reported ready ("setSwfReady"); before it the page has no functions.
-    bool pageReady = false;
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value deskNo = 0,
                    rt::Value seatNo = 0, std::string uid = "");
@@ -68,6 +66,8 @@ private:
     rt::Value handleText();
     void link(const rt::Value& fourth);
 
+    // Set once the page has reported ready ("setSwfReady"); before it the page has no functions.
+    bool pageReady_ = false;
     std::vector<HeldCall> heldCalls_;
 };
 

@@ -10,6 +10,7 @@ set(RT_CORE_SOURCES
     enum_info.cpp
     heap_object.cpp
     library_loader.cpp
+    mutex_object.cpp
     name_table.cpp
     object.cpp
     primitive.cpp

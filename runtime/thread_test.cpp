@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "runtime/array.h"
+#include "runtime/class_info.h"
 #include "runtime/exception.h"
 #include "runtime/flag.h"
 #include "runtime/mutex.h"
+#include "runtime/object.h"
 #include "runtime/record.h"
 
 namespace rt {
@@ -92,6 +94,23 @@ TEST(Mutex, IsRecursiveAndGuardsACounter) {
     }
     for (auto& t : threads) t.join();
     EXPECT_EQ(counter, 4000);
+}
+
+// The mutex object taken by name holds until it is released by name: references to it that come
+// and go leave it taken.
+TEST(MutexObject, IsTakenAndReleasedByName) {
+    Value mutex(ClassInfo::createByName("Mutex", {}));
+    mutex.callMember("acquire", {});
+    { Value copy = mutex; }
+    bool takenElsewhere = true;
+    std::thread([&] { takenElsewhere = mutex.callMember("tryAcquire", {}).toBool(); }).join();
+    EXPECT_FALSE(takenElsewhere);
+    mutex.callMember("release", {});
+    std::thread([&] {
+        takenElsewhere = mutex.callMember("tryAcquire", {}).toBool();
+        if (takenElsewhere) mutex.callMember("release", {});
+    }).join();
+    EXPECT_TRUE(takenElsewhere);
 }
 
 TEST(Flag, PublishesWhatWasWrittenBeforeIt) {

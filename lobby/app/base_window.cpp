@@ -72,6 +72,17 @@ bool sendOutside(std::string_view url) {
     return false;
 }
 
+// Payment pages open in the desktop's default browser, started as a process of its own. The
+// address is the opener's one argument: one that would read as an option or split into several
+// arguments is refused.
+void openInDesktopBrowser(const std::string& url) {
+    if (url.empty() || url[0] == '-' || url.find_first_of(" \t\r\n\"") != std::string::npos) {
+        RT_TRACE("payment address not opened: " + url);
+        return;
+    }
+    syslite::win::Tools::createProcess("xdg-open", url, "", false, false);
+}
+
 bool loadIn(const rt::Ref<cef::CefFrame>& frame, const std::string& url) {
     frame->loadURL(url);
     return false;
@@ -247,8 +258,7 @@ bool BaseWindow::onBeforeBrowse(rt::Value isMain, std::optional<std::string> fra
 
     if (contains(url, "/bbs/")) return sendOutside(url);
     if (contains(url, "/payment/")) {
-        syslite::win::Tools::createProcess(Main::programFiles + "\\Internet Explorer\\iexplore.exe",
-                                           url, "", false, false);
+        openInDesktopBrowser(url);
         return false;
     }
     if (contains(url, "/pay/")) return sendOutside(url);

@@ -229,13 +229,31 @@ TEST_F(BaseWindowTest, NavigationSendsOutsideOrRefusesByAddress) {
     EXPECT_FALSE(browse(false, "side", "http://127.0.0.1:8080/a#b"));
     EXPECT_EQ(launched(), (std::vector<std::string>{"http://127.0.0.2/elsewhere",
                                                     "http://127.0.0.1:8080/bbs/1"}));
-    EXPECT_FALSE(browse(false, "side", "http://127.0.0.1:8080/payment/go"));
-    auto started = host.calls("win_create_process");
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].args[0], rt::Value("\\Internet Explorer\\iexplore.exe"));
-    EXPECT_EQ(started[0].args[1], rt::Value("http://127.0.0.1:8080/payment/go"));
     host.answer("browser_getframeobj", rt::Value());
     EXPECT_FALSE(browse(false, "gone", "http://127.0.0.1:8080/fine.html"));
+}
+
+// Payment pages go to the desktop's default browser as the opener's one argument, never into
+// the window; an address that the opener would read as an option or as several arguments is not
+// handed to it.
+TEST_F(BaseWindowTest, PaymentPagesOpenWithTheDesktopOpenerOnly) {
+    EXPECT_FALSE(browse(false, "side", "http://127.0.0.1:8080/payment/go?a=1&b=2"));
+    EXPECT_FALSE(browse(false, "side", "http://127.0.0.1:8080/payment/"));
+    EXPECT_FALSE(browse(false, "side", "-x/payment/"));
+    EXPECT_FALSE(browse(false, "side", "http://127.0.0.1:8080/payment/ --new-window"));
+    EXPECT_FALSE(browse(false, "side", "http://127.0.0.1:8080/payment/\"a"));
+    const auto started = host.calls("win_create_process");
+    ASSERT_EQ(started.size(), 2u);
+    for (const auto& call : started) {
+        EXPECT_EQ(call.args[0], rt::Value("xdg-open"));
+        EXPECT_EQ(call.args[2], rt::Value(""));
+        EXPECT_EQ(call.args[3], rt::Value(false));
+        EXPECT_EQ(call.args[4], rt::Value(false));
+    }
+    EXPECT_EQ(started[0].args[1], rt::Value("http://127.0.0.1:8080/payment/go?a=1&b=2"));
+    EXPECT_EQ(started[1].args[1], rt::Value("http://127.0.0.1:8080/payment/"));
+    EXPECT_TRUE(loaded().empty());
+    EXPECT_TRUE(launched().empty());
 }
 
 TEST_F(BaseWindowTest, APlaceholderAddressLoadsTheConfiguredPageInTheTargetFrame) {

@@ -154,15 +154,19 @@ rt::Ref<rt::Record> Config::getHotKeySet() {
 bool Config::setHotKeySet(rt::Value set) {
     try {
         const rt::Ref<rt::Record> old = getHotKeySet();
-        cef::CefApp::unRegisterHotKey(Main::lobbyWindow, Main::hotkeyName);
-        if (set.get("enabled").toInt() == 1 &&
-            cef::CefApp::registerHotKey(Main::lobbyWindow, Main::hotkeyName, 1,
-                                        set.get("code").toInt()) == -1) {
-            // Keep the user with the boss key the settings still name.
+        // Keeps the user with the boss key the settings still name.
+        const auto restoreOld = [&old] {
+            cef::CefApp::unRegisterHotKey(Main::lobbyWindow, Main::hotkeyName);
             if (old->get("enabled").toInt() == 1) {
                 cef::CefApp::registerHotKey(Main::lobbyWindow, Main::hotkeyName, 1,
                                             old->get("code").toInt());
             }
+        };
+        cef::CefApp::unRegisterHotKey(Main::lobbyWindow, Main::hotkeyName);
+        if (set.get("enabled").toInt() == 1 &&
+            cef::CefApp::registerHotKey(Main::lobbyWindow, Main::hotkeyName, 1,
+                                        set.get("code").toInt()) == -1) {
+            restoreOld();
             return false;
         }
         const auto text = [](const rt::Value& v) {
@@ -174,7 +178,9 @@ bool Config::setHotKeySet(rt::Value set) {
         try {
             saveUserSets();
         } catch (...) {
+            // The stored key stays the old one, so the registered key goes back to it.
             userSets["hotkey"] = previous;
+            restoreOld();
             throw;
         }
         return true;

@@ -208,6 +208,25 @@ TEST_F(HotKeyTest, AFailedRegistrationRestoresTheOldKey) {
     EXPECT_EQ(Config::getHotKeySet()->get("code"), rt::Value(121));
 }
 
+// The settings cannot be written (the lobby folder is gone): the answer is false, the stored set
+// is unchanged, and the key registered last is the old one again.
+TEST_F(HotKeyTest, AFailedWriteRegistersTheOldKeyAgain) {
+    host.answer("cef_app_registerhotkey", rt::Value(1));
+    Main::appPath = folder / "gone/";
+    EXPECT_FALSE(Config::setHotKeySet(set(66, 1)));
+    EXPECT_EQ(Config::getHotKeySet()->get("code"), rt::Value(121));
+    const auto calls = host.calls();
+    int lastRegister = -1;
+    int lastUnregister = -1;
+    for (int i = 0; i < static_cast<int>(calls.size()); ++i) {
+        if (calls[i].name == "cef_app_registerhotkey") lastRegister = i;
+        if (calls[i].name == "cef_app_unregisterhotkey") lastUnregister = i;
+    }
+    ASSERT_GE(lastRegister, 0);
+    EXPECT_GT(lastRegister, lastUnregister);
+    EXPECT_EQ(calls[lastRegister].args[3], rt::Value(121));
+}
+
 TEST_F(ConfigTest, FinishedDownloadOfAGameWaitingForAnUpdateOnlyLeavesTheUpdateList) {
     write("Client.ini", "<config/>");
     write("UserSet.ini", userSet("g"));

@@ -1,6 +1,10 @@
 // Main's list of open game windows: which window a room opens in, and what happens when one
 // closes.
 
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/main.h"
 #include "lobby/games/fish_game_window.h"
@@ -28,10 +32,19 @@ bool sameRoom(const rt::Value& a, const rt::Value& b) {
     return true;
 }
 
+// The window mode a value names: an integral number; anything else names no mode.
+std::optional<int32_t> windowModeOf(const rt::Value& mode) {
+    if (mode.isInt()) return mode.toInt();
+    if (!mode.isNumber()) return std::nullopt;
+    const double f = mode.toFloat();
+    if (!(f >= INT32_MIN && f <= INT32_MAX) || std::trunc(f) != f) return std::nullopt;
+    return static_cast<int32_t>(f);
+}
+
 // A window mode present and above 0.
 bool plugInMode(const rt::Value& gameInfo) {
-    const rt::Value mode = games::fieldOf(gameInfo, "wmode");
-    return !mode.isNull() && mode.toInt() > 0;
+    const std::optional<int32_t> mode = windowModeOf(games::fieldOf(gameInfo, "wmode"));
+    return mode && *mode > 0;
 }
 
 rt::Ref<GameWindow> makeWindow(int32_t mode, const rt::Value& info, const rt::Value& room,
@@ -108,9 +121,10 @@ void Main::openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::
         }
         mode = 0;
     }
-    if (!mode.isNumber()) return;
+    const std::optional<int32_t> named = windowModeOf(mode);
+    if (!named) return;
     rt::Ref<GameWindow> window =
-        makeWindow(mode.toInt(), gameInfo, gameRoom, isFixSeat, arg4, arg5, arg6);
+        makeWindow(*named, gameInfo, gameRoom, isFixSeat, arg4, arg5, arg6);
     if (window) gamesWindow->push(rt::Value(window));
 }
 

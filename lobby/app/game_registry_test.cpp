@@ -66,9 +66,24 @@ TEST_F(RegistryTest, AbsentModeBecomesZeroAndUnknownModesOpenNothing) {
     Main::openGame(info, room(1, 1, 1), false);
     ASSERT_EQ(Main::gamesWindow->size(), 1);
     EXPECT_EQ(info.get("wmode"), rt::Value(0));
-    for (const rt::Value& mode : {rt::Value(8), rt::Value(-1), rt::Value("3")}) {
+    for (const rt::Value& mode : {rt::Value(8), rt::Value(-1), rt::Value("3"), rt::Value(5.5),
+                                  rt::Value(0.5), rt::Value(1e12)}) {
         Main::openGame(rt::Record::of({{"wmode", mode}}), room(4, 4, 4), false);
     }
+    EXPECT_EQ(Main::gamesWindow->size(), 1);
+    Main::openGame(rt::Record::of({{"wmode", 6.0}}), room(4, 4, 4), false);
+    ASSERT_EQ(Main::gamesWindow->size(), 2) << "a whole number as a float names its mode";
+    EXPECT_EQ(Main::gamesWindow->get(1).as<GameWindow>()->classInfo().name(), "PlugGameWindow");
+}
+
+// A game whose mode is not a whole number names no plug-in mode: it does not bring the open
+// plug-in window forward, and opens nothing itself.
+TEST_F(RegistryTest, ANonIntegralModeIsNoPlugInMode) {
+    Main::openGame(game(2), room(1, 1, 1), false);
+    ASSERT_EQ(Main::gamesWindow->size(), 1);
+    Main::lobbyWindow->set_minimized(false);
+    Main::openGame(rt::Record::of({{"wmode", 5.5}}), room(9, 9, 9), false);
+    EXPECT_FALSE(minimized(Main::lobbyWindow)) << "the open window was not brought forward";
     EXPECT_EQ(Main::gamesWindow->size(), 1);
 }
 

@@ -3,6 +3,7 @@
 #include "lobby/bindings/primitive_binder.h"
 #include "runtime/file.h"
 #include "runtime/file_system.h"
+#include "runtime/library_loader.h"
 #include "runtime/md5.h"
 #include "runtime/primitive.h"
 
@@ -15,7 +16,9 @@ std::string Config::getMachineCode() {
         machineCodeStr = rt::File::getContent(stored);
         return *machineCodeStr;
     }
-    if (!rt::FileSystem::exists(Main::appPath + "Zorbtools.dll")) {
+    // The hardware library is consulted only when it is installed beside the program, where the
+    // loader looks for it first.
+    if (!rt::FileSystem::exists(rt::programFolder() + "libZorbtools.so")) {
         machineCodeStr = "";
         return "";
     }

@@ -1,5 +1,10 @@
 #include "lobby/app/main.h"
 
+#include <charconv>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
 #include "lobby/app/config.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/login_window.h"
@@ -71,14 +76,22 @@ void readScreenMetrics() {
     Main::captionHeight = cef::CefApp::getSystemMetrics(kCaptionHeight);
 }
 
+// The integer a text starts with (digits after an optional minus sign); nothing when the text
+// does not start with one or the number does not fit 32 bits.
+std::optional<int32_t> leadingInt(std::string_view text) {
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc()) return std::nullopt;
+    return value;
+}
+
 rt::Ref<cef::CefSettings> makeSettings(const std::string& flashPath) {
     rt::Ref<cef::CefSettings> settings = rt::create<cef::CefSettings>();
     settings->locale = "en-US";
     settings->extraPluginPaths = rt::make<rt::Array>();
     settings->extraPluginPaths->push(flashPath);
-    const std::string severity = Config::getConfigValue("logSeverity").value_or("");
     settings->logSeverity =
-        !severity.empty() && severity[0] >= '0' && severity[0] <= '9' ? std::stoi(severity) : 0;
+        leadingInt(Config::getConfigValue("logSeverity").value_or("")).value_or(0);
     return settings;
 }
 
@@ -199,6 +212,7 @@ const rt::ClassInfo& Main::staticClassInfo() {
             .staticField("appPath", &Main::appPath)
             .staticField("localRes", &Main::localRes)
             .staticField("resourcePath", &Main::resourcePath)
+            .staticField("resourceFilesData", &Main::resourceFilesData)
             .staticField("mainSwfData", &Main::mainSwfData)
             .staticField("programFiles", &Main::programFiles)
             .staticField("sys_env_apppath", &Main::sys_env_apppath)
@@ -219,9 +233,12 @@ const rt::ClassInfo& Main::staticClassInfo() {
             .staticField("gamesWindow", &Main::gamesWindow)
             .staticField("tray", &Main::tray)
             .staticField("updateServerUrl", &Main::updateServerUrl)
+            .staticField("update_ServerUrls_arr", &Main::update_ServerUrls_arr)
             .staticField("curUpdateServerInx", &Main::curUpdateServerInx)
             .staticField("curUpdateServerUrl", &Main::curUpdateServerUrl)
             .staticField("httpEtag", &Main::httpEtag)
+            .staticField("updateVersion", &Main::updateVersion)
+            .staticField("updateModules", &Main::updateModules)
             .staticField("isUpdateModulesInit", &Main::isUpdateModulesInit)
             .staticField("isUpdateChecking", &Main::isUpdateChecking)
             .staticField("updateLocalRoot", &Main::updateLocalRoot)

@@ -13,6 +13,8 @@
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/cef/cef_settings.h"
 #include "lobby/bindings/fake_host.h"
+#include "runtime/bytes.h"
+#include "runtime/class_info.h"
 #include "runtime/file.h"
 #include "runtime/file_system.h"
 #include "runtime/record.h"
@@ -132,6 +134,46 @@ TEST_F(MainTest, BuiltInServersFollowTheConfiguredOnes) {
     EXPECT_EQ(Main::update_ServerUrls_arr[1], "http://127.0.0.1:2/b/");
     EXPECT_EQ(Main::update_ServerUrls_arr[2], builtInVersionServers()[0]);
     EXPECT_EQ(settingsGiven()->logSeverity, 3);
+}
+
+// A log level too large for an integer gives no level; start-up goes on into the loop.
+TEST_F(MainTest, AnOutOfRangeLogSeverityGivesNoLevelAndStartUpGoesOn) {
+    setClientValue("<logSeverity>99999999999</logSeverity>");
+    Main::main();
+    ASSERT_NE(settingsGiven(), nullptr);
+    EXPECT_EQ(settingsGiven()->logSeverity, 0);
+}
+
+// The version check's statics and the archive's entries are read and written by name like every
+// other static of Main.
+TEST_F(MainTest, VersionAndArchiveStaticsAreReadAndWrittenByName) {
+    const rt::ClassInfo* info = rt::ClassInfo::find("Main");
+    ASSERT_NE(info, nullptr);
+    info->setStatic("update_ServerUrls_arr",
+                    rt::Value(rt::Array::of({"http://127.0.0.1:1/version/", 7})));
+    EXPECT_EQ(Main::update_ServerUrls_arr,
+              (std::vector<std::string>{"http://127.0.0.1:1/version/", "7"}));
+    EXPECT_EQ(info->getStatic("update_ServerUrls_arr").asArray()->get(1), rt::Value("7"));
+
+    info->setStatic("updateVersion", rt::Value(rt::Record::of({{"fishing", "3"}})));
+    EXPECT_EQ(Main::updateVersion, (std::map<std::string, std::string>{{"fishing", "3"}}));
+    info->setStatic("updateModules", rt::Value(rt::Array::of({"fishing"})));
+    EXPECT_EQ(Main::updateModules, std::vector<std::string>{"fishing"});
+    EXPECT_EQ(info->getStatic("updateModules").asArray()->size(), 1);
+    EXPECT_EQ(info->getStatic("updateVersion").get("fishing"), rt::Value("3"));
+
+    EXPECT_TRUE(info->getStatic("resourceFilesData").isNull());
+    const rt::Value page(rt::Bytes::of("<html>"));
+    info->setStatic("resourceFilesData", rt::Value(rt::Record::of({{"lobby.html", page}})));
+    ASSERT_TRUE(Main::resourceFilesData.has_value());
+    EXPECT_EQ(Main::resourceFilesData->at("lobby.html").get(), page.asBytes().get());
+    EXPECT_EQ(info->getStatic("resourceFilesData").get("lobby.html"), page);
+    info->setStatic("resourceFilesData", rt::Value());
+    EXPECT_FALSE(Main::resourceFilesData.has_value());
+
+    Main::update_ServerUrls_arr.clear();
+    Main::updateVersion.clear();
+    Main::updateModules.clear();
 }
 
 TEST_F(MainTest, ASecondCopyQuitsBeforeAnythingStarts) {

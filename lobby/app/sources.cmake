@@ -43,6 +43,8 @@ list(APPEND LOBBY_TESTS
     app/settings_file
     app/xor_zip_archive
 )
+# The machine-code test finds the real hardware library beside it.
+cmake_language(DEFER CALL add_dependencies lobby_app_machine_code_test Zorbtools)
 # The start-up test runs the version-check thread.
 list(APPEND LOBBY_THREADED_TESTS app/main)
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -128,7 +130,18 @@ TEST_F(VersionCheckTest, ASecondCheckOfTheRunReturnsAtOnce) {
     installed({"game"});
     runCheck();
     Main::updateModules.clear();
-    Main::checkUpdate();
+    // The second check runs on a thread of its own and is sent no start message: a check that
+    // waited for one would never end by itself. It is then woken so that the test can fail.
+    std::promise<void> ended;
+    std::future<void> end = ended.get_future();
+    rt::Ref<rt::Thread> thread = rt::Thread::create([&ended] {
+        Main::checkUpdate();
+        ended.set_value();
+    });
+    const bool returned = end.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+    if (!returned) thread->sendMessage(false);
+    thread->join();
+    EXPECT_TRUE(returned) << "the second check waited for a start message";
     EXPECT_TRUE(Main::updateModules.empty());
     EXPECT_EQ(first.log().countFor("/version/game.v"), 1);
 }

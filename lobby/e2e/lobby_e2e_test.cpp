@@ -89,6 +89,13 @@ TEST_F(LobbyE2eTest, StartsAnswersTheLobbyPageRelaysALoginAndQuitsFromTheTrayMen
     int ended = lineIndex(record, "loop ended", quit);
     EXPECT_GT(ended, quit) << story(run);
     EXPECT_GE(lineIndex(record, "on_destroy [lobby.html]", quit), 0) << story(run);
+    // The machine code from the hardware library beside the program went with the login and
+    // was stored in the user's application-data folder.
+    const std::string machineCode = install_.readFile("appdata/Velto/Client.dat");
+    EXPECT_EQ(machineCode.size(), 32u) << machineCode;
+    EXPECT_EQ(machineCode.find_first_not_of("0123456789abcdef"), std::string::npos) << machineCode;
+    EXPECT_TRUE(hasLine(record, "\"login\" [\"ann\",\"secret\",\"\",\"" + machineCode + "\"]"))
+        << story(run);
     // The tray icon made at the login left with the quit.
     std::string platformLog = install_.readFile("platform-login.log");
     EXPECT_NE(platformLog.find("tray icon 1 created"), std::string::npos) << platformLog;

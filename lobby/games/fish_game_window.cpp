@@ -160,6 +160,7 @@ void FishGameWindow::sendData(std::string text) {
 }
 
 void FishGameWindow::sendRoomInfo() {
+    if (gamePlug.isNull()) return;
     games::callPage(*this, "getPlugRoomInfo", {});
 }
 

@@ -115,10 +115,29 @@ TEST_F(FishGameTest, ReadyTextAsksForTheRoomAndSendsTheStateFirst) {
     EXPECT_EQ(plug.calls, std::vector<std::string>{"plug_sendgamestate(ravo#1)"});
 }
 
-TEST_F(FishGameTest, AlertResetsNothingButReachesTheLobby) {
+// Without a plug-in handle the window asks the page for no room: nothing could take it.
+TEST_F(FishGameTest, WithoutAPlugInTheRoomIsNotAskedFor) {
+    auto window = make();
+    window->destroyPlug();
+    window->sendRoomInfo();
+    window->onPlugMsg(R"({"type":"game","tag":"ready"})");
+    EXPECT_EQ(
+        pageCalls(window),
+        std::vector<std::string>{"sendDataToServer[{ type : game, tag : ready, body : null }]"});
+    EXPECT_EQ(plug.calls, std::vector<std::string>{"plug_destroy(ravo#1)"});
+}
+
+// Every alert reaches the lobby; exactly the eight listed ones enter the lobby's folder again,
+// and only while the window holds a plug-in handle.
+TEST_F(FishGameTest, ListedAlertsEnterTheLobbyFolderAndAllReachTheLobby) {
     auto window = make();
     window->gameAlert("您的账户余额不足!");
     EXPECT_EQ(lobbyCalls(), std::vector<std::string>{"gameAlert[5,1,1,Room,您的账户余额不足!]"});
+    const auto raise = [&](const std::string& text) { window->gameAlert(text); };
+    EXPECT_EQ(games::testing::alertsEnteringTheLobbyFolder(raise), games::testing::kLinkAlerts);
+    EXPECT_EQ(lobbyCalls().size(), 1 + games::testing::allAlerts().size());
+    window->destroyPlug();
+    EXPECT_EQ(games::testing::alertsEnteringTheLobbyFolder(raise), std::vector<std::string>{});
 }
 
 }  // namespace

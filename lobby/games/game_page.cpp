@@ -50,9 +50,13 @@ rt::Ref<cef::CefFrame> mainFrame(cef::CefWindow& window) {
 
 rt::Value callPage(cef::CefWindow& window, const std::string& function,
                    std::initializer_list<rt::Value> args) {
+    return callPage(window, function, rt::Array::of(args));
+}
+
+rt::Value callPage(cef::CefWindow& window, const std::string& function, rt::Ref<rt::Array> args) {
     rt::Ref<cef::CefFrame> frame = mainFrame(window);
     if (!frame) return {};
-    return frame->invokeJsFunc(function, rt::Value(rt::Array::of(args)));
+    return frame->invokeJsFunc(function, rt::Value(std::move(args)));
 }
 
 void runScript(cef::CefWindow& window, const std::string& code) {

@@ -26,6 +26,7 @@ rt::Value argAt(const rt::Ref<rt::Array>& args, int index);
 // Calls the page function `function` in the window's main frame; null without a frame.
 rt::Value callPage(cef::CefWindow& window, const std::string& function,
                    std::initializer_list<rt::Value> args);
+rt::Value callPage(cef::CefWindow& window, const std::string& function, rt::Ref<rt::Array> args);
 // Runs `code` in the window's main frame; the result is not used.
 void runScript(cef::CefWindow& window, const std::string& code);
 

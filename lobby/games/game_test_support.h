@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <span>
@@ -22,6 +23,7 @@
 #include "runtime/convert.h"
 #include "runtime/create.h"
 #include "runtime/record.h"
+#include "runtime/test_folder.h"
 
 namespace lobby::games::testing {
 
@@ -31,6 +33,58 @@ using lobby::testing::kMinimized;
 using lobby::testing::kTop;
 using lobby::testing::kWidth;
 using lobby::testing::Prop;
+
+// The eight alerts after which a plug-in window drops its game's link or enters the lobby's
+// folder again, written out here rather than taken from the program, and texts that only
+// resemble them (another comma, exclamation or question mark, a missing mark).
+inline const std::vector<std::string> kLinkAlerts = {
+    "服务器连接错误,是否重新连接?",
+    "房间已关闭！",
+    "连接已断开,是否重新连接!",
+    "系统异常,连接断开,是否重连?",
+    "您的账号从其他地方登录!",
+    "进入房间超时，是否重新连接?",
+    "您的账户余额不足!",
+    "您的可用金额不足!",
+};
+inline const std::vector<std::string> kOtherAlerts = {
+    "服务器连接错误，是否重新连接?",
+    "房间已关闭!",
+    "连接已断开,是否重新连接?",
+    "进入房间超时,是否重新连接?",
+    "您的账户余额不足",
+    "anything",
+    "",
+};
+
+// Every text of both lists, the listed ones first.
+inline std::vector<std::string> allAlerts() {
+    std::vector<std::string> all = kLinkAlerts;
+    all.insert(all.end(), kOtherAlerts.begin(), kOtherAlerts.end());
+    return all;
+}
+
+// Raises each alert while the working folder is another than the lobby's and answers the alerts
+// after which it was the lobby's folder again.
+inline std::vector<std::string> alertsEnteringTheLobbyFolder(
+    const std::function<void(const std::string&)>& raise) {
+    rt::testing::TestFolder lobbyFolder;
+    rt::testing::TestFolder elsewhere;
+    const std::filesystem::path saved = std::filesystem::current_path();
+    const std::string savedAppPath = Main::appPath;
+    Main::appPath = lobbyFolder.path() + "/";
+    std::vector<std::string> entered;
+    for (const std::string& text : allAlerts()) {
+        std::filesystem::current_path(elsewhere.path());
+        raise(text);
+        if (std::filesystem::equivalent(std::filesystem::current_path(), lobbyFolder.path())) {
+            entered.push_back(text);
+        }
+    }
+    std::filesystem::current_path(saved);
+    Main::appPath = savedAppPath;
+    return entered;
+}
 
 // Records the calls of a class's plug-in primitives (its statics) as "name(arg, ...)" with the
 // arguments' text forms, and answers what the test set (null by default).

@@ -17,6 +17,7 @@ namespace lobby {
 using games::argAt;
 using games::callPage;
 using games::fieldOf;
+using games::numberOf;
 using games::runScript;
 
 namespace {
@@ -235,8 +236,8 @@ rt::Value GameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> a
         }
     } else if (name == "showGameGetMoneyUI") {
         if (lobby) {
-            lobby->showGameGetMoneyUI(gameType(), roomType(), roomLevel(), argAt(args, 0).toFloat(),
-                                      argAt(args, 1).toFloat());
+            lobby->showGameGetMoneyUI(gameType(), roomType(), roomLevel(), numberOf(argAt(args, 0)),
+                                      numberOf(argAt(args, 1)));
         }
     } else if (name == "getUserInfo") {
         return lobby

@@ -105,12 +105,16 @@ TEST_F(GameWindowTest, PageCallsReachTheLobbyWithTheGameKey) {
     window->onJsCallBack("onSocketData", rt::Array::of({"data"}));
     window->onJsCallBack("onAccountEvent", rt::Array::of({7}));
     window->onJsCallBack("gameAlert", rt::Array::of({"text"}));
+    // Numeric text counts as its number, as carried money does; other text as 0.
     window->onJsCallBack("showGameGetMoneyUI", rt::Array::of({1, "2.5"}));
+    window->onJsCallBack("showGameGetMoneyUI", rt::Array::of({"30", "many"}));
     EXPECT_EQ(window->onJsCallBack("getUserInfo", rt::Array::of({5})), rt::Value("user 5"));
     EXPECT_EQ(window->onJsCallBack("onSocketData", rt::Array::of({"x"})), rt::Value());
     const std::vector<std::string> expected = {
-        "onSocketData[1,2,3,data]",      "onAccountEvent[1,2,3,7]", "gameAlert[1,2,3,Room,text]",
-        "showGameGetMoneyUI[1,2,3,1,0]", "getUserInfo[5,1,2,3]",    "onSocketData[1,2,3,x]"};
+        "onSocketData[1,2,3,data]",       "onAccountEvent[1,2,3,7]",
+        "gameAlert[1,2,3,Room,text]",     "showGameGetMoneyUI[1,2,3,1,2.5]",
+        "showGameGetMoneyUI[1,2,3,30,0]", "getUserInfo[5,1,2,3]",
+        "onSocketData[1,2,3,x]"};
     EXPECT_EQ(lobbyCalls(), expected);
 }
 

@@ -2,6 +2,7 @@
 
 #include "lobby/games/html_game_window.h"
 #include "lobby/games/game_test_support.h"
+#include "runtime/class_builder.h"
 
 namespace lobby {
 namespace {
@@ -9,6 +10,25 @@ namespace {
 using games::testing::GameTest;
 using games::testing::kHeight;
 using games::testing::kWidth;
+
+// An HTML game window whose class has a member "traceFms": a page call of that name that went on
+// to the base class would reach it through the by-name fallback.
+class TracingHtmlGameWindow final : public HtmlGameWindow {
+    RT_CLASS(TracingHtmlGameWindow)
+public:
+    int traced = 0;
+    void traceFms(rt::Value) { ++traced; }
+};
+
+const rt::ClassInfo& TracingHtmlGameWindow::staticClassInfo() {
+    using W = TracingHtmlGameWindow;
+    static const rt::ClassInfo& info = rt::ClassBuilder<W>("TracingHtmlGameWindow")
+                                           .extends<HtmlGameWindow>()
+                                           .method("traceFms", &W::traceFms)
+                                           .constructor(&W::construct)
+                                           .build();
+    return info;
+}
 
 class HtmlGameTest : public GameTest {
 protected:
@@ -33,8 +53,13 @@ TEST_F(HtmlGameTest, RoomIdParityPicksThePage) {
 }
 
 TEST_F(HtmlGameTest, TraceCallIsSwallowedAndServerRoadsDoNothing) {
+    auto tracing = ready(rt::create<TracingHtmlGameWindow>(game(4), room(8, 1, 1), false, "u9"));
+    EXPECT_EQ(tracing->onJsCallBack("traceFms", rt::Array::of({"x"})), rt::Value());
+    EXPECT_EQ(tracing->traced, 0) << "the call went on to the base class";
+    tracing->call("traceFms", std::vector<rt::Value>{"x"});
+    EXPECT_EQ(tracing->traced, 1) << "the member is there to be reached";
+
     auto window = make(2);
-    EXPECT_EQ(window->onJsCallBack("traceFms", rt::Array::of({"x"})), rt::Value());
     window->sendDataToServer("d");
     window->socketConnect(true);
     window->startConnServer();

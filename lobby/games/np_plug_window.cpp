@@ -1,5 +1,7 @@
 #include "lobby/games/np_plug_window.h"
 
+#include <utility>
+
 #include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/primitive_binder.h"
@@ -72,8 +74,23 @@ void NPPlugWindow::link(const rt::Value& fourth) {
     np_link(gamePlug, games::textField(gameInfo, "app") + ".exe", handleText(), fourth);
 }
 
+void NPPlugWindow::toPage(const std::string& function, std::vector<rt::Value> args) {
+    if (!pageReady_) {
+        heldCalls_.push_back({function, std::move(args)});
+        return;
+    }
+    games::callPage(*this, function, rt::make<rt::Array>(std::move(args)));
+}
+
 rt::Value NPPlugWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
-    if (name == "run") {
+    if (name == "setSwfReady") {
+        GameWindow::onJsCallBack(name, args);
+        pageReady_ = true;
+        // What came before the page was ready goes to it now, in the order it came; a held call
+        // may lead to further calls, which then go at once.
+        std::vector<HeldCall> held = std::exchange(heldCalls_, {});
+        for (HeldCall& call : held) toPage(call.function, std::move(call.args));
+    } else if (name == "run") {
         _deskNo = argAt(args, 0).toInt();
         _seatNo = argAt(args, 1).toInt();
         link(handleText());
@@ -121,19 +138,19 @@ void NPPlugWindow::setRoomInfo() {
 void NPPlugWindow::onPlugLink(rt::Value) {
     RT_TRACE("plug link");
     setRoomInfo();
-    games::callPage(*this, "sendDataToServer", {kReadyMessage});
+    toPage("sendDataToServer", {rt::Value(kReadyMessage)});
     minimizeLobby();
 }
 
 void NPPlugWindow::onPlugMsg(std::optional<std::string> text) {
     RT_TRACE(text.value_or("null"));
-    games::callPage(*this, "sendDataToServer", {text ? rt::Value(*text) : rt::Value()});
+    toPage("sendDataToServer", {text ? rt::Value(*text) : rt::Value()});
 }
 
 void NPPlugWindow::onGameClose(rt::Value) {
     if (cef::CefApp::isQuit) return;
     RT_TRACE("onGameClose");
-    games::callPage(*this, "onGameClose", {});
+    toPage("onGameClose", {});
     restoreLobby();
 }
 

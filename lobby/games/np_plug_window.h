@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "lobby/games/game_window.h"
 #include "runtime/primitive.h"
@@ -52,9 +53,22 @@ public:
     void gameAlert(std::optional<std::string> message) override;
 
 private:
+    // A call of a page function waiting for the page to be ready.
+    struct HeldCall {
+        std::string function;
+        std::vector<rt::Value> args;
+    };
+
+    // Calls the page function now, or once the page is ready: the game links as the window is
+    // made and may talk before its page has loaded.
+    void toPage(const std::string& function, std::vector<rt::Value> args);
     // The window's native handle as text.
     rt::Value handleText();
     void link(const rt::Value& fourth);
+
+    // Set once the page has reported ready ("setSwfReady"); before it the page has no functions.
+    bool pageReady_ = false;
+    std::vector<HeldCall> heldCalls_;
 };
 
 }  // namespace lobby

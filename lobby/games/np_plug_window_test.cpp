@@ -43,11 +43,11 @@ TEST_F(NpPlugTest, EmbeddedOrFixedSeatWindowsLinkOnRun) {
     EXPECT_EQ(fixed->_deskNo, 12);
     EXPECT_EQ(fixed->_seatNo, 3);
     EXPECT_EQ(plug.calls.back(), "np_link(np#1, np.exe, w3, w3)");
+    fixed->onJsCallBack("setSwfReady", rt::make<rt::Array>());
     fixed->onPlugLink(true);
     const std::string room = plug.values.back()[1].toString();
     EXPECT_NE(room.find(R"("tableId":12,"chairID":3,)"), std::string::npos) << room;
-    EXPECT_EQ(pageCalls(fixed),
-              std::vector<std::string>{R"(sendDataToServer[{"type":"game","tag":"ready"}])"});
+    EXPECT_EQ(pageCalls(fixed).back(), R"(sendDataToServer[{"type":"game","tag":"ready"}])");
     EXPECT_TRUE(minimized(Main::lobbyWindow));
 }
 
@@ -75,16 +75,46 @@ TEST_F(NpPlugTest, SystemMessagesAndPageTexts) {
     const std::vector<std::string> tail(plug.calls.begin() + 1, plug.calls.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"np_link(np#1, np.exe, w2, h9)",
                                               "np_onmsg(np#1, 8, 9)", "np_send(np#1, text)"}));
+    window->onJsCallBack("setSwfReady", rt::make<rt::Array>());
     window->onPlugMsg("not json {");
-    EXPECT_EQ(pageCalls(window), std::vector<std::string>{"sendDataToServer[not json {]"});
+    EXPECT_EQ(pageCalls(window).back(), "sendDataToServer[not json {]");
 }
 
+// The ordinary window links as it is made, so the game may link and talk before its page has
+// loaded: the page hears all of it, in order, once it reports ready, and what comes later at once.
+TEST_F(NpPlugTest, WhatTheGameSaysBeforeThePageIsReadyReachesThePageAfterIt) {
+    auto window = make(false);
+    window->onPlugLink(false);
+    window->onPlugMsg(R"({"tag":"hello"})");
+    window->onGameClose(0);
+    EXPECT_TRUE(pageCalls(window).empty());
+    window->onJsCallBack("setSwfReady", rt::make<rt::Array>());
+    window->onPlugMsg(R"({"tag":"thanks"})");
+    const std::vector<std::string> calls = pageCalls(window);
+    ASSERT_EQ(calls.size(), 5u);
+    EXPECT_EQ(calls[0].rfind("openGame[", 0), 0u) << calls[0];
+    EXPECT_EQ(std::vector<std::string>(calls.begin() + 1, calls.end()),
+              (std::vector<std::string>{R"(sendDataToServer[{"type":"game","tag":"ready"}])",
+                                        R"(sendDataToServer[{"tag":"hello"}])", "onGameClose[]",
+                                        R"(sendDataToServer[{"tag":"thanks"}])"}));
+}
+
+// Every alert reaches the lobby; exactly the eight listed ones drop the game's link, and only
+// while the window holds a plug-in handle.
 TEST_F(NpPlugTest, ConnectionAlertsDropTheLink) {
     auto window = make(true);
-    window->gameAlert("其他");
-    window->gameAlert("房间已关闭！");
-    EXPECT_EQ(plug.calls.back(), "np_unlink(np#1)");
-    EXPECT_EQ(lobbyCalls().size(), 2u);
+    std::vector<std::string> unlinkedBy;
+    for (const std::string& text : games::testing::allAlerts()) {
+        plug.calls.clear();
+        window->gameAlert(text);
+        if (plug.calls == std::vector<std::string>{"np_unlink(np#1)"}) unlinkedBy.push_back(text);
+    }
+    EXPECT_EQ(unlinkedBy, games::testing::kLinkAlerts);
+    EXPECT_EQ(lobbyCalls().size(), games::testing::allAlerts().size());
+    window->destroyPlug();
+    plug.calls.clear();
+    window->gameAlert(games::testing::kLinkAlerts[0]);
+    EXPECT_EQ(plug.calls, std::vector<std::string>{});
 }
 
 TEST_F(NpPlugTest, VisibilityOnlyForAnEmbeddedGame) {

@@ -70,6 +70,16 @@ TEST_F(PlugGameTest, ConnectionAlertsGoToTheLobby) {
                                         "gameAlert[3,1,2,Room,anything]"}));
 }
 
+// Exactly the eight listed alerts enter the lobby's folder again, and only while the window
+// holds a plug-in handle.
+TEST_F(PlugGameTest, ListedAlertsEnterTheLobbyFolder) {
+    auto window = make(false);
+    const auto raise = [&](const std::string& text) { window->gameAlert(text); };
+    EXPECT_EQ(games::testing::alertsEnteringTheLobbyFolder(raise), games::testing::kLinkAlerts);
+    window->destroyPlug();
+    EXPECT_EQ(games::testing::alertsEnteringTheLobbyFolder(raise), std::vector<std::string>{});
+}
+
 TEST_F(PlugGameTest, GameEndKeepsTheWindowAndDestroyFreesThePlugIn) {
     auto window = make(false);
     Main::lobbyWindow->set_minimized(true);

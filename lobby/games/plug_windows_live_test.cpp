@@ -218,6 +218,8 @@ TEST_F(LiveTest, GameHostWindowSendsTheRoomTextAndRelaysTexts) {
     ASSERT_TRUE(game.WaitForMessages(1, 2)) << game.Log();
     EXPECT_NE(decoded(1, 2)[0].find("\\\"tag\\\":\\\"roominfo\\\""), std::string::npos)
         << decoded(1, 2)[0];
+    // The game linked before its page was ready; the page hears it all once it is.
+    window->onJsCallBack("setSwfReady", rt::make<rt::Array>());
     EXPECT_TRUE(pageGot(window, R"(sendDataToServer[{"type":"game","tag":"ready"}])"));
     EXPECT_TRUE(pageGot(window, "sendDataToServer[from the game]"));
     window->onJsCallBack("onSocket", rt::Array::of({"to the game"}));

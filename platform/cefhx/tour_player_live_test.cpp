@@ -19,6 +19,7 @@
 #include "runtime/create.h"
 #include "runtime/function.h"
 #include "runtime/record.h"
+#include "runtime/strings.h"
 
 namespace cefhx::testing {
 namespace {
@@ -138,7 +139,7 @@ protected:
         return run;
     }
     TourRun play(const std::string& page, const std::string& tour,
-                 const std::string& timeoutMs = "10000") {
+                 const std::string& timeoutMs = "30000") {
         return play(page, tour, timeoutMs, folder_ / "shots");
     }
 
@@ -189,18 +190,20 @@ TEST_F(TourLive, FillsClicksWaitsShootsAndLetsTheProgramQuit) {
     EXPECT_EQ(files, 1);
 }
 
+// The step timeout also bounds the first wait, which includes Chromium's start and the page's
+// load: a loaded machine took longer than 5 s for them.
 TEST_F(TourLive, AFailingWaitEndsTheProgramAndNamesTheLine) {
     TourRun run = play("form.html",
                        "wait form.html document.readyState === 'complete'\n"
                        "# the page has no such thing\n"
                        "wait form.html missingThing.ready\n"
                        "click form.html #go\n",
-                       "5000");
+                       "20000");
     EXPECT_EQ(run.status, 0) << run.result;
-    ASSERT_EQ(run.log.size(), 3u);
+    ASSERT_EQ(run.log.size(), 3u) << rt::join(run.log, "\n");
     EXPECT_EQ(run.log[1], "tour step 1 done: wait form.html document.readyState === 'complete'");
     EXPECT_EQ(run.log[2],
-              "tour FAIL line 3: wait form.html missingThing.ready: timed out after 5000 ms "
+              "tour FAIL line 3: wait form.html missingThing.ready: timed out after 20000 ms "
               "waiting for \"missingThing.ready\" to be true in \"form.html\" (last error: "
               "ReferenceError: missingThing is not defined)");
     // The loop ended as on a normal quit: the window was destroyed, Chromium is gone.
@@ -222,12 +225,12 @@ TEST_F(TourLive, AWindowThatClosesBetweenStepsIsNotUsedAgain) {
     TourRun run = play("form.html",
                        "click form.html #close\n"
                        "fill form.html #name nobody\n",
-                       "5000");
+                       "20000");
     EXPECT_EQ(run.status, 0) << run.result;
-    ASSERT_EQ(run.log.size(), 3u);
+    ASSERT_EQ(run.log.size(), 3u) << rt::join(run.log, "\n");
     EXPECT_EQ(run.log[1], "tour step 1 done: click form.html #close");
     EXPECT_EQ(run.log[2],
-              "tour FAIL line 2: fill form.html #name nobody: timed out after 5000 ms waiting for "
+              "tour FAIL line 2: fill form.html #name nobody: timed out after 20000 ms waiting for "
               "window \"form.html\"");
 }
 

@@ -49,11 +49,12 @@ static value np_send(value handle, value text) {
     return nullptr;
 }
 
-// Drops the link: the game keeps running, but no longer hears from or reaches the window.
+// Drops the link: the game keeps running, but no longer hears from or reaches the window. The
+// library keeps the game, so a later np_link links it again and np_destroy ends it.
 static value np_unlink(value handle) {
     if (ProcessManager* manager = TheLib().Manager(handle)) {
         ProcessManager::Busy busy(manager);
-        manager->ReleaseGame(false);
+        manager->UnlinkGame();
     }
     return nullptr;
 }

@@ -75,6 +75,32 @@ TEST_F(NpPlugTest, SystemMessagesChangeNothingAndUnlinkStopsTheTexts) {
         << "unlink and destroy report no close";
 }
 
+// After an unlink the library still holds the game: a new link finds the running game instead
+// of starting a second one, and destroy ends it with the quit request (the game ignores it and is
+// ended anyway), not by leaving it to notice the vanished window.
+TEST_F(NpPlugTest, UnlinkKeepsTheGameForTheNextLinkAndForDestroy) {
+    const std::u16string program = game.Program("link\nstay\n", 4);
+    const std::string path(program.begin(), program.end());
+    np["np_link"](handle, path, "4711", "4711");
+    ASSERT_TRUE(PumpUntil([&] { return !handler->calls.empty(); })) << game.Log();
+    np["np_unlink"](handle);
+    np["np_send"](handle, "while unlinked");
+    np["np_link"](handle, path, "4711", "4711");
+    ASSERT_TRUE(PumpUntil([&] { return handler->calls.size() >= 2; })) << game.Log();
+    EXPECT_EQ(handler->calls, (std::vector<std::string>{"onPlugLink(false)", "onPlugLink(true)"}));
+    np["np_send"](handle, "linked again");
+    ASSERT_TRUE(game.WaitForMessages(1, 2)) << game.Log();
+    const auto texts = game.Messages(1, 2);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].decoded.find("linked again"), std::string::npos) << texts[0].decoded;
+
+    np["np_destroy"](handle);
+    const std::string log = game.Log();
+    EXPECT_NE(log.find("quit ignored"), std::string::npos) << log;
+    EXPECT_EQ(log.find("plugin window gone"), std::string::npos) << log;
+    EXPECT_EQ(log.find("start window="), log.rfind("start window=")) << "one game only\n" << log;
+}
+
 TEST_F(NpPlugTest, GameThatEndsIsReported) {
     Link("link\ngoodbye\n");
     ASSERT_TRUE(PumpUntil([&] { return handler->calls.size() == 2; })) << game.Log();

@@ -74,6 +74,10 @@ bool answerIsYes(const std::optional<std::string>& answer) {
                 argv.erase(argv.begin());
             }
             std::optional<std::string> file = syslite::resolveProgram(given);
+            // A bare program name that is no file here is a command of the desktop's PATH.
+            if (!file && given.find_first_of("/\\") == std::string::npos) {
+                if (std::string found = syslite::findInPath(given); !found.empty()) file = found;
+            }
             if (!file) throw std::runtime_error("no executable program " + quoted(given));
             std::string dir = rt::replaceAll(text(fromC(folder)), "\\", "/");
             if (!dir.empty() && !isFolder(dir)) {

@@ -173,6 +173,21 @@ TEST_F(BrowserTest, OpensTheAddressWithTheDesktopOpener) {
     EXPECT_FALSE(std::filesystem::exists("pwned"));
 }
 
+// A bare program name that is no file in the working folder is found on the PATH, as the
+// lobby starts the opener for payment pages.
+TEST_F(BrowserTest, CreateProcessFindsABareProgramOnThePath) {
+    std::string seen = dir_ / "seen";
+    writeScript(dir_ / "bin/xdg-open", "printf '%s|%s' \"$#\" \"$1\" > \"" + seen + "\"\n");
+    std::string url = "http://127.0.0.1:8080/payment/go?a=1&b=2";
+    Value pid = call("win_create_process",
+                     {Value("xdg-open"), Value(url), Value(""), Value(false), Value(true)});
+    EXPECT_GT(pid.toInt(), 0);
+    EXPECT_EQ(readFile(seen), "1|" + url);
+    EXPECT_EQ(call("win_create_process",
+                   {Value("no-such-opener"), Value(url), Value(""), Value(false), Value(false)}),
+              Value(0));
+}
+
 TEST_F(BrowserTest, WithoutAnOpenerOrWithAnOptionLikeAddressNothingOpens) {
     EXPECT_FALSE(call("browser_launch", {Value("http://127.0.0.1/")}).toBool());
     EXPECT_NE(logText().find("no xdg-open"), std::string::npos);

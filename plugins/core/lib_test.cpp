@@ -26,11 +26,13 @@ struct Flavour {
     size_t userFixed;
     bool firstLinkFlag;
     size_t longestText;
+    bool linkFollowUp;     // (3,104) follows the link acknowledgement
+    uint64_t linkCheckMs;  // period of the check that the linked game's window still exists
 };
 
-const Flavour kFlavours[] = {{"PexmorPlug", 516, 85, true, 9716},
-                             {"RavoPlug", 4, 79, false, 10228},
-                             {"Sondrel", 4, 79, false, 10228}};
+const Flavour kFlavours[] = {{"PexmorPlug", 516, 85, true, 9716, false, 1000},
+                             {"RavoPlug", 4, 79, false, 10228, false, 10000},
+                             {"Sondrel", 4, 79, false, 10228, true, 1000}};
 
 class PlugLibraryTest : public ::testing::TestWithParam<Flavour> {
 protected:
@@ -78,6 +80,13 @@ protected:
         ASSERT_TRUE(game.WaitForMessages(2, 101));
     }
 
+    // Returns once the loop has fired every timer that is due now.
+    static void Settle() {
+        bool ran = false;
+        ml_post_task([](void* flag) { *static_cast<bool*>(flag) = true; }, &ran, 0);
+        ASSERT_TRUE(PumpUntil([&] { return ran; }));
+    }
+
     std::string TextPayloadHex(size_t length) const {
         return "c8" + std::string(2 * length - 2, '0');
     }
@@ -108,6 +117,31 @@ TEST_P(PlugLibraryTest, LinkRelinkAndGameTextsWithPrefixAndCuts) {
     ASSERT_EQ(handler->calls.size(), 7u);
     EXPECT_EQ(handler->calls.back(), "onPlugLink(true)");
     EXPECT_TRUE(game.WaitForMessages(2, 101, 2));
+}
+
+// Only Sondrel follows the link acknowledgement with (3,104): a text sent after the link arrives
+// after anything the link sent.
+TEST_P(PlugLibraryTest, TheLinkAcknowledgementIsFollowedUpOnlyWhereTheLibrarySaysSo) {
+    LinkWith("");
+    Send(rt::Value("after the link"));
+    ASSERT_TRUE(game.WaitForMessages(1, 2)) << game.Log();
+    EXPECT_EQ(game.Messages(3, 104).size(), GetParam().linkFollowUp ? 1u : 0u) << game.Log();
+}
+
+// The linked game's window vanishes: the library notices it (and reports the game closed) once
+// its own check period has passed on the loop's clock, not before.
+TEST_P(PlugLibraryTest, AVanishedGameWindowIsNoticedAfterTheLibrarysCheckPeriod) {
+    LinkWith("unwindow\n");
+    ASSERT_TRUE(game.WaitForLog("unwindow")) << game.Log();
+    ml_clock_advance(1000);
+    Settle();
+    if (GetParam().linkCheckMs > 1000) {
+        EXPECT_EQ(handler->calls.size(), 1u) << "noticed before the period";
+        ml_clock_advance(GetParam().linkCheckMs - 1000);
+        Settle();
+    }
+    ASSERT_EQ(handler->calls.size(), 2u) << game.Log();
+    EXPECT_EQ(handler->calls[1], "onGameClose(0)");
 }
 
 TEST_P(PlugLibraryTest, TextsToTheGameUpToTheLongestAndOnlyStrings) {

@@ -58,6 +58,7 @@ void ProcessManager::ClearProcess() {
     process_ = nullptr;
     process_id_ = 0;
     peer_window_ = 0;
+    unlinked_ = false;
 }
 
 bool ProcessManager::LaunchGame(std::u16string_view path, std::optional<int32_t> roomType) {
@@ -74,6 +75,11 @@ bool ProcessManager::LaunchGame(std::u16string_view path, std::optional<int32_t>
         process_id_ = ml_process_id(process);
         ml_set_timer(own_window_, kLinkTimer, kStartTimeoutMs);
         return true;
+    }
+    if (unlinked_) {
+        // The running game of a dropped link is linked again, never started a second time.
+        unlinked_ = false;
+        ml_set_timer(own_window_, kLinkTimer, PeerAlive() ? variant_.linkCheckMs : kStartTimeoutMs);
     }
     if (PeerAlive()) {
         sink_->OnGameLinked(true);
@@ -121,6 +127,11 @@ bool ProcessManager::ReleaseGame(bool withCallback) {
     return true;
 }
 
+void ProcessManager::UnlinkGame() {
+    if (own_window_ != 0) ml_kill_timer(own_window_, kLinkTimer);
+    if (process_ != nullptr) unlinked_ = true;
+}
+
 bool ProcessManager::SendBlock(MessageCode code, std::span<const uint8_t> payload, uint64_t tag) {
     if (own_window_ == 0 || !ml_is_window(own_window_) || !PeerAlive()) return false;
     const auto block = EncodeMessage(code, payload);
@@ -130,11 +141,11 @@ bool ProcessManager::SendBlock(MessageCode code, std::span<const uint8_t> payloa
 }
 
 bool ProcessManager::SendHeader(MessageCode code) {
-    return SendBlock(code, {}, kDataQueued);
+    return !unlinked_ && SendBlock(code, {}, kDataQueued);
 }
 
 bool ProcessManager::Send(MessageCode code, std::span<const uint8_t> payload) {
-    return SendBlock(code, payload, kDataQueued);
+    return !unlinked_ && SendBlock(code, payload, kDataQueued);
 }
 
 bool ProcessManager::SendSync(MessageCode code, std::span<const uint8_t> payload) {
@@ -198,7 +209,7 @@ void ProcessManager::OnQueuedMessage() {
 
 void ProcessManager::DispatchGameMessage(MessageCode code, std::span<const uint8_t> payload,
                                          ml_hwnd sender) {
-    if (!sink_ || disposed_) return;
+    if (!sink_ || disposed_ || unlinked_) return;
     if (peer_window_ != 0 && sender != peer_window_) return;
     if (code == kLink) {
         if (peer_window_ != 0) return;

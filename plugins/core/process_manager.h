@@ -46,6 +46,9 @@ public:
     bool LaunchGame(std::u16string_view path, std::optional<int32_t> roomType);
     bool CloseGame(bool withCallback);
     bool ReleaseGame(bool withCallback);
+    // Drops the link but keeps the game: nothing passes between the game and the handler until
+    // LaunchGame links the running game again; CloseGame still ends it.
+    void UnlinkGame();
 
     bool SendHeader(MessageCode code);
     bool Send(MessageCode code, std::span<const uint8_t> payload);
@@ -96,6 +99,7 @@ private:
     ml_hwnd peer_window_ = 0;
     ml_process* process_ = nullptr;
     int process_id_ = 0;
+    bool unlinked_ = false;
     bool closing_ = false;
     bool close_callback_ = false;
     bool disposed_ = false;

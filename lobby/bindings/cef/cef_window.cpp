@@ -248,7 +248,10 @@ int32_t CefWindow::on_destroy() {
     onDestroy();
     if (_cefBrowser) _cefBrowser->destroy();
     cefBrowserSet = nullptr;
-    _handle = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(handleMutex_);
+        _handle = nullptr;
+    }
     rt::Ref<rt::Array> windows = CefApp::naviteWindows;
     if (!windows) return 0;
     auto& items = windows->items();
@@ -280,7 +283,10 @@ bool CefWindow::on_close() {
 }
 
 void CefWindow::on_create(rt::Value handle) {
-    _handle = std::move(handle);
+    {
+        std::lock_guard<std::mutex> lock(handleMutex_);
+        _handle = std::move(handle);
+    }
     if (CefApp::naviteWindows) CefApp::naviteWindows->push(rt::Ref<CefWindow>(this));
     onCreate();
 }
@@ -304,9 +310,16 @@ rt::Value CefWindow::on_jscall(const std::string& name, rt::Ref<rt::Array> args)
 void CefWindow::runTask(rt::Ref<Task> task, rt::Value delay) {
     if (CefApp::isQuit || isToDestroy) return;
     if (!task) throw rt::Exception("CefWindow.runTask: the task to post is null");
+    const rt::Value handle = postingHandle();
+    if (handle.isNull()) return;
     int32_t ticks = delay.toInt();
     task->postedThrough(rt::Ref<CefWindow>(this), ticks);
-    cef_app_posttask(_handle, ticks);
+    cef_app_posttask(handle, ticks);
+}
+
+rt::Value CefWindow::postingHandle() const {
+    std::lock_guard<std::mutex> lock(handleMutex_);
+    return _handle;
 }
 
 bool CefWindow::getFlagProperty(int32_t id) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -57,7 +58,8 @@ public:
     rt::Ref<Size> minSize;
     // Set once the window is being destroyed; read by threads that post tasks.
     std::atomic<bool> isToDestroy{false};
-    // The native handle from on_create; null before it and after on_destroy.
+    // The native handle from on_create; null before it and after on_destroy. Threads that post
+    // tasks read it through postingHandle().
     rt::Value _handle;
     rt::Ref<CefBrowser> _cefBrowser;
     int32_t _windowFlag = 0;
@@ -86,6 +88,9 @@ public:
     virtual rt::Value on_jscall(const std::string& name, rt::Ref<rt::Array> args);
     // Posts `task` through this window; the host answers with the event "on_task".
     virtual void runTask(rt::Ref<Task> task, rt::Value delay);
+    // The native handle, read safely on any thread while the UI thread creates or destroys the
+    // window.
+    rt::Value postingHandle() const;
 
     virtual bool set_enabled(bool on);
     virtual bool get_enabled();
@@ -149,6 +154,9 @@ private:
     rt::Value loadResource(const rt::Ref<CefBrowser>& browser, const rt::Value& payload);
     bool getFlagProperty(int32_t id);
     int32_t getIntProperty(int32_t id);
+
+    // Guards the writes of _handle on the UI thread against its reads by posting threads.
+    mutable std::mutex handleMutex_;
 };
 
 }  // namespace cef

@@ -4,23 +4,39 @@
 
 #include "lobby/bindings/cef/cef_window.h"
 #include "runtime/class_builder.h"
+#include "runtime/exception.h"
 
 namespace cef {
 
+namespace {
+
+// The list's mutex as it is now; the reference keeps it alive while it is held, even when the
+// static is replaced meanwhile.
+rt::Ref<rt::MutexObject> listMutex() {
+    rt::Ref<rt::MutexObject> m = Task::mutex;
+    if (!m) throw rt::Exception("cef.Task: the task list has no mutex");
+    return m;
+}
+
+}  // namespace
+
 void Task::initStatics() {
-    std::lock_guard<rt::Mutex> lock(mutex);
+    const rt::Ref<rt::MutexObject> m = listMutex();
+    std::lock_guard<rt::MutexObject> lock(*m);
     tasks = rt::make<rt::Array>();
 }
 
 void Task::construct(rt::Value fn, rt::Value argument) {
     call = std::move(fn);
     args = std::move(argument);
-    std::lock_guard<rt::Mutex> lock(mutex);
+    const rt::Ref<rt::MutexObject> m = listMutex();
+    std::lock_guard<rt::MutexObject> lock(*m);
     tasks->push(rt::Ref<Task>(this));
 }
 
 void Task::postedThrough(rt::Ref<CefWindow> through, int32_t ticks) {
-    std::lock_guard<rt::Mutex> lock(mutex);
+    const rt::Ref<rt::MutexObject> m = listMutex();
+    std::lock_guard<rt::MutexObject> lock(*m);
     window = std::move(through);
     delay = ticks;
 }
@@ -30,7 +46,8 @@ void Task::onTask(rt::Ref<CefWindow> window, rt::Value delayValue) {
     if (!window) return;
     rt::Ref<Task> taken;
     {
-        std::lock_guard<rt::Mutex> lock(mutex);
+        const rt::Ref<rt::MutexObject> m = listMutex();
+        std::lock_guard<rt::MutexObject> lock(*m);
         if (!delayValue.isNumber()) return;
         auto& items = tasks->items();
         for (auto it = items.begin(); it != items.end(); ++it) {
@@ -52,6 +69,7 @@ const rt::ClassInfo& Task::staticClassInfo() {
                                            .field("window", &Task::window)
                                            .field("delay", &Task::delay)
                                            .staticField("tasks", &tasks)
+                                           .staticField("mutex", &mutex)
                                            .staticMethod("onTask", &Task::onTask)
                                            .constructor(&Task::construct)
                                            .build();

@@ -4,7 +4,7 @@
 
 #include "lobby/bindings/cef/cef_window.h"
 #include "runtime/array.h"
-#include "runtime/mutex.h"
+#include "runtime/mutex_object.h"
 #include "runtime/object.h"
 
 namespace cef {
@@ -15,9 +15,10 @@ namespace cef {
 class Task final : public rt::Object {
     RT_CLASS(Task)
 public:
-    // Every task made and not yet taken, in order of creation; guarded by `mutex`.
+    // Every task made and not yet taken, in order of creation; guarded by `mutex`. Both can be
+    // read and replaced by name; a replaced mutex serves from the next use on.
     static inline rt::Ref<rt::Array> tasks;
-    static inline rt::Mutex mutex;
+    static inline rt::Ref<rt::MutexObject> mutex = rt::make<rt::MutexObject>();
 
     // Makes the task list anew.
     static void initStatics();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -12,8 +13,10 @@
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/cef/cef_window.h"
 #include "lobby/bindings/fake_host.h"
+#include "runtime/class_info.h"
 #include "runtime/create.h"
 #include "runtime/function.h"
+#include "runtime/mutex_object.h"
 
 namespace cef {
 namespace {
@@ -161,6 +164,76 @@ TEST(TaskTest, TasksPostedOnWorkerThreadsRunOnTheMainThread) {
     EXPECT_FALSE(offMain);
     EXPECT_EQ(ran, std::vector<int>(kWorkers * kTasksEach, 1));
     EXPECT_EQ(Task::tasks->size(), 0);
+}
+
+// The host destroys the window on the main thread while a worker posts through it: the worker
+// reads the native handle as it was or finds none, and posts nothing once it is gone.
+TEST(TaskTest, AWindowDestroyedWhileAWorkerPostsIsReadSafely) {
+    bindings::FakeHost host;
+    std::mutex mutex;
+    std::condition_variable posted;
+    std::vector<rt::Value> handles;
+    host.answer("cef_app_posttask", [&](std::span<const rt::Value> args) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            handles.push_back(args[0]);
+        }
+        posted.notify_one();
+        return rt::Value();
+    });
+    rt::Ref<CefWindow> w = makeWindow("w");
+    std::atomic<bool> stop{false};
+    std::thread worker([&] {
+        while (!stop) w->runTask(rt::create<Task>(rt::Value(), rt::Value()), 0);
+    });
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        posted.wait(lock, [&] { return !handles.empty(); });
+    }
+    w->on_destroy();
+    size_t before = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        before = handles.size();
+    }
+    // Posts already under way when the handle went may still arrive; wait for the worker to
+    // come round its loop once more with the handle gone.
+    rt::Ref<Task> after = rt::create<Task>(rt::Value(), rt::Value());
+    w->runTask(after, 0);
+    stop = true;
+    worker.join();
+    EXPECT_TRUE(after->window == nullptr);
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_GE(before, 1u);
+    for (const rt::Value& h : handles) EXPECT_EQ(h, rt::Value("w"));
+}
+
+// The list's mutex is the runtime's mutex object, read and replaced by name; the tasks then
+// take the new one.
+TEST(TaskTest, TheListMutexIsReadAndReplacedByName) {
+    bindings::FakeHost host;
+    const rt::ClassInfo* info = rt::ClassInfo::find("cef.Task");
+    ASSERT_NE(info, nullptr);
+    const rt::Value original = info->getStatic("mutex");
+    ASSERT_TRUE(original.as<rt::MutexObject>() != nullptr);
+
+    const rt::Value replacement(rt::ClassInfo::createByName("Mutex", {}));
+    info->setStatic("mutex", replacement);
+    EXPECT_EQ(Task::mutex.get(), replacement.as<rt::MutexObject>().get());
+    rt::Value(replacement).callMember("acquire", {});
+    bool takenElsewhere = true;
+    std::thread([&] {
+        takenElsewhere = rt::Value(Task::mutex).callMember("tryAcquire", {}).toBool();
+    }).join();
+    EXPECT_FALSE(takenElsewhere) << "the task list is guarded by the replacement";
+    rt::Value(replacement).callMember("release", {});
+
+    std::vector<rt::Value> log;
+    rt::Ref<CefWindow> w = makeWindow("w");
+    w->runTask(logTask(log, 5), 0);
+    onTask(w, 0);
+    EXPECT_EQ(log, std::vector<rt::Value>{5});
+    info->setStatic("mutex", original);
 }
 
 }  // namespace

@@ -16,13 +16,24 @@
 #include "updater/md5_digest.h"
 #include "updater/server_address.h"
 #include "updater/update_log.h"
+#include "updater/version_number.h"
 
 namespace haldor {
 namespace {
 
-// The integer a version text starts with; "" and other text count as 0.
 long long AsInt(const std::string& text) {
-    return std::strtoll(text.c_str(), nullptr, 10);
+    return LeadingVersion(text);
+}
+
+// Status texts carry names the server chose; they reach the terminal and the log without
+// control characters.
+std::string Printable(const std::string& text) {
+    std::string out = text;
+    for (auto& c : out) {
+        auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) c = '?';
+    }
+    return out;
 }
 
 std::string TempXmlFile() {
@@ -101,8 +112,8 @@ void CAutoUpdateClientDlg::ReadServerUrl(int n, bool with_version) {
     server_address_ = DecodeStoredAddress(
         GetProfileString(place_.StateFile(), "Temp", fmt::format("Temp{}", n), "", 256));
     if (with_version)
-        current_version_ =
-            GetProfileString(place_.StateFile(), "Version", "CurrentVersion", "0", 200);
+        current_version_ = CanonicalVersion(
+            GetProfileString(place_.StateFile(), "Version", "CurrentVersion", "0", 200));
 }
 
 void CAutoUpdateClientDlg::StartUpdate(bool first) {
@@ -330,10 +341,10 @@ void CAutoUpdateClientDlg::FinishVersion() {
     }
     if (d == 0) {
         WriteProfileString(place_.StateFile(), "Version", "CurrentVersion",
-                           manifest_.max_version());
+                           CanonicalVersion(manifest_.max_version()));
         for (int n = 1; n <= 8; ++n) {
             std::string server = manifest_.server(n);
-            if (!server.empty())
+            if (!server.empty() && IsStorableServerAddress(server))
                 WriteProfileString(place_.StateFile(), "Temp", fmt::format("Temp{}", n), server);
         }
         StartLobby();
@@ -367,6 +378,7 @@ bool CAutoUpdateClientDlg::VerifyMd5(const CInetFile& file) {
     std::string download = file.MakeTargetName();
     std::string computed = MD5_CTX::FileDigest(DiskPath(download)).value_or("");
     if (!computed.empty() && SameNameIgnoringCase(computed, file.expected_md5)) return true;
+    ::unlink(DiskPath(download).c_str());
     SetStatus(fmt::format("MD5检验失败，正在更新的版本号[{}],XML配置文件名[{}],MD5=[{}]",
                           current_version_, file.file_name, file.expected_md5),
               true);
@@ -382,6 +394,7 @@ bool CAutoUpdateClientDlg::InstallFile(const CInetFile& file) {
     std::string target = DiskPath(file.target_path);
     TakePermissions(download, target);
     if (!ReplaceFileAtomically(download, target) && !ReplaceFileAtomically(download, target)) {
+        ::unlink(download.c_str());
         SetStatus(fmt::format("重命名文件失败 [{}]", file.file_name), true);
         failure_.SetText(status_);
         return false;
@@ -414,8 +427,8 @@ void CAutoUpdateClientDlg::OnClose() {
 }
 
 void CAutoUpdateClientDlg::SetStatus(const std::string& text, bool log) {
-    status_ = text;
-    if (log) AppendLogLine(place_.LogFile(), text);
+    status_ = Printable(text);
+    if (log) AppendLogLine(place_.LogFile(), status_);
     Repaint();
 }
 

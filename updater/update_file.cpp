@@ -6,6 +6,10 @@ namespace haldor {
 namespace {
 
 bool IsSafeRelative(const std::string& path) {
+    for (char c : path) {
+        auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) return false;
+    }
     std::string p = DiskPath(path);
     if (!p.empty() && p.front() == '/') return false;
     if (p.size() >= 2 && p[1] == ':') return false;

@@ -3,12 +3,14 @@
 #include <strings.h>
 #include <pugixml.hpp>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
 #include "updater/local_file.h"
+#include "updater/version_number.h"
 #include "updater/xml_text.h"
 
 namespace haldor {
@@ -30,10 +32,13 @@ pugi::xml_node FirstBelow(const pugi::xml_node& root, const char* name) {
     });
 }
 
+// A length or file-time half: the decimal number the text starts with; 0 for a negative or
+// overflowing one, or none.
 std::uint64_t ParseLength(const std::string& text) {
     char* end = nullptr;
+    errno = 0;
     unsigned long long v = std::strtoull(text.c_str(), &end, 10);
-    if (end == text.c_str() || text.find('-') != std::string::npos) return 0;
+    if (end == text.c_str() || errno == ERANGE || text.find('-') != std::string::npos) return 0;
     return v;
 }
 
@@ -92,7 +97,9 @@ bool CUpdateFiles::Load(const std::string& path, bool version_file) {
         if (first) list_version_ = first.value();
         if (max_version_unread_) {
             pugi::xml_attribute second = first ? first.next_attribute() : pugi::xml_attribute();
-            if (second) max_version_ = second.value();
+            // A maximum version that is not a number counts as none.
+            auto max = second ? ParseVersion(second.value()) : std::nullopt;
+            if (max) max_version_ = std::to_string(*max);
             max_version_unread_ = false;
         }
         return false;

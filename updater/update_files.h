@@ -33,6 +33,7 @@ public:
 
     std::string list_version() const { return list_version_; }
     void clear_list_version() { list_version_.clear(); }
+    // In its canonical decimal form; empty when none was read or it was not a number.
     std::string max_version() const { return max_version_; }
     // Server address n = 1 ... 8.
     std::string server(int n) const { return servers_[static_cast<std::size_t>(n - 1)]; }

@@ -457,8 +457,12 @@ void CAutoUpdateClientDlg::OnCloseButton() {
     view_->Ask("程序正在更新中,确定要退出升级吗？", [this](bool yes) {
         close_state_ = kButtonNormal;
         Repaint();
-        // Ends this updater only; another process of the same name is never touched.
-        if (yes) desktop_->EndNow();
+        // Ends this updater only; another process of the same name is never touched. Running
+        // transfers are dropped first, so that no partial download stays behind.
+        if (yes) {
+            queue_.Clear();
+            desktop_->EndNow();
+        }
     });
 }
 
@@ -483,6 +487,7 @@ void CAutoUpdateClientDlg::OnSwitchButton() {
 }
 
 void CAutoUpdateClientDlg::OnExitSpot() {
+    queue_.Clear();
     desktop_->EndNow();
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
 #include "updater/local_file.h"
@@ -16,10 +17,13 @@
 namespace haldor {
 namespace {
 
-bool LoadDocument(const std::string& path, pugi::xml_document* doc) {
+std::optional<std::string> ReadBytes(const std::string& path) {
     std::ifstream in(DiskPath(path), std::ios::binary);
-    if (!in) return false;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in) return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool ParseDocument(const std::string& bytes, pugi::xml_document* doc) {
     auto text = XmlToUtf8(bytes);
     if (!text) return false;
     return doc->load_buffer(text->data(), text->size(), pugi::parse_default, pugi::encoding_utf8) &&
@@ -85,10 +89,19 @@ void CUpdateFiles::Clear() {
 }
 
 bool CUpdateFiles::Load(const std::string& path, bool version_file) {
+    auto bytes = ReadBytes(path);
+    if (!bytes) {
+        Clear();
+        return false;
+    }
+    return LoadBytes(*bytes, version_file);
+}
+
+bool CUpdateFiles::LoadBytes(const std::string& bytes, bool version_file) {
     Clear();
     std::lock_guard lock(mutex_);
     pugi::xml_document doc;
-    if (!LoadDocument(path, &doc)) return false;
+    if (!ParseDocument(bytes, &doc)) return false;
     pugi::xml_node root = doc.document_element();
     if (version_file) {
         pugi::xml_node product = FirstBelow(root, "Product");
@@ -113,9 +126,13 @@ bool CUpdateFiles::Load(const std::string& path, bool version_file) {
 }
 
 void CUpdateFiles::ReadProduct(const std::string& path) {
+    if (auto bytes = ReadBytes(path)) ReadProductBytes(*bytes);
+}
+
+void CUpdateFiles::ReadProductBytes(const std::string& bytes) {
     std::lock_guard lock(mutex_);
     pugi::xml_document doc;
-    if (!LoadDocument(path, &doc)) return;
+    if (!ParseDocument(bytes, &doc)) return;
     pugi::xml_node product = FirstBelow(doc.document_element(), "Product");
     if (!product) return;
     pugi::xml_attribute a = product.first_attribute();

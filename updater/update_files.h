@@ -20,9 +20,12 @@ public:
     // first time in the life of this object, the maximum version, and answers false; as a file
     // list it reads every `File` element and answers true, false when the file cannot be read.
     bool Load(const std::string& path, bool version_file);
+    // The same for the bytes of such a file.
+    bool LoadBytes(const std::string& bytes, bool version_file);
 
-    // Reads the eight server addresses of the version file at `path`.
+    // Reads the eight server addresses of the version file at `path`, or in `bytes`.
     void ReadProduct(const std::string& path);
+    void ReadProductBytes(const std::string& bytes);
 
     // Decides every entry, drops those that need nothing and answers how many remain. Entries
     // that must never be written are kept, so that they fail like a download.

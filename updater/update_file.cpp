@@ -35,7 +35,10 @@ void CUpdateFile::ComputeTargetPath(const InstallFolders& folders) {
 }
 
 bool CUpdateFile::IsSafe() const {
-    return !file_name.empty() && IsSafeRelative(file_name) && IsSafeRelative(local_path);
+    // The name must end in a file, not in a folder ("", "a/", ".").
+    std::string name = DiskPath(file_name);
+    std::string last = name.substr(name.rfind('/') + 1);
+    return !last.empty() && last != "." && IsSafeRelative(file_name) && IsSafeRelative(local_path);
 }
 
 bool CUpdateFile::DecideNeedsUpdate(bool newer_or_equal) const {

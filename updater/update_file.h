@@ -31,7 +31,8 @@ struct CUpdateFile {
     void ComputeTargetPath(const InstallFolders& folders);
 
     // False when the file name or the local path is absolute, climbs out of its base folder or
-    // holds a control character; such an entry must never be written.
+    // holds a control character, or when the file name names a folder ("", "a/", "a/."); such an
+    // entry must never be written.
     bool IsSafe() const;
 
     // A missing target needs an update; an existing one needs it only when its modification

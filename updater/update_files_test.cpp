@@ -145,15 +145,21 @@ TEST_F(UpdateFilesTest, NeedsUpdateByPresenceAndModificationTime) {
 
 TEST_F(UpdateFilesTest, EntriesThatLeaveTheirFolderAreKeptAsUnsafe) {
     dir.Write("ok.bin", "x");
-    std::vector<CUpdateFile> entries = {
-        Entry("../escape.bin"),          Entry("ok.bin", "a/../.."),   Entry("/etc/passwd"),
-        Entry("ok.bin", "C:\\x"),        Entry("a.bin&#13;&#10;X: y"), Entry("ok.bin", "a&#9;b"),
-        Entry("sub/..x/ok..bin", "a\\b")};
+    std::vector<CUpdateFile> entries = {Entry("../escape.bin"),
+                                        Entry("ok.bin", "a/../.."),
+                                        Entry("/etc/passwd"),
+                                        Entry("ok.bin", "C:\\x"),
+                                        Entry("a.bin&#13;&#10;X: y"),
+                                        Entry("ok.bin", "a&#9;b"),
+                                        Entry("."),
+                                        Entry("sub/"),
+                                        Entry("sub\\."),
+                                        Entry("sub/..x/ok..bin", "a\\b")};
     auto path = WriteManifest("f.xml", {"3", "5", {}}, entries);
     CUpdateFiles files(Folders());
     ASSERT_TRUE(files.Load(path, false));
-    EXPECT_EQ(files.CountToUpdate(true), 7u);
-    for (int i = 0; i < 6; ++i) EXPECT_FALSE(files.PopFront()->IsSafe()) << "entry " << i;
+    EXPECT_EQ(files.CountToUpdate(true), 10u);
+    for (int i = 0; i < 9; ++i) EXPECT_FALSE(files.PopFront()->IsSafe()) << "entry " << i;
     EXPECT_TRUE(files.PopFront()->IsSafe());
 }
 

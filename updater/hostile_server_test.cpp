@@ -123,6 +123,9 @@ protected:
              std::filesystem::recursive_directory_iterator(place.dir().path())) {
             std::string name = entry.path().filename().string();
             EXPECT_EQ(name.find(".update."), std::string::npos) << "left behind: " << name;
+            // The temporary folder for manifests (TMPDIR is the installation here).
+            EXPECT_FALSE(entry.is_directory() && name.starts_with("Haldor"))
+                << "left behind: " << name;
             auto length = lengths.find(name);
             if (length != lengths.end() && entry.is_regular_file()) {
                 EXPECT_LE(entry.file_size(), length->second) << name;

@@ -36,14 +36,6 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
-std::string TempXmlFile() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "XmlXXXXXX").string();
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return "";
-    ::close(fd);
-    return pattern;
-}
-
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
     return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
@@ -58,9 +50,30 @@ CAutoUpdateClientDlg::CAutoUpdateClientDlg(InstallPlace place, UpdateView* view,
       failure_(this, view) {}
 
 CAutoUpdateClientDlg::~CAutoUpdateClientDlg() {
+    DropTransfers();
+    if (window_) ml_destroy_window(window_);
+}
+
+std::string CAutoUpdateClientDlg::TempXmlFile() {
+    // A folder of this updater's own (mode 0700), so nobody else can take or link the names.
+    if (temp_folder_.empty()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "HaldorXXXXXX").string();
+        if (!::mkdtemp(pattern.data())) return "";
+        temp_folder_ = pattern;
+    }
+    std::string pattern = temp_folder_ + "/XmlXXXXXX";
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) return "";
+    ::close(fd);
+    return pattern;
+}
+
+void CAutoUpdateClientDlg::DropTransfers() {
     queue_.Clear();
     if (!temp_file_.empty()) ::unlink(temp_file_.c_str());
-    if (window_) ml_destroy_window(window_);
+    temp_file_.clear();
+    if (!temp_folder_.empty()) ::rmdir(temp_folder_.c_str());
+    temp_folder_.clear();
 }
 
 intptr_t CAutoUpdateClientDlg::Procedure(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam,
@@ -460,7 +473,7 @@ void CAutoUpdateClientDlg::OnCloseButton() {
         // Ends this updater only; another process of the same name is never touched. Running
         // transfers are dropped first, so that no partial download stays behind.
         if (yes) {
-            queue_.Clear();
+            DropTransfers();
             desktop_->EndNow();
         }
     });
@@ -487,7 +500,7 @@ void CAutoUpdateClientDlg::OnSwitchButton() {
 }
 
 void CAutoUpdateClientDlg::OnExitSpot() {
-    queue_.Clear();
+    DropTransfers();
     desktop_->EndNow();
 }
 

@@ -12,6 +12,7 @@
 #include <fmt/format.h>
 
 #include "tools/testhttp/server.h"
+#include "updater/control_chars.h"
 #include "updater/flow_fixture.h"
 #include "updater/local_file.h"
 #include "updater/manifest_writer.h"
@@ -24,14 +25,6 @@ namespace {
 using testhttp::Fault;
 
 constexpr char kFailureBox[] = "(skip=跳过 retry=重试 exit=退出)";
-
-bool HasControlCharacter(const std::string& text) {
-    for (char c : text) {
-        auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) return true;
-    }
-    return false;
-}
 
 // The state file as section -> key -> value, read line by line.
 using State = std::map<std::string, std::map<std::string, std::string>>;

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 
+#include "updater/control_chars.h"
+
 namespace haldor {
 namespace {
 
@@ -65,10 +67,7 @@ std::string EncodeStoredAddress(const std::string& address) {
 }
 
 bool IsStorableServerAddress(const std::string& stored) {
-    for (char c : stored) {
-        auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) return false;
-    }
+    if (HasControlCharacter(stored)) return false;
     if (stored.empty() || stored.front() == ' ' || stored.back() == ' ') return false;
     return PlainAddress(DecodeStoredAddress(stored));
 }

@@ -11,6 +11,7 @@
 #include <strings.h>
 
 #include "updater/atomic_file.h"
+#include "updater/control_chars.h"
 #include "updater/ini_file.h"
 #include "updater/local_file.h"
 #include "updater/md5_digest.h"
@@ -29,10 +30,8 @@ long long AsInt(const std::string& text) {
 // control characters.
 std::string Printable(const std::string& text) {
     std::string out = text;
-    for (auto& c : out) {
-        auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) c = '?';
-    }
+    for (auto& c : out)
+        if (IsControlCharacter(c)) c = '?';
     return out;
 }
 

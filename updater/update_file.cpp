@@ -1,15 +1,13 @@
 #include "updater/update_file.h"
 
+#include "updater/control_chars.h"
 #include "updater/local_file.h"
 
 namespace haldor {
 namespace {
 
 bool IsSafeRelative(const std::string& path) {
-    for (char c : path) {
-        auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) return false;
-    }
+    if (HasControlCharacter(path)) return false;
     std::string p = DiskPath(path);
     if (!p.empty() && p.front() == '/') return false;
     if (p.size() >= 2 && p[1] == ':') return false;

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "updater/control_chars.h"
+
 namespace haldor {
 namespace {
 
@@ -17,8 +19,7 @@ bool HostCharacter(char c) {
 std::optional<std::string> RequestPath(const std::string& path) {
     std::string out;
     for (char c : path) {
-        auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) return std::nullopt;
+        if (IsControlCharacter(c)) return std::nullopt;
         if (c == ' ')
             out += "%20";
         else

@@ -1,6 +1,7 @@
 // "UpdateTemp.ini" may hold anything, and values written to it come from the server. Writing one
 // key must leave every other key reading as it did, and a write that is taken must read back as
-// written; a write that is refused must leave the file as it was.
+// written; a write that is refused must leave the file as it was. The input is the section, the
+// key and the value, each ended by a backslash and one more byte, then the file.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 

@@ -22,10 +22,6 @@
 namespace haldor {
 namespace {
 
-long long AsInt(const std::string& text) {
-    return LeadingVersion(text);
-}
-
 // Status texts carry names the server chose; they reach the terminal and the log without
 // control characters.
 std::string Printable(const std::string& text) {
@@ -253,8 +249,8 @@ bool CAutoUpdateClientDlg::OnVersionFileDone(TransferResult result, const CInetF
 }
 
 bool CAutoUpdateClientDlg::OnFileListDone(TransferResult result, const CInetFile&) {
-    long long max = AsInt(manifest_.max_version());
-    long long current = AsInt(current_version_);
+    long long max = LeadingVersion(manifest_.max_version());
+    long long current = LeadingVersion(current_version_);
     if (result != kTransferDone) {
         if (max > current) {
             view_->MessageBox("很抱歉，您的游戏当前版本太旧了，请到游戏官网重新下载安装！");
@@ -276,7 +272,7 @@ bool CAutoUpdateClientDlg::OnFileListDone(TransferResult result, const CInetFile
         SwitchServer(false);
         return true;
     }
-    bool newer_or_equal = AsInt(stored) >= AsInt(manifest_.list_version());
+    bool newer_or_equal = LeadingVersion(stored) >= LeadingVersion(manifest_.list_version());
     if (max < current) StartLobby();
     if (!manifest_.Load(temp_file_, false)) {
         ::unlink(temp_file_.c_str());
@@ -344,9 +340,9 @@ bool CAutoUpdateClientDlg::OnUpdateFileDone(TransferResult result, const CInetFi
 }
 
 void CAutoUpdateClientDlg::FinishVersion() {
-    long long d = AsInt(manifest_.max_version()) - AsInt(current_version_);
+    long long d = LeadingVersion(manifest_.max_version()) - LeadingVersion(current_version_);
     if (d >= 1) {
-        current_version_ = fmt::format("{}", AsInt(current_version_) + 1);
+        current_version_ = fmt::format("{}", LeadingVersion(current_version_) + 1);
         SetStatus(fmt::format("升级下一个版本 {}", current_version_), false);
         StartUpdate(false);
         return;

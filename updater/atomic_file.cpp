@@ -27,8 +27,10 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& content) {
+    // Made anew, never through a link left at that name.
     std::string temp = path + ".tmp" + std::to_string(::getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ::unlink(temp.c_str());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     const char* data = content.data();
     std::size_t left = content.size();

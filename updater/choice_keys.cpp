@@ -10,14 +10,20 @@ std::optional<bool> QuestionAnswer(const std::string& input, const ChoiceKeys& k
 
 void RunChoice(const std::string& input, const ChoiceKeys& keys, bool failure_box,
                DialogActions& actions) {
+    // The failure box is modeless: its choices come first, the window's buttons still work.
     if (failure_box) {
-        if (input == keys.failure_skip)
+        if (input == keys.failure_skip) {
             actions.OnFailureSkip();
-        else if (input == keys.failure_retry)
+            return;
+        }
+        if (input == keys.failure_retry) {
             actions.OnFailureRetry();
-        else if (input == keys.failure_exit)
+            return;
+        }
+        if (input == keys.failure_exit) {
             actions.OnFailureExit();
-        return;
+            return;
+        }
     }
     if (input == keys.close)
         actions.OnCloseButton();

@@ -19,8 +19,9 @@ struct ChoiceKeys {
 // anything else (the question stays open).
 std::optional<bool> QuestionAnswer(const std::string& input, const ChoiceKeys& keys);
 
-// Runs the action the input names: among the failure box's choices while that box is shown,
-// else among the main window's buttons. Any other input does nothing.
+// Runs the action the input names: the failure box's choices first while that box is shown,
+// then the main window's buttons, which the modeless box leaves working. Any other input does
+// nothing.
 void RunChoice(const std::string& input, const ChoiceKeys& keys, bool failure_box,
                DialogActions& actions);
 

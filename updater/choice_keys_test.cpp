@@ -29,19 +29,26 @@ TEST(ChoiceKeysTest, QuestionsTakeOnlyYesOrNo) {
     EXPECT_EQ(QuestionAnswer("", kKeys), std::nullopt);
 }
 
-TEST(ChoiceKeysTest, TheFailureBoxTakesItsOwnChoicesAndHidesTheButtons) {
+TEST(ChoiceKeysTest, TheModelessFailureBoxTakesItsChoicesFirstAndLeavesTheButtonsWorking) {
     RecordedActions actions;
     for (const char* input : {"s", "r", "e", "c", "k", "w", "y"}) {
         RunChoice(input, kKeys, true, actions);
     }
-    EXPECT_EQ(actions.calls,
-              (std::vector<std::string>{"failure skip", "failure retry", "failure exit"}));
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"failure skip", "failure retry",
+                                                       "failure exit", "close", "skip", "switch"}));
 
     actions.calls.clear();
     for (const char* input : {"c", "k", "w", "s", "r", "e", "n"}) {
         RunChoice(input, kKeys, false, actions);
     }
     EXPECT_EQ(actions.calls, (std::vector<std::string>{"close", "skip", "switch"}));
+}
+
+TEST(ChoiceKeysTest, AWordSharedByTheBoxAndAButtonAnswersTheBox) {
+    const ChoiceKeys words{"yes", "no", "skip", "retry", "exit", "close", "skip", "switch"};
+    RecordedActions actions;
+    for (const char* input : {"skip", "close", "switch"}) RunChoice(input, words, true, actions);
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"failure skip", "close", "switch"}));
 }
 
 }  // namespace

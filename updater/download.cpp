@@ -103,8 +103,14 @@ void CDownLoad::Redirect() {
         Fail(IDownLoadSink::kFailOther);
         return;
     }
+    // A target that would change the request line or add lines to it fails the request.
+    auto target = RequestPath(*location);
+    if (!target) {
+        Fail(IDownLoadSink::kFailOther);
+        return;
+    }
     if (location->starts_with("/")) {
-        path_ = *location;
+        path_ = *target;
         socket_.Discard(head_.ContentLength());
         SendRequest();
         return;

@@ -94,6 +94,42 @@ TEST_F(DownLoadTest, RedirectLoopsEndAfterTenRedirects) {
     EXPECT_EQ(server.log().countFor("/loop"), 1 + CDownLoad::kMaxRedirects);
 }
 
+TEST_F(DownLoadTest, RedirectTargetsWithControlCharactersFailWithoutARequest) {
+    testhttp::Server other;
+    other.addFile("/a", "a");
+    server.addFile("/r", "");
+    for (const std::string& location :
+         {std::string("/a HTTP/1.1\nX-Injected: yes\n\nGET /smuggled"), std::string("/a\tb"),
+          std::string("/a\x01"), std::string("/a\x7f"), other.url("/a\nX-Injected: yes")}) {
+        sink = RecordingSink();
+        server.log().clear();
+        // The connection stays open: a request the client sent would be seen.
+        server.setFault("/r", Fault::redirect(302, location));
+        ASSERT_TRUE(Fetch(server.url("/r")));
+        EXPECT_EQ(sink.fails, (std::vector<int>{0})) << location;
+        EXPECT_EQ(server.log().size(), 1u) << location;
+        EXPECT_EQ(other.log().size(), 0u) << location;
+    }
+}
+
+TEST_F(DownLoadTest, ContentLocationIsNoRedirectTarget) {
+    testhttp::Server other;
+    other.addFile("/good", "good");
+    server.addFile("/r", "");
+    server.setFault("/r", Fault::rawAnswer("HTTP/1.1 302 Found\r\nContent-Location: /evil\r\n"
+                                           "Location: " +
+                                           other.url("/good") + "\r\nContent-Length: 0\r\n\r\n"));
+    ASSERT_TRUE(Fetch(server.url("/r")));
+    EXPECT_EQ(sink.body, "good");
+
+    sink = RecordingSink();
+    server.setFault("/r", Fault::rawAnswer("HTTP/1.1 302 Found\r\nContent-Location: " +
+                                           other.url("/good") + "\r\n\r\n"));
+    ASSERT_TRUE(Fetch(server.url("/r")));
+    EXPECT_EQ(sink.fails, (std::vector<int>{0}));
+    EXPECT_EQ(other.log().size(), 1u);
+}
+
 TEST_F(DownLoadTest, RedirectWithoutLocationFails) {
     server.addFile("/r", "");
     server.setFault("/r", Fault::answerStatus(302));

@@ -1,17 +1,19 @@
 #include "updater/head_translate.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 
 namespace haldor {
 namespace {
 
-// A decimal number that fills `text` completely.
+// A decimal number that fills `text` completely and fits 64 bits.
 std::optional<std::uint64_t> Number(const std::string& text) {
-    if (text.empty() || text.size() > 20) return std::nullopt;
-    for (char c : text)
-        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    return std::strtoull(text.c_str(), nullptr, 10);
+    std::uint64_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
 }
 
 }  // namespace
@@ -61,11 +63,7 @@ std::uint64_t CHeadTranslate::ContentLength() const {
 }
 
 std::optional<std::string> CHeadTranslate::Location() const {
-    auto at = header_.find("Location: ");
-    if (at == std::string::npos) return std::nullopt;
-    at += 10;
-    auto end = header_.find('\r', at);
-    return header_.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    return LineValue("Location: ");
 }
 
 std::optional<ContentRange> CHeadTranslate::Range() const {

@@ -13,7 +13,8 @@ struct ContentRange {
 };
 
 // Reads what the client needs out of a response header (the status line and the header lines,
-// up to and including the blank line).
+// up to and including the blank line). A field is found by its whole name, matched with case, at
+// the start of a line; lines end with CR LF.
 class CHeadTranslate {
 public:
     void Set(std::string header);
@@ -21,10 +22,11 @@ public:
 
     // The number after the first blank of the status line (at most 14 characters), or -1.
     int StatusCode() const;
-    // The value of the line that starts with "Content-Length: ", 0 when there is none.
+    // The value of the line that starts with "Content-Length: ", 0 when there is none or it is
+    // not a decimal number of 64 bits.
     std::uint64_t ContentLength() const;
     bool HasContentLength() const;
-    // The text after the first "Location: " up to the next carriage return, or nothing.
+    // The value of the line that starts with "Location: ", up to its CR LF, or nothing.
     std::optional<std::string> Location() const;
     // The line that starts with "Content-Range: bytes ", as "first-last/total".
     std::optional<ContentRange> Range() const;

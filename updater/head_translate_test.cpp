@@ -36,6 +36,31 @@ TEST(HeadTranslate, LocationRunsToTheCarriageReturn) {
     EXPECT_FALSE(Header("HTTP/1.1 302 Found\r\nlocation: /x\r\n\r\n").Location());
 }
 
+TEST(HeadTranslate, LocationIsAWholeFieldNameAtALineStartAndKeepsABareLineFeed) {
+    EXPECT_FALSE(Header("HTTP/1.1 302 Found\r\nContent-Location: /evil\r\n\r\n").Location());
+    EXPECT_EQ(Header("HTTP/1.1 302 Found\r\nContent-Location: /evil\r\nLocation: /good\r\n\r\n")
+                  .Location(),
+              "/good");
+    EXPECT_FALSE(Header("HTTP/1.1 302 Found\r\nX: a\nLocation: /evil\r\n\r\n").Location());
+    // Everything up to the line's CR LF belongs to the value; the client refuses it.
+    EXPECT_EQ(Header("HTTP/1.1 302 Found\r\nLocation: /a\nGET /b\rX\r\n\r\n").Location(),
+              "/a\nGET /b\rX");
+}
+
+TEST(HeadTranslate, NegativeOrOverflowingLengthsAreNoLength) {
+    for (const char* value :
+         {"-1", "18446744073709551616", "99999999999999999999", "+5", "5 ", " 5", "0x10"}) {
+        auto h = Header(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + value + "\r\n\r\n");
+        EXPECT_FALSE(h.HasContentLength()) << value;
+        EXPECT_EQ(h.ContentLength(), 0u) << value;
+    }
+    EXPECT_EQ(
+        Header("HTTP/1.1 200 OK\r\nContent-Length: 18446744073709551615\r\n\r\n").ContentLength(),
+        18446744073709551615ull);
+    EXPECT_FALSE(
+        Header("HTTP/1.1 206 P\r\nContent-Range: bytes 0-99999999999999999999/1\r\n\r\n").Range());
+}
+
 TEST(HeadTranslate, ContentRange) {
     auto r = Header("HTTP/1.1 206 P\r\nContent-Range: bytes 10-19/100\r\n\r\n").Range();
     ASSERT_TRUE(r);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 
 #include <fmt/format.h>
 
@@ -14,6 +15,13 @@ namespace {
 
 constexpr char kExtraHeaders[] =
     "Accept: */*\r\nUser-Agent: AutoUpdate_Quarn\r\nCache-Control: no-cache\r\n";
+
+// A version file or file list larger than this is no manifest; it is read into memory whole.
+constexpr std::uint64_t kMaxWholeLength = 16 * 1024 * 1024;
+
+int CreateExclusive(const std::string& name) {
+    return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
 
 std::uint64_t NextId() {
     static std::atomic<std::uint64_t> next{1};
@@ -40,6 +48,14 @@ CInetFile::CInetFile(const std::string& server_address, const CUpdateFile* entry
 
 CInetFile::~CInetFile() {
     Stop();
+    // An abandoned transfer leaves no partial file behind.
+    if (!done_) RemoveSaved();
+}
+
+void CInetFile::RemoveSaved() {
+    if (!created_) return;
+    ::unlink(DiskPath(MakeTargetName()).c_str());
+    created_ = false;
 }
 
 std::string CInetFile::MakeTargetName() const {
@@ -52,6 +68,7 @@ bool CInetFile::Start(bool ranged) {
     ranged_ = ranged;
     ranges_started_ = false;
     reported_ = false;
+    done_ = false;
     if (!safe) {
         Report(kTargetNotCreated);
         return false;
@@ -82,17 +99,26 @@ void CInetFile::CloseFile() {
     fd_ = -1;
 }
 
+// The save name is made anew: whatever is at that name (an earlier attempt's file, or a link
+// somebody put there) is removed first, and the file is created only when nothing took the name
+// meanwhile, so the bytes never go through a link to another place.
 bool CInetFile::OpenTarget() {
     CloseFile();
     std::string name = DiskPath(MakeTargetName());
-    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0 && CreateFoldersFor(name))
-        fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    return fd_ >= 0;
+    ::unlink(name.c_str());
+    fd_ = CreateExclusive(name);
+    if (fd_ < 0 && errno == ENOENT && CreateFoldersFor(name)) fd_ = CreateExclusive(name);
+    created_ = fd_ >= 0;
+    return created_;
 }
 
 void CInetFile::OnHeader(std::uint64_t content_length, const CHeadTranslate& header) {
     if (!ranged_) {
+        if (content_length > kMaxWholeLength) {
+            Stop();
+            Report(kTransferFailed);
+            return;
+        }
         if (!OpenTarget()) {
             Stop();
             Report(kTargetNotCreated);
@@ -102,7 +128,9 @@ void CInetFile::OnHeader(std::uint64_t content_length, const CHeadTranslate& hea
     if (ranges_started_) return;
     bool has_length = header.HasContentLength();
     request_.Reset();
-    if (!has_length) {
+    // The file is sized by the manifest's length; a server that announces another fails before
+    // anything is written.
+    if (!has_length || content_length != expected_length) {
         Report(kTransferFailed);
         return;
     }
@@ -136,6 +164,11 @@ void CInetFile::StartRanges(std::uint64_t length) {
 void CInetFile::OnData(const char* bytes, std::size_t length) {
     if (ranged_ && !ranges_started_) return;
     if (!ranged_) {
+        if (bytes_so_far + length > kMaxWholeLength) {
+            Stop();
+            Report(kTransferFailed);
+            return;
+        }
         std::size_t written = 0;
         while (fd_ >= 0 && written < length) {
             ssize_t n = ::write(fd_, bytes + written, length - written);
@@ -173,6 +206,8 @@ void CInetFile::OnFail(int) {
 void CInetFile::Report(TransferResult result) {
     if (reported_) return;
     reported_ = true;
+    done_ = result == kTransferDone;
+    if (!done_) RemoveSaved();
     Post(WM_TRANSFER_DONE, result);
 }
 

@@ -17,7 +17,8 @@ namespace haldor {
 // One file brought from an address to a target path: whole with one GET (version file, file
 // list), or, for an update file, a first GET that learns the length and then up to five byte
 // ranges at once. Reports by posting WM_TRANSFER_PROGRESS and WM_TRANSFER_DONE to its receiver,
-// with the transfer's id as lParam; it reports its end once.
+// with the transfer's id as lParam; it reports its end once. The file it saves to is created
+// fresh (never through a link) and removed again when the transfer fails or is abandoned.
 class CInetFile : public IDownLoadSink {
 public:
     // For an update file `entry` names it, and the address is made from the server address,
@@ -57,6 +58,8 @@ public:
 private:
     bool OpenTarget();
     void CloseFile();
+    // Removes the save name when this transfer created it.
+    void RemoveSaved();
     void StopRanges();
     void StartRanges(std::uint64_t length);
     void Report(TransferResult result);
@@ -67,6 +70,8 @@ private:
     bool ranges_started_ = false;
     bool starting_ = false;
     bool reported_ = false;
+    bool done_ = false;
+    bool created_ = false;
     int fd_ = -1;
     CDownLoad request_;
     std::array<CRangeDownLoad, kRangeCount> ranges_;

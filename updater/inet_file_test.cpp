@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 
 #include "tools/testhttp/server.h"
 #include "updater/inet_files.h"
@@ -204,9 +205,62 @@ TEST_F(InetFileTest, WholeAnswersAndWrongRangesAreNeverWritten) {
         file->Start(true);
         ASSERT_TRUE(PumpUntil([&] { return local.DoneCount() > 0; })) << fault.describe();
         EXPECT_EQ(local.Result(), kTransferFailed) << fault.describe();
-        std::string written = dir.Read("w.bin.update.7");
-        EXPECT_EQ(written.substr(0, 800), std::string(800, '\0')) << fault.describe();
+        // Nothing of a failed transfer stays, not even the sized download file.
+        EXPECT_FALSE(std::filesystem::exists(dir / "w.bin.update.7")) << fault.describe();
     }
+}
+
+TEST_F(InetFileTest, ALengthOtherThanTheManifestsFailsBeforeAnythingIsWritten) {
+    for (std::int64_t delta : {std::int64_t{1} << 40, std::int64_t{1}, std::int64_t{-1}}) {
+        Receiver local;
+        auto file = UpdateFile("l.bin", Pattern(4000));
+        file->receiver = local.hwnd();
+        server.log().clear();
+        server.setFault("/update/7/l.bin", Fault::wrongContentLength(delta).onRequest(1));
+        file->Start(true);
+        ASSERT_TRUE(PumpUntil([&] { return local.DoneCount() > 0; })) << delta;
+        EXPECT_EQ(local.Result(), kTransferFailed) << delta;
+        EXPECT_FALSE(std::filesystem::exists(dir / "l.bin.update.7")) << delta;
+        EXPECT_EQ(server.log().countFor("/update/7/l.bin"), 1) << "no range was asked for";
+    }
+}
+
+TEST_F(InetFileTest, AManifestLargerThan16MiBIsRefused) {
+    server.addFile("/update/huge.xml", std::string(16 * 1024 * 1024 + 1, 'x'));
+    for (Fault fault : {Fault::noContentLength(), Fault::wrongContentLength(2)}) {
+        Receiver local;
+        CInetFile file(server.url("/update/huge.xml"), nullptr, "7");
+        file.kind = kVersionFile;
+        file.target_path = dir / "Xml1";
+        file.receiver = local.hwnd();
+        server.setFault("/update/huge.xml", fault);
+        file.Start(false);
+        ASSERT_TRUE(PumpUntil([&] { return local.DoneCount() > 0; })) << fault.describe();
+        EXPECT_EQ(local.Result(), kTransferFailed) << fault.describe();
+        EXPECT_FALSE(std::filesystem::exists(dir / "Xml1")) << fault.describe();
+    }
+}
+
+TEST_F(InetFileTest, TheDownloadFileIsMadeAnewNeverThroughALink) {
+    dir.Write("outside/victim", "keep");
+    std::filesystem::create_symlink(dir / "outside/victim", dir / "s.bin.update.7");
+    std::string bytes = Pattern(3000);
+    auto file = UpdateFile("s.bin", bytes);
+    ASSERT_TRUE(Run(*file, true));
+    EXPECT_EQ(receiver().Result(), kTransferDone);
+    EXPECT_EQ(dir.Read("outside/victim"), "keep");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "s.bin.update.7"));
+    EXPECT_EQ(dir.Read("s.bin.update.7"), bytes);
+}
+
+TEST_F(InetFileTest, AnAbandonedTransferLeavesNoFile) {
+    auto file = UpdateFile("a.bin", Pattern(4000));
+    server.setFault("/update/7/a.bin", Fault::stall().forRangeStart(800));
+    file->Start(true);
+    ASSERT_TRUE(PumpUntil([&] { return server.log().countFor("/update/7/a.bin") == 6; }));
+    ASSERT_TRUE(std::filesystem::exists(dir / "a.bin.update.7"));
+    file.reset();
+    EXPECT_FALSE(std::filesystem::exists(dir / "a.bin.update.7"));
 }
 
 TEST_F(InetFileTest, UnsafeEntryFailsWithoutARequest) {

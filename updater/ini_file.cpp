@@ -73,6 +73,25 @@ std::string Unquote(const std::string& value) {
     return value;
 }
 
+bool HasLineBreakOrNul(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+bool TrimmedAlready(const std::string& text) {
+    return Trim(text) == text;
+}
+
+bool ReadsBack(const std::string& section, const std::string& key, const std::string& value) {
+    if (HasLineBreakOrNul(section) || HasLineBreakOrNul(key) || HasLineBreakOrNul(value))
+        return false;
+    if (section.empty() || !TrimmedAlready(section) || section.find(']') != std::string::npos)
+        return false;
+    if (key.empty() || !TrimmedAlready(key) || key.find('=') != std::string::npos ||
+        key.front() == '[')
+        return false;
+    return TrimmedAlready(value) && Unquote(value) == value;
+}
+
 }  // namespace
 
 std::string GetProfileString(const std::string& path, const std::string& section,
@@ -95,6 +114,7 @@ std::string GetProfileString(const std::string& path, const std::string& section
 
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value) {
+    if (!ReadsBack(section, key, value)) return false;
     std::vector<std::string> lines = ReadLines(path);
     std::string current;
     bool in_section = false;

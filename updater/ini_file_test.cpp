@@ -63,5 +63,32 @@ TEST(IniFile, WriteCreatesTheFileAndLeavesNoTemporaryBehind) {
     EXPECT_FALSE(WriteProfileString(dir / "missing/x.ini", "Temp", "Temp2", "b"));
 }
 
+TEST(IniFile, WritesThatWouldNotReadBackAreRefusedAndChangeNothing) {
+    TestFolder dir;
+    const std::string before = "[Version]\r\nCurrentVersion=3\r\n[Temp]\r\nTemp1=a\r\n";
+    dir.Write("a.ini", before);
+    std::string ini = dir / "a.ini";
+    struct Write {
+        const char* section;
+        const char* key;
+        std::string value;
+    };
+    for (const Write& w :
+         {Write{"Version", "CurrentVersion", "5\r\n[HOME]\r\nURL=http://x"},
+          Write{"Version", "CurrentVersion", "5\nx"}, Write{"Version", "CurrentVersion", "5\rx"},
+          Write{"Version", "CurrentVersion", std::string("5\0x", 3)},
+          Write{"Version", "CurrentVersion", " 5"}, Write{"Version", "CurrentVersion", "\"5\""},
+          Write{"Temp", "Temp2\r\n[HOME]\r\nURL", "x"}, Write{"Temp", "Temp2=URL", "x"},
+          Write{"Temp", "[x]", "x"}, Write{"Temp", "", "x"}, Write{"Te]mp", "Temp2", "x"},
+          Write{"HOME\n", "URL", "x"}, Write{"", "URL", "x"}}) {
+        EXPECT_FALSE(WriteProfileString(ini, w.section, w.key, w.value)) << w.key << "=" << w.value;
+    }
+    EXPECT_EQ(dir.Read("a.ini"), before);
+    EXPECT_EQ(GetProfileString(ini, "HOME", "URL", "none", 200), "none");
+    // Blanks, quotes and brackets inside a value are fine: it reads back as written.
+    ASSERT_TRUE(WriteProfileString(ini, "HOME", "URL", "a \"b\" [c]=d"));
+    EXPECT_EQ(GetProfileString(ini, "HOME", "URL", "", 200), "a \"b\" [c]=d");
+}
+
 }  // namespace
 }  // namespace haldor

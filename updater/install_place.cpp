@@ -9,6 +9,7 @@
 #include "updater/atomic_file.h"
 #include "updater/ini_file.h"
 #include "updater/local_file.h"
+#include "updater/version_number.h"
 
 namespace haldor {
 namespace {
@@ -52,8 +53,8 @@ void CompletePendingSelfUpdate(const InstallPlace& place) {
     std::string old = place.executable + ".old";
     ::unlink(old.c_str());
     std::string version = GetProfileString(place.StateFile(), "Version", "CurrentVersion", "", 200);
-    std::string download = place.executable + ".update." + version;
-    if (FileExists(download) && !ReplaceOwnExecutable(place, download))
+    std::string download = place.executable + ".update." + CanonicalVersion(version);
+    if (!version.empty() && FileExists(download) && !ReplaceOwnExecutable(place, download))
         std::fprintf(stderr, "Haldor: could not move %s over %s\n", download.c_str(),
                      place.executable.c_str());
     std::string update2 = place.folder + "/Update2.exe";

@@ -20,17 +20,14 @@ FileTime ToFileTime(const timespec& ts) {
     return {static_cast<std::uint32_t>(u), static_cast<std::uint32_t>(u >> 32)};
 }
 
+// Any pair of halves is a valid time: the count is unsigned, so it is split into seconds before
+// the epoch is taken off (no signed overflow for a high half of 2^31 or more).
 timespec ToTimespec(FileTime time) {
-    auto ticks =
-        static_cast<std::int64_t>((static_cast<std::uint64_t>(time.high) << 32) | time.low);
-    ticks -= kUnixEpochTicks;
-    std::int64_t seconds = ticks / 10000000LL;
-    std::int64_t rest = ticks % 10000000LL;
-    if (rest < 0) {
-        rest += 10000000LL;
-        --seconds;
-    }
-    return {static_cast<time_t>(seconds), static_cast<long>(rest * 100)};
+    std::uint64_t ticks = (static_cast<std::uint64_t>(time.high) << 32) | time.low;
+    auto seconds_since_1601 = static_cast<std::int64_t>(ticks / 10000000ULL);
+    auto rest = static_cast<long>(ticks % 10000000ULL);
+    std::int64_t seconds = seconds_since_1601 - kUnixEpochTicks / 10000000LL;
+    return {static_cast<time_t>(seconds), rest * 100};
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "updater/local_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "updater/md5_digest.h"
 #include "updater/test_folder.h"
@@ -20,6 +21,19 @@ TEST(LocalFile, FileTimeRoundTripsThroughTheModificationTime) {
     EXPECT_EQ(info->write_time, time);
     EXPECT_EQ(info->length, 5u);
     EXPECT_EQ(info->md5, MD5_CTX::FileDigest(dir / "a.bin"));
+}
+
+TEST(LocalFile, AFileTimeWithTheHighHalfAtOrAbove2To31IsFarFutureNotPast) {
+    TestFolder dir;
+    dir.Write("a.bin", "x");
+    constexpr time_t kYear2100 = 4102444800;
+    for (std::uint32_t high : {0x80000000u, 0xFFFFFFFFu}) {
+        // File systems keep what they can of such a time (ext4 stops in 2446), never the past.
+        if (!SetFileTimes(dir / "a.bin", FileTime{0xFFFFFFFFu, high})) continue;
+        struct stat st {};
+        ASSERT_EQ(::stat((dir / "a.bin").c_str(), &st), 0);
+        EXPECT_GT(st.st_mtim.tv_sec, kYear2100) << high;
+    }
 }
 
 TEST(LocalFile, FoldersAndBackslashes) {

@@ -65,7 +65,7 @@ void CRangeDownLoad::OnHeader(std::uint64_t content_length, const CHeadTranslate
         return;
     }
     CloseFile();
-    fd_ = ::open(DiskPath(file_path_).c_str(), O_WRONLY | O_CLOEXEC);
+    fd_ = ::open(DiskPath(file_path_).c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd_ < 0) {
         Stop();
         parent_->OnFail(2);

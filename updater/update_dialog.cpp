@@ -11,26 +11,24 @@
 #include <strings.h>
 
 #include "updater/atomic_file.h"
+#include "updater/control_chars.h"
 #include "updater/ini_file.h"
 #include "updater/local_file.h"
 #include "updater/md5_digest.h"
 #include "updater/server_address.h"
 #include "updater/update_log.h"
+#include "updater/version_number.h"
 
 namespace haldor {
 namespace {
 
-// The integer a version text starts with; "" and other text count as 0.
-long long AsInt(const std::string& text) {
-    return std::strtoll(text.c_str(), nullptr, 10);
-}
-
-std::string TempXmlFile() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "XmlXXXXXX").string();
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return "";
-    ::close(fd);
-    return pattern;
+// Status texts carry names the server chose; they reach the terminal and the log without
+// control characters.
+std::string Printable(const std::string& text) {
+    std::string out = text;
+    for (auto& c : out)
+        if (IsControlCharacter(c)) c = '?';
+    return out;
 }
 
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
@@ -47,9 +45,30 @@ CAutoUpdateClientDlg::CAutoUpdateClientDlg(InstallPlace place, UpdateView* view,
       failure_(this, view) {}
 
 CAutoUpdateClientDlg::~CAutoUpdateClientDlg() {
+    DropTransfers();
+    if (window_) ml_destroy_window(window_);
+}
+
+std::string CAutoUpdateClientDlg::TempXmlFile() {
+    // A folder of this updater's own (mode 0700), so nobody else can take or link the names.
+    if (temp_folder_.empty()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "HaldorXXXXXX").string();
+        if (!::mkdtemp(pattern.data())) return "";
+        temp_folder_ = pattern;
+    }
+    std::string pattern = temp_folder_ + "/XmlXXXXXX";
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) return "";
+    ::close(fd);
+    return pattern;
+}
+
+void CAutoUpdateClientDlg::DropTransfers() {
     queue_.Clear();
     if (!temp_file_.empty()) ::unlink(temp_file_.c_str());
-    if (window_) ml_destroy_window(window_);
+    temp_file_.clear();
+    if (!temp_folder_.empty()) ::rmdir(temp_folder_.c_str());
+    temp_folder_.clear();
 }
 
 intptr_t CAutoUpdateClientDlg::Procedure(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam,
@@ -101,8 +120,8 @@ void CAutoUpdateClientDlg::ReadServerUrl(int n, bool with_version) {
     server_address_ = DecodeStoredAddress(
         GetProfileString(place_.StateFile(), "Temp", fmt::format("Temp{}", n), "", 256));
     if (with_version)
-        current_version_ =
-            GetProfileString(place_.StateFile(), "Version", "CurrentVersion", "0", 200);
+        current_version_ = CanonicalVersion(
+            GetProfileString(place_.StateFile(), "Version", "CurrentVersion", "0", 200));
 }
 
 void CAutoUpdateClientDlg::StartUpdate(bool first) {
@@ -230,8 +249,8 @@ bool CAutoUpdateClientDlg::OnVersionFileDone(TransferResult result, const CInetF
 }
 
 bool CAutoUpdateClientDlg::OnFileListDone(TransferResult result, const CInetFile&) {
-    long long max = AsInt(manifest_.max_version());
-    long long current = AsInt(current_version_);
+    long long max = LeadingVersion(manifest_.max_version());
+    long long current = LeadingVersion(current_version_);
     if (result != kTransferDone) {
         if (max > current) {
             view_->MessageBox("很抱歉，您的游戏当前版本太旧了，请到游戏官网重新下载安装！");
@@ -253,7 +272,7 @@ bool CAutoUpdateClientDlg::OnFileListDone(TransferResult result, const CInetFile
         SwitchServer(false);
         return true;
     }
-    bool newer_or_equal = AsInt(stored) >= AsInt(manifest_.list_version());
+    bool newer_or_equal = LeadingVersion(stored) >= LeadingVersion(manifest_.list_version());
     if (max < current) StartLobby();
     if (!manifest_.Load(temp_file_, false)) {
         ::unlink(temp_file_.c_str());
@@ -321,19 +340,19 @@ bool CAutoUpdateClientDlg::OnUpdateFileDone(TransferResult result, const CInetFi
 }
 
 void CAutoUpdateClientDlg::FinishVersion() {
-    long long d = AsInt(manifest_.max_version()) - AsInt(current_version_);
+    long long d = LeadingVersion(manifest_.max_version()) - LeadingVersion(current_version_);
     if (d >= 1) {
-        current_version_ = fmt::format("{}", AsInt(current_version_) + 1);
+        current_version_ = fmt::format("{}", LeadingVersion(current_version_) + 1);
         SetStatus(fmt::format("升级下一个版本 {}", current_version_), false);
         StartUpdate(false);
         return;
     }
     if (d == 0) {
         WriteProfileString(place_.StateFile(), "Version", "CurrentVersion",
-                           manifest_.max_version());
+                           CanonicalVersion(manifest_.max_version()));
         for (int n = 1; n <= 8; ++n) {
             std::string server = manifest_.server(n);
-            if (!server.empty())
+            if (!server.empty() && IsStorableServerAddress(server))
                 WriteProfileString(place_.StateFile(), "Temp", fmt::format("Temp{}", n), server);
         }
         StartLobby();
@@ -367,6 +386,7 @@ bool CAutoUpdateClientDlg::VerifyMd5(const CInetFile& file) {
     std::string download = file.MakeTargetName();
     std::string computed = MD5_CTX::FileDigest(DiskPath(download)).value_or("");
     if (!computed.empty() && SameNameIgnoringCase(computed, file.expected_md5)) return true;
+    ::unlink(DiskPath(download).c_str());
     SetStatus(fmt::format("MD5检验失败，正在更新的版本号[{}],XML配置文件名[{}],MD5=[{}]",
                           current_version_, file.file_name, file.expected_md5),
               true);
@@ -382,6 +402,7 @@ bool CAutoUpdateClientDlg::InstallFile(const CInetFile& file) {
     std::string target = DiskPath(file.target_path);
     TakePermissions(download, target);
     if (!ReplaceFileAtomically(download, target) && !ReplaceFileAtomically(download, target)) {
+        ::unlink(download.c_str());
         SetStatus(fmt::format("重命名文件失败 [{}]", file.file_name), true);
         failure_.SetText(status_);
         return false;
@@ -414,8 +435,8 @@ void CAutoUpdateClientDlg::OnClose() {
 }
 
 void CAutoUpdateClientDlg::SetStatus(const std::string& text, bool log) {
-    status_ = text;
-    if (log) AppendLogLine(place_.LogFile(), text);
+    status_ = Printable(text);
+    if (log) AppendLogLine(place_.LogFile(), status_);
     Repaint();
 }
 
@@ -444,8 +465,12 @@ void CAutoUpdateClientDlg::OnCloseButton() {
     view_->Ask("程序正在更新中,确定要退出升级吗？", [this](bool yes) {
         close_state_ = kButtonNormal;
         Repaint();
-        // Ends this updater only; another process of the same name is never touched.
-        if (yes) desktop_->EndNow();
+        // Ends this updater only; another process of the same name is never touched. Running
+        // transfers are dropped first, so that no partial download stays behind.
+        if (yes) {
+            DropTransfers();
+            desktop_->EndNow();
+        }
     });
 }
 
@@ -470,6 +495,7 @@ void CAutoUpdateClientDlg::OnSwitchButton() {
 }
 
 void CAutoUpdateClientDlg::OnExitSpot() {
+    DropTransfers();
     desktop_->EndNow();
 }
 

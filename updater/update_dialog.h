@@ -68,6 +68,10 @@ private:
     bool OnFileListDone(TransferResult result, const CInetFile& file);
     bool OnUpdateFileDone(TransferResult result, const CInetFile& file);
     void OnClose();
+    // A new temporary file for a version file or file list.
+    std::string TempXmlFile();
+    // Ends every transfer and removes the temporary files, before the updater ends.
+    void DropTransfers();
     void SetTimer(uintptr_t id, uint32_t ms);
     void KillTimer(uintptr_t id);
     void Repaint();
@@ -99,6 +103,7 @@ private:
     ButtonState close_state_ = kButtonNormal;
     ButtonState skip_state_ = kButtonNormal;
     ButtonState switch_state_ = kButtonNormal;
+    std::string temp_folder_;
     std::string temp_file_;
 
     CServers servers_;

@@ -1,11 +1,13 @@
 #include "updater/update_file.h"
 
+#include "updater/control_chars.h"
 #include "updater/local_file.h"
 
 namespace haldor {
 namespace {
 
 bool IsSafeRelative(const std::string& path) {
+    if (HasControlCharacter(path)) return false;
     std::string p = DiskPath(path);
     if (!p.empty() && p.front() == '/') return false;
     if (p.size() >= 2 && p[1] == ':') return false;
@@ -31,7 +33,10 @@ void CUpdateFile::ComputeTargetPath(const InstallFolders& folders) {
 }
 
 bool CUpdateFile::IsSafe() const {
-    return !file_name.empty() && IsSafeRelative(file_name) && IsSafeRelative(local_path);
+    // The name must end in a file, not in a folder ("", "a/", ".").
+    std::string name = DiskPath(file_name);
+    std::string last = name.substr(name.rfind('/') + 1);
+    return !last.empty() && last != "." && IsSafeRelative(file_name) && IsSafeRelative(local_path);
 }
 
 bool CUpdateFile::DecideNeedsUpdate(bool newer_or_equal) const {

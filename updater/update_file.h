@@ -30,8 +30,9 @@ struct CUpdateFile {
     // Base folder by `install_dir`, then the local path when not empty, then the file name.
     void ComputeTargetPath(const InstallFolders& folders);
 
-    // False when the file name or the local path is absolute or climbs out of its base folder;
-    // such an entry must never be written.
+    // False when the file name or the local path is absolute, climbs out of its base folder or
+    // holds a control character, or when the file name names a folder ("", "a/", "a/."); such an
+    // entry must never be written.
     bool IsSafe() const;
 
     // A missing target needs an update; an existing one needs it only when its modification

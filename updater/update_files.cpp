@@ -3,21 +3,27 @@
 #include <strings.h>
 #include <pugixml.hpp>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
 #include "updater/local_file.h"
+#include "updater/version_number.h"
 #include "updater/xml_text.h"
 
 namespace haldor {
 namespace {
 
-bool LoadDocument(const std::string& path, pugi::xml_document* doc) {
+std::optional<std::string> ReadBytes(const std::string& path) {
     std::ifstream in(DiskPath(path), std::ios::binary);
-    if (!in) return false;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in) return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool ParseDocument(const std::string& bytes, pugi::xml_document* doc) {
     auto text = XmlToUtf8(bytes);
     if (!text) return false;
     return doc->load_buffer(text->data(), text->size(), pugi::parse_default, pugi::encoding_utf8) &&
@@ -30,10 +36,13 @@ pugi::xml_node FirstBelow(const pugi::xml_node& root, const char* name) {
     });
 }
 
+// A length or file-time half: the decimal number the text starts with; 0 for a negative or
+// overflowing one, or none.
 std::uint64_t ParseLength(const std::string& text) {
     char* end = nullptr;
+    errno = 0;
     unsigned long long v = std::strtoull(text.c_str(), &end, 10);
-    if (end == text.c_str() || text.find('-') != std::string::npos) return 0;
+    if (end == text.c_str() || errno == ERANGE || text.find('-') != std::string::npos) return 0;
     return v;
 }
 
@@ -80,10 +89,19 @@ void CUpdateFiles::Clear() {
 }
 
 bool CUpdateFiles::Load(const std::string& path, bool version_file) {
+    auto bytes = ReadBytes(path);
+    if (!bytes) {
+        Clear();
+        return false;
+    }
+    return LoadBytes(*bytes, version_file);
+}
+
+bool CUpdateFiles::LoadBytes(const std::string& bytes, bool version_file) {
     Clear();
     std::lock_guard lock(mutex_);
     pugi::xml_document doc;
-    if (!LoadDocument(path, &doc)) return false;
+    if (!ParseDocument(bytes, &doc)) return false;
     pugi::xml_node root = doc.document_element();
     if (version_file) {
         pugi::xml_node product = FirstBelow(root, "Product");
@@ -92,7 +110,9 @@ bool CUpdateFiles::Load(const std::string& path, bool version_file) {
         if (first) list_version_ = first.value();
         if (max_version_unread_) {
             pugi::xml_attribute second = first ? first.next_attribute() : pugi::xml_attribute();
-            if (second) max_version_ = second.value();
+            // A maximum version that is not a number counts as none.
+            auto max = second ? ParseVersion(second.value()) : std::nullopt;
+            if (max) max_version_ = std::to_string(*max);
             max_version_unread_ = false;
         }
         return false;
@@ -106,9 +126,13 @@ bool CUpdateFiles::Load(const std::string& path, bool version_file) {
 }
 
 void CUpdateFiles::ReadProduct(const std::string& path) {
+    if (auto bytes = ReadBytes(path)) ReadProductBytes(*bytes);
+}
+
+void CUpdateFiles::ReadProductBytes(const std::string& bytes) {
     std::lock_guard lock(mutex_);
     pugi::xml_document doc;
-    if (!LoadDocument(path, &doc)) return;
+    if (!ParseDocument(bytes, &doc)) return;
     pugi::xml_node product = FirstBelow(doc.document_element(), "Product");
     if (!product) return;
     pugi::xml_attribute a = product.first_attribute();

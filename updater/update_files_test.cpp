@@ -115,6 +115,12 @@ TEST_F(UpdateFilesTest, UnreadableFilesAndOddNumbers) {
     EXPECT_EQ(n->length, 0u);
     EXPECT_EQ(n->file_time.low, 0u);
     EXPECT_EQ(n->file_time.high, 7u);
+
+    dir.Write("big.xml",
+              "<xmlRoot><File><FileName>n</FileName><Length>99999999999999999999</Length>"
+              "</File></xmlRoot>");
+    ASSERT_TRUE(files.Load(dir / "big.xml", false));
+    EXPECT_EQ(files.PopFront()->length, 0u);
     EXPECT_EQ(n->install_dir, "CURRENTDIR");
 }
 
@@ -139,15 +145,36 @@ TEST_F(UpdateFilesTest, NeedsUpdateByPresenceAndModificationTime) {
 
 TEST_F(UpdateFilesTest, EntriesThatLeaveTheirFolderAreKeptAsUnsafe) {
     dir.Write("ok.bin", "x");
-    std::vector<CUpdateFile> entries = {Entry("../escape.bin"), Entry("ok.bin", "a/../.."),
-                                        Entry("/etc/passwd"), Entry("ok.bin", "C:\\x"),
+    std::vector<CUpdateFile> entries = {Entry("../escape.bin"),
+                                        Entry("ok.bin", "a/../.."),
+                                        Entry("/etc/passwd"),
+                                        Entry("ok.bin", "C:\\x"),
+                                        Entry("a.bin&#13;&#10;X: y"),
+                                        Entry("ok.bin", "a&#9;b"),
+                                        Entry("."),
+                                        Entry("sub/"),
+                                        Entry("sub\\."),
                                         Entry("sub/..x/ok..bin", "a\\b")};
     auto path = WriteManifest("f.xml", {"3", "5", {}}, entries);
     CUpdateFiles files(Folders());
     ASSERT_TRUE(files.Load(path, false));
-    EXPECT_EQ(files.CountToUpdate(true), 5u);
-    for (int i = 0; i < 4; ++i) EXPECT_FALSE(files.PopFront()->IsSafe()) << "entry " << i;
+    EXPECT_EQ(files.CountToUpdate(true), 10u);
+    for (int i = 0; i < 9; ++i) EXPECT_FALSE(files.PopFront()->IsSafe()) << "entry " << i;
     EXPECT_TRUE(files.PopFront()->IsSafe());
+}
+
+TEST_F(UpdateFilesTest, AMaximumVersionThatIsNoNumberIsNone) {
+    for (const char* max : {"0/../../../tmp/x/pwned", "5&#13;&#10;[HOME]", "5x", "-1", ""}) {
+        auto path = WriteManifest("v.xml", {"3", max, {}}, {});
+        CUpdateFiles files(Folders());
+        files.Load(path, true);
+        EXPECT_EQ(files.max_version(), "") << max;
+        EXPECT_EQ(files.list_version(), "3");
+    }
+    auto path = WriteManifest("v.xml", {"3", " 007 ", {}}, {});
+    CUpdateFiles files(Folders());
+    files.Load(path, true);
+    EXPECT_EQ(files.max_version(), "7");
 }
 
 }  // namespace

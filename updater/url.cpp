@@ -3,14 +3,23 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "updater/control_chars.h"
+
 namespace haldor {
 namespace {
 
 constexpr std::size_t kMaxPart = 260;
 
-std::string EncodeBlanks(const std::string& text) {
+bool HostCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
+}
+
+}  // namespace
+
+std::optional<std::string> RequestPath(const std::string& path) {
     std::string out;
-    for (char c : text) {
+    for (char c : path) {
+        if (IsControlCharacter(c)) return std::nullopt;
         if (c == ' ')
             out += "%20";
         else
@@ -18,8 +27,6 @@ std::string EncodeBlanks(const std::string& text) {
     }
     return out;
 }
-
-}  // namespace
 
 std::optional<Url> CrackUrl(const std::string& address) {
     auto colon = address.find("://");
@@ -31,7 +38,9 @@ std::optional<Url> CrackUrl(const std::string& address) {
     auto slash = rest.find('/');
     std::string authority = rest.substr(0, slash);
     Url url;
-    url.path = slash == std::string::npos ? "/" : EncodeBlanks(rest.substr(slash));
+    auto path = RequestPath(slash == std::string::npos ? "/" : rest.substr(slash));
+    if (!path) return std::nullopt;
+    url.path = *path;
     auto port_at = authority.rfind(':');
     url.host = authority.substr(0, port_at);
     if (port_at != std::string::npos) {
@@ -45,6 +54,8 @@ std::optional<Url> CrackUrl(const std::string& address) {
     }
     if (url.host.empty() || url.host.size() > kMaxPart || url.path.size() > kMaxPart)
         return std::nullopt;
+    for (char c : url.host)
+        if (!HostCharacter(c)) return std::nullopt;
     return url;
 }
 

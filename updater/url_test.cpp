@@ -32,5 +32,20 @@ TEST(Url, RefusesWhatCannotBeRequested) {
     EXPECT_FALSE(CrackUrl("http://h/" + std::string(260, 'a')));
 }
 
+TEST(Url, NothingThatCouldChangeTheRequestPasses) {
+    for (const std::string& bad :
+         {std::string("http://h/a\r\nX: y"), std::string("http://h/a\nb"),
+          std::string("http://h/a\tb"), std::string("http://h/a") + '\0' + "b",
+          std::string("http://h/a\x7f"), std::string("http://h\r\nX: y/"),
+          std::string("http://u@h/"), std::string("http://h h/"), std::string("http://h;x/"),
+          std::string("http://h\n:80/")}) {
+        EXPECT_FALSE(CrackUrl(bad)) << bad;
+    }
+    EXPECT_EQ(RequestPath("/a b/c"), "/a%20b/c");
+    EXPECT_EQ(RequestPath("/\xE4\xB8\xAD.txt"), "/\xE4\xB8\xAD.txt");
+    for (const char* bad : {"/a\nb", "/a\rb", "/a\x01", "/a\x1f", "/a\x7f"})
+        EXPECT_FALSE(RequestPath(bad)) << bad;
+}
+
 }  // namespace
 }  // namespace haldor

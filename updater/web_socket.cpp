@@ -7,10 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <string_view>
 
-#include "updater/head_translate.h"
 #include "updater/messages.h"
 
 namespace haldor {
@@ -35,7 +32,7 @@ in_addr Resolve(const std::string& host) {
 
 }  // namespace
 
-CWEBSocket::CWEBSocket(IWEBSocketSink* sink) : sink_(sink) {}
+CWEBSocket::CWEBSocket(IWEBSocketSink* sink) : sink_(sink), splitter_(sink) {}
 
 CWEBSocket::~CWEBSocket() {
     Close(0);
@@ -70,8 +67,7 @@ bool CWEBSocket::Connect(const std::string& host, unsigned short port) {
 
 bool CWEBSocket::Send(const char* bytes, std::size_t length) {
     if (!connected_ || length == 0) return false;
-    header_fill_ = 0;
-    header_done_ = false;
+    splitter_.NextResponse();
     ++requests_;
     if (!queue_.empty()) {
         queue_.append(bytes, length);
@@ -103,11 +99,8 @@ void CWEBSocket::SendQueue() {
 
 void CWEBSocket::Close(int reason) {
     queue_.clear();
-    header_fill_ = 0;
-    header_done_ = false;
-    discard_ = 0;
+    splitter_.Reset();
     connected_ = false;
-    ++generation_;
     if (fd_ >= 0) {
         ml_socket_select(fd_, window_, 0, 0);
         ::close(fd_);
@@ -150,49 +143,8 @@ void CWEBSocket::OnReceive() {
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) Close(kReasonError);
         return;
     }
-    if (n > 0) Feed(buffer, static_cast<std::size_t>(n));
-}
-
-void CWEBSocket::Feed(const char* bytes, std::size_t length) {
-    while (length > 0) {
-        if (discard_ > 0) {
-            std::size_t skip = static_cast<std::size_t>(std::min<std::uint64_t>(discard_, length));
-            discard_ -= skip;
-            bytes += skip;
-            length -= skip;
-            continue;
-        }
-        if (header_done_) {
-            sink_->OnData(bytes, length);
-            return;
-        }
-        std::size_t room = kHeaderSize - header_fill_;
-        if (room == 0) {
-            // A header that does not fit its buffer cannot be read.
-            Close(kReasonError);
-            return;
-        }
-        std::size_t take = std::min(room, length);
-        std::size_t search_from = header_fill_ >= 3 ? header_fill_ - 3 : 0;
-        std::memcpy(header_ + header_fill_, bytes, take);
-        header_fill_ += take;
-        bytes += take;
-        length -= take;
-        std::string_view held(header_, header_fill_);
-        auto end = held.find("\r\n\r\n", search_from);
-        if (end == std::string_view::npos) continue;
-        std::size_t header_length = end + 4;
-        header_done_ = true;
-        std::string rest(header_ + header_length, header_fill_ - header_length);
-        rest.append(bytes, length);
-        CHeadTranslate head;
-        head.Set(std::string(header_, header_length));
-        unsigned generation = generation_;
-        sink_->OnHeader(header_, header_length, head.StatusCode());
-        if (generation != generation_ || rest.empty()) return;
-        Feed(rest.data(), rest.size());
-        return;
-    }
+    // A head that does not fit its buffer cannot be read.
+    if (n > 0 && !splitter_.Feed(buffer, static_cast<std::size_t>(n))) Close(kReasonError);
 }
 
 }  // namespace haldor

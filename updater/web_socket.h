@@ -5,16 +5,16 @@
 #include <string>
 
 #include "platform/msgloop/msgloop.h"
+#include "updater/response_splitter.h"
 
 namespace haldor {
 
-// What a CWEBSocket reports, from inside its socket messages.
-class IWEBSocketSink {
+// What a CWEBSocket reports, from inside its socket messages: the connection's state, and the
+// response heads and body bytes it receives.
+class IWEBSocketSink : public IResponseSink {
 public:
     virtual void OnConnect(int error) = 0;
     virtual void OnClose(int reason) = 0;
-    virtual void OnData(const char* bytes, std::size_t length) = 0;
-    virtual void OnHeader(const char* header, std::size_t length, int status) = 0;
 
 protected:
     ~IWEBSocketSink() = default;
@@ -24,7 +24,7 @@ protected:
 // response headers (at most 1024 bytes each) and body bytes.
 class CWEBSocket {
 public:
-    static constexpr std::size_t kHeaderSize = 1024;
+    static constexpr std::size_t kHeaderSize = ResponseSplitter::kHeaderSize;
     static constexpr std::size_t kReadSize = 4096;
     // Close reasons that reach the sink.
     static constexpr int kReasonError = 4;
@@ -39,7 +39,7 @@ public:
     // Sends a request on the connection; what the socket does not take at once is queued.
     bool Send(const char* bytes, std::size_t length);
     // Skips the next `count` bytes received: the unread body of the previous response.
-    void Discard(std::uint64_t count) { discard_ = count; }
+    void Discard(std::uint64_t count) { splitter_.Discard(count); }
     // Closes the connection; a reason other than 0 is reported to the sink.
     void Close(int reason);
     bool connected() const { return connected_; }
@@ -49,19 +49,14 @@ private:
                               void* user);
     void OnSocketEvent(uintptr_t fd, intptr_t lparam);
     void OnReceive();
-    void Feed(const char* bytes, std::size_t length);
     void SendQueue();
 
     IWEBSocketSink* sink_;
     int fd_ = -1;
     ml_hwnd window_ = 0;
     bool connected_ = false;
-    char header_[kHeaderSize];
-    std::size_t header_fill_ = 0;
-    bool header_done_ = false;
-    std::uint64_t discard_ = 0;
+    ResponseSplitter splitter_;
     unsigned requests_ = 0;
-    unsigned generation_ = 0;
     std::string queue_;
 };
 

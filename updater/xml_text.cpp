@@ -15,15 +15,16 @@ std::string Upper(std::string text) {
     return text;
 }
 
-// The value of encoding="..." in the "<?xml ... ?>" declaration, or empty.
-std::string DeclaredEncoding(const std::string& bytes) {
+// The value of encoding="..." in the "<?xml ... ?>" declaration, upper-cased; nothing when no
+// encoding is declared, "" when one is named but cannot be read.
+std::optional<std::string> DeclaredEncoding(const std::string& bytes) {
     std::size_t start = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
-    if (bytes.compare(start, 5, "<?xml") != 0) return "";
+    if (bytes.compare(start, 5, "<?xml") != 0) return std::nullopt;
     auto end = bytes.find("?>", start);
-    if (end == std::string::npos) return "";
+    if (end == std::string::npos) return std::nullopt;
     std::string decl = bytes.substr(start, end - start);
     auto at = decl.find("encoding");
-    if (at == std::string::npos) return "";
+    if (at == std::string::npos) return std::nullopt;
     auto quote = decl.find_first_of("\"'", at);
     if (quote == std::string::npos) return "";
     auto close = decl.find(decl[quote], quote + 1);
@@ -57,11 +58,11 @@ std::optional<std::string> Convert(const std::string& bytes, const std::string& 
 }  // namespace
 
 std::optional<std::string> XmlToUtf8(const std::string& bytes) {
-    std::string encoding = DeclaredEncoding(bytes);
-    if (encoding.empty() || encoding == "UTF-8" || encoding == "UTF8") return bytes;
-    if (encoding == "GB2312" || encoding == "GBK" || encoding == "GB18030")
+    std::optional<std::string> encoding = DeclaredEncoding(bytes);
+    if (!encoding || *encoding == "UTF-8") return bytes;
+    if (*encoding == "GB2312" || *encoding == "GBK" || *encoding == "GB18030")
         return Convert(bytes, "GB18030");
-    return Convert(bytes, encoding);
+    return std::nullopt;
 }
 
 }  // namespace haldor

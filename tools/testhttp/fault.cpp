@@ -136,6 +136,83 @@ Fault Fault::splitHeader(uint64_t pieceBytes, std::chrono::milliseconds pause) {
     return f;
 }
 
+Fault Fault::rawAnswer(std::string bytes) {
+    if (bytes.empty()) throw std::invalid_argument("a raw answer needs at least one byte");
+    Fault f = make(FaultKind::RawAnswer);
+    f.raw = std::move(bytes);
+    return f;
+}
+
+std::string escapeBytes(std::string_view bytes) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (char c : bytes) {
+        auto u = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == ' ') {
+            out += "\\s";
+        } else if (u < 0x21 || u > 0x7e) {
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string unescapeBytes(std::string_view text) {
+    auto hex = [&](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        throw std::invalid_argument("bad escape in '" + std::string(text) + "'");
+    };
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size())
+            throw std::invalid_argument("bad escape in '" + std::string(text) + "'");
+        switch (text[i]) {
+            case '\\':
+                out += '\\';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 's':
+                out += ' ';
+                break;
+            case 'x':
+                if (i + 2 >= text.size())
+                    throw std::invalid_argument("bad escape in '" + std::string(text) + "'");
+                out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+                i += 2;
+                break;
+            default:
+                throw std::invalid_argument("bad escape in '" + std::string(text) + "'");
+        }
+    }
+    return out;
+}
+
 Fault Fault::onRequest(int n) const {
     if (n < 1) throw std::invalid_argument("request number " + std::to_string(n) + " is below 1");
     Fault f = *this;
@@ -199,6 +276,9 @@ std::string Fault::describe() const {
             break;
         case FaultKind::SplitHeader:
             s = "split-header " + std::to_string(bytes) + " " + std::to_string(pause.count());
+            break;
+        case FaultKind::RawAnswer:
+            s = "raw " + escapeBytes(raw);
             break;
     }
     if (nth != 0) s += " nth=" + std::to_string(nth);

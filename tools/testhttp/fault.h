@@ -24,6 +24,7 @@ enum class FaultKind {
     ErrorPage,           // answer 200 with an HTML error page instead of the resource
     OversizedHeader,     // pad the response header to at least `bytes` bytes
     SplitHeader,         // send the response header `bytes` bytes at a time, `pause` apart
+    RawAnswer,           // send `raw` as the whole answer, byte for byte, then close
 };
 
 // A misbehaviour the server shows for one path, optionally only for the path's Nth request or
@@ -35,6 +36,7 @@ struct Fault {
     uint64_t bytes = 0;
     int64_t delta = 0;
     std::chrono::milliseconds pause{0};
+    std::string raw;
     int nth = 0;                         // 1-based request number for the path; 0 = every request
     std::optional<uint64_t> rangeStart;  // only requests for a range that starts here
 
@@ -54,6 +56,9 @@ struct Fault {
     static Fault errorPage();
     static Fault oversizedHeader(uint64_t headerBytes);
     static Fault splitHeader(uint64_t pieceBytes, std::chrono::milliseconds pause);
+    // Any bytes at all as the answer (a hostile server's head and body); the connection closes
+    // after them.
+    static Fault rawAnswer(std::string bytes);
 
     Fault onRequest(int n) const;               // only the path's nth request (1-based)
     Fault forRangeStart(uint64_t first) const;  // only ranges that start at `first`
@@ -65,5 +70,11 @@ struct Fault {
 
 // True when `location` is a same-server path or an http address on the loopback interface.
 bool isLocalLocation(std::string_view location);
+
+// The one-word text form of any bytes, as rules write them: "\\", "\r", "\n", "\t", "\s" (a
+// blank) and "\xHH" stand for themselves; printable characters stand as they are.
+std::string escapeBytes(std::string_view bytes);
+// The bytes back from that form; throws std::invalid_argument for a bad escape.
+std::string unescapeBytes(std::string_view text);
 
 }  // namespace testhttp

@@ -70,6 +70,7 @@ Fault parseKind(const std::vector<std::string_view>& w, size_t& i, std::string_v
         return Fault::splitHeader(
             bytes, milliseconds(number<int64_t>(arg("milliseconds"), line, "pause")));
     }
+    if (kind == "raw") return Fault::rawAnswer(unescapeBytes(arg("the answer's bytes")));
     throw std::invalid_argument("fault rule '" + std::string(line) + "': unknown fault '" +
                                 std::string(kind) + "'");
 }

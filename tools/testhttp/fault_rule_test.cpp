@@ -23,6 +23,7 @@ TEST(FaultRuleTest, EveryFaultReadsBackFromItsDescription) {
         Fault::errorPage(),
         Fault::oversizedHeader(4096).onRequest(2).forRangeStart(17),
         Fault::splitHeader(7, milliseconds(5)),
+        Fault::rawAnswer("HTTP/1.1 302 Found\r\nLocation: /a\nX: \\b\x01\xff\r\n\r\n"),
     };
     for (const Fault& f : faults) {
         FaultRule rule = parseFaultRule("/a/b.bin " + f.describe());
@@ -43,7 +44,9 @@ TEST(FaultRuleTest, RefusesBadRulesNamingTheProblem) {
           Case{"/x status 99", "not an HTTP status"}, Case{"/x redirect 200 /y", "not a redirect"},
           Case{"/x redirect 302 http://10.0.0.1/y", "this machine"},
           Case{"/x melt", "unknown fault 'melt'"}, Case{"/x stall loud", "unexpected 'loud'"},
-          Case{"/x stall nth=0", "below 1"}, Case{"/x pause-headers -5", "negative"}}) {
+          Case{"/x stall nth=0", "below 1"}, Case{"/x pause-headers -5", "negative"},
+          Case{"/x raw", "needs the answer's bytes"}, Case{"/x raw a\\q", "bad escape"},
+          Case{"/x raw a\\x4", "bad escape"}}) {
         try {
             parseFaultRule(c.rule);
             ADD_FAILURE() << "accepted: " << c.rule;

@@ -60,6 +60,20 @@ TEST_F(FaultTest, RedirectsOnTheSameConnectionOrToAnotherServer) {
     EXPECT_THROW(Fault::redirect(302, "http://192.168.1.1/x"), std::invalid_argument);
 }
 
+TEST_F(FaultTest, RawAnswerGoesOutByteForByteAndCloses) {
+    const std::string raw = "HTTP/1.1 302 Found\r\nContent-Location: /x\nLocation: /y\r\n\r\nbody";
+    server.setFault("/f", Fault::rawAnswer(raw));
+    RawClient c(server.port());
+    RawResponse r = get(c);
+    EXPECT_EQ(r.status, 302);
+    EXPECT_EQ(r.head + "\r\n\r\n" + r.body, raw);
+    EXPECT_TRUE(r.closed);
+    auto log = server.log().all();
+    EXPECT_EQ(log.at(0).status, 302);
+    EXPECT_EQ(log.at(0).fault, "raw " + escapeBytes(raw));
+    EXPECT_EQ(unescapeBytes(escapeBytes(raw)), raw);
+}
+
 TEST_F(FaultTest, DropsTheConnectionAfterSomeBytesOfTheRangeThatStartsThere) {
     server.setFault("/f", Fault::dropAfter(10).forRangeStart(4));
     {

@@ -52,6 +52,17 @@ std::string contentRange(const Span& span, uint64_t size, int64_t shift) {
            std::to_string(size);
 }
 
+// The status a raw answer's status line names, for the log; 200 when it names none.
+int rawStatus(const std::string& raw) {
+    if (raw.size() < 12 || !raw.starts_with("HTTP/1.")) return 200;
+    int status = 0;
+    for (size_t i = 9; i < 12; ++i) {
+        if (raw[i] < '0' || raw[i] > '9') return 200;
+        status = status * 10 + (raw[i] - '0');
+    }
+    return status;
+}
+
 }  // namespace
 
 const char* reasonPhrase(int status) {
@@ -129,6 +140,13 @@ ResponsePlan planResponse(const Request& req, const std::optional<Fault>& fault,
                   kind == FaultKind::NoContentLength))
         plan.closeAfter = true;
 
+    if (fault && kind == FaultKind::RawAnswer) {
+        plan.status = rawStatus(fault->raw);
+        plan.head = fault->raw;
+        plan.sendBody = false;
+        plan.closeAfter = true;
+        return plan;
+    }
     if (fault && kind == FaultKind::Stall) {
         plan.sendBody = false;
         return plan;

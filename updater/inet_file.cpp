@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include <fmt/format.h>
@@ -52,6 +53,8 @@ bool CInetFile::Start(bool ranged) {
     ranged_ = ranged;
     ranges_started_ = false;
     reported_ = false;
+    unreported_ = 0;
+    progress_at_ms_ = 0;
     if (!safe) {
         Report(kTargetNotCreated);
         return false;
@@ -148,7 +151,17 @@ void CInetFile::OnData(const char* bytes, std::size_t length) {
         }
     }
     bytes_so_far += length;
-    Post(WM_TRANSFER_PROGRESS, static_cast<std::uint32_t>(length & 0xFFFF));
+    unreported_ += length;
+    if (ml_clock_now_ms() - progress_at_ms_ >= kProgressPeriodMs) FlushProgress();
+}
+
+void CInetFile::FlushProgress() {
+    while (unreported_ > 0) {
+        const auto piece = static_cast<std::uint32_t>(std::min<std::uint64_t>(unreported_, 0xFFFF));
+        Post(WM_TRANSFER_PROGRESS, piece);
+        unreported_ -= piece;
+    }
+    progress_at_ms_ = ml_clock_now_ms();
 }
 
 void CInetFile::OnComplete(int stage) {
@@ -173,6 +186,7 @@ void CInetFile::OnFail(int) {
 void CInetFile::Report(TransferResult result) {
     if (reported_) return;
     reported_ = true;
+    FlushProgress();
     Post(WM_TRANSFER_DONE, result);
 }
 

@@ -17,9 +17,13 @@ namespace haldor {
 // One file brought from an address to a target path: whole with one GET (version file, file
 // list), or, for an update file, a first GET that learns the length and then up to five byte
 // ranges at once. Reports by posting WM_TRANSFER_PROGRESS and WM_TRANSFER_DONE to its receiver,
-// with the transfer's id as lParam; it reports its end once.
+// with the transfer's id as lParam; it reports its end once. Progress goes out at the display's
+// rate (at most once per kProgressPeriodMs), in messages of at most 0xFFFF bytes each, and in
+// full before the end is reported.
 class CInetFile : public IDownLoadSink {
 public:
+    static constexpr std::uint64_t kProgressPeriodMs = 16;
+
     // For an update file `entry` names it, and the address is made from the server address,
     // the version, the entry's local path and its file name.
     CInetFile(const std::string& server_address, const CUpdateFile* entry,
@@ -61,12 +65,15 @@ private:
     void StartRanges(std::uint64_t length);
     void Report(TransferResult result);
     void Post(std::uint32_t msg, std::uint32_t value);
+    void FlushProgress();
 
     std::uint64_t id_;
     bool ranged_ = false;
     bool ranges_started_ = false;
     bool starting_ = false;
     bool reported_ = false;
+    std::uint64_t unreported_ = 0;  // received bytes no progress message has carried yet
+    std::uint64_t progress_at_ms_ = 0;
     int fd_ = -1;
     CDownLoad request_;
     std::array<CRangeDownLoad, kRangeCount> ranges_;

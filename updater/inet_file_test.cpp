@@ -83,6 +83,27 @@ TEST_F(InetFileTest, WholeTransferWritesTheTargetAndReportsProgress) {
     }
 }
 
+// Reads are large and progress is coalesced, yet every message carries 1..0xFFFF bytes, they
+// add up to the file, and the result comes after the last of them.
+TEST_F(InetFileTest, ProgressInPiecesThatFitTheirWordBeforeTheResult) {
+    for (bool ranged : {false, true}) {
+        SCOPED_TRACE(ranged ? "ranged" : "whole");
+        receiver_ = std::make_unique<Receiver>();
+        const std::string bytes = Pattern(3 * 65536 + 7);
+        auto file = UpdateFile(ranged ? "r.pak" : "w.pak", bytes);
+        ASSERT_TRUE(Run(*file, ranged));
+        EXPECT_EQ(receiver().Result(), kTransferDone);
+        EXPECT_EQ(receiver().ProgressBytes(), bytes.size());
+        const auto& messages = receiver().messages();
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(messages.back().msg, WM_TRANSFER_DONE);
+        for (std::size_t i = 0; i + 1 < messages.size(); ++i) {
+            EXPECT_EQ(messages[i].msg, WM_TRANSFER_PROGRESS);
+            EXPECT_GT(messages[i].value, 0u);
+        }
+    }
+}
+
 // A response header that comes in many small reads is put together before it is read.
 TEST_F(InetFileTest, HeaderArrivingInPiecesIsReadWhole) {
     const std::string bytes = Pattern(3000);

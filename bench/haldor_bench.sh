@@ -31,15 +31,17 @@ cleanup() {
 trap cleanup EXIT
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
-free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 
 mkdir -p "$work/data" "$work/nginx"
 head -c $((size_mb * 1024 * 1024)) /dev/urandom > "$work/data/big.pak"
 md5=$(md5sum "$work/data/big.pak" | cut -d' ' -f1)
 length=$(stat -c %s "$work/data/big.pak")
 
-limited_port=$(free_port)
-free_port_=$(free_port)
+# Two distinct free ports: both sockets are bound while their numbers are read.
+read -r limited_port free_port_ < <(python3 -c 'import socket
+a, b = socket.socket(), socket.socket()
+a.bind(("127.0.0.1", 0)); b.bind(("127.0.0.1", 0))
+print(a.getsockname()[1], b.getsockname()[1])')
 user_line=""
 [ "$(id -u)" -eq 0 ] && user_line="user root;"
 cat > "$work/nginx/nginx.conf" <<CONF

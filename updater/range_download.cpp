@@ -88,6 +88,7 @@ void CRangeDownLoad::OnData(const char* bytes, std::size_t length) {
         }
         written += static_cast<std::size_t>(n);
     }
+    const std::uint64_t offset = first_ + attempt_bytes_;
     attempt_bytes_ += length;
     unflushed_ += length;
     if (unflushed_ >= kWriteBackBytes) {
@@ -97,7 +98,7 @@ void CRangeDownLoad::OnData(const char* bytes, std::size_t length) {
                           SYNC_FILE_RANGE_WRITE);
         unflushed_ = 0;
     }
-    parent_->OnData(bytes, length);
+    parent_->OnRangeData(offset, bytes, length);
 }
 
 void CRangeDownLoad::OnComplete(int stage) {

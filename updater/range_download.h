@@ -26,6 +26,8 @@ public:
     // Ends the running attempt without a report.
     void Stop();
     bool idle() const { return !active_; }
+    // One past the last byte written into the file, over every attempt.
+    std::uint64_t written_end() const { return first_ + attempt_bytes_; }
 
     void OnFail(int code) override;
     void OnComplete(int stage) override;

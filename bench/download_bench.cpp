@@ -1,7 +1,9 @@
 // Wall time of the download engine installing a game of 200 files (100 MB in all) from nginx on
-// loopback, from the server list to "onInstallOk", against curl fetching the same files one after
-// another in one run. The engine's tasks run on this thread as the host's loop would run them.
-//   download_bench [files] [kilobytes per file]     (default 200 files of 512 KB)
+// loopback, from the server list to "onInstallOk", in interleaved pairs with curl doing the same
+// work: one curl fetching the files one after another into a staging folder, md5sum checking
+// them, `mv` installing them by rename and `sync` flushing the files and their folder. The
+// engine's tasks run on this thread as the host's loop would run them.
+//   download_bench [pairs] [files] [kilobytes per file]     (default 5 pairs, 200 files of 512 KB)
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <random>
 #include <string>
 
+#include "bench/support/pair_summary.h"
 #include "lobby/app/config.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/main.h"
@@ -68,6 +71,79 @@ private:
     std::deque<int32_t> posts_;
 };
 
+struct Game {
+    std::vector<std::string> paths;  // on the server, under its root
+    std::string sums;                // md5sum's check list, names as staged
+};
+
+// The engine's whole road in a fresh installation folder; seconds, or a negative number when
+// it reported an error.
+double engineRun(const std::string& install, const std::string& serverUrl, TaskLoop& loop,
+                 bool& installed, bool& failed) {
+    installed = failed = false;
+    rt::FileSystem::createDirectory(install);
+    Main::appPath = install + "/";
+    Main::updateLocalRoot = Main::appPath + "app_update";
+    Main::httpEtag = "?r=0.5";
+    Main::versions = rt::Array::of({"1.0.0"});
+    Main::versionFileList = rt::make<rt::Array>();
+    Main::serverVerPath = "1_0_0";
+    Main::updateServerUrl = serverUrl;
+    Main::browserSet = rt::create<cef::CefBrowserSettings>();
+    Main::gamesWindow = rt::make<rt::Array>();
+    rt::Ref<lobby::LobbyWindow> window = rt::create<lobby::LobbyWindow>();
+    window->on_create("lobby");
+    rt::Value(window).callMember("onBrowserEvent", {"onAfterCreated", rt::Value()});
+    Main::lobbyWindow = window;
+
+    rt::Ref<lobby::DownloadGame> engine = rt::create<lobby::DownloadGame>();
+    Clock::time_point start = Clock::now();
+    engine->toDownload("");
+    loop.runUntil(window, [&] { return engine->updateState == 2 || failed; });
+    if (!failed) {
+        engine->downloadGames(rt::Array::of({"bench"}));
+        loop.runUntil(window, [&] { return installed || failed; });
+    }
+    return failed ? -1 : seconds(start);
+}
+
+// True when every file of the game lies in the folder's "bench" folder with its full length.
+bool installedAll(const std::string& folder, const Game& game, uintmax_t bytes) {
+    for (const std::string& path : game.paths) {
+        std::error_code error;
+        const std::string file = folder + "/bench/" + path.substr(path.rfind('/') + 1);
+        if (std::filesystem::file_size(file, error) != bytes || error) {
+            std::fprintf(stderr, "download_bench: %s is missing or short\n", file.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// curl's side in a fresh folder; seconds, or a negative number when a step failed.
+double curlRun(const std::string& folder, const Game& game, testhttp::NginxFixture& nginx) {
+    rt::FileSystem::createDirectory(folder + "/staging");
+    rt::FileSystem::createDirectory(folder + "/bench");
+    std::string config;
+    for (const std::string& path : game.paths) {
+        config += "url = \"" + nginx.url(path) + "\"\noutput = \"" + folder + "/staging/" +
+                  path.substr(path.rfind('/') + 1) + "\"\n";
+    }
+    rt::File::saveContent(folder + "/curl.conf", config);
+    rt::File::saveContent(folder + "/sums", game.sums);
+    const std::string command = "set -e; cd '" + folder +
+                                "'; curl -s -f -K curl.conf; (cd staging && md5sum -c --status "
+                                "../sums); mv staging/* bench/; sync bench/* bench";
+    Clock::time_point start = Clock::now();
+    const int status = std::system(command.c_str());
+    const double took = seconds(start);
+    if (status != 0) {
+        std::fprintf(stderr, "download_bench: curl's side failed (%d)\n", status);
+        return -1;
+    }
+    return took;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,22 +151,28 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "download_bench: %s\n", reason->c_str());
         return 2;
     }
-    int files = argc > 1 ? std::atoi(argv[1]) : 200;
-    int kilobytes = argc > 2 ? std::atoi(argv[2]) : 512;
+    const int pairs = argc > 1 ? std::atoi(argv[1]) : 5;
+    const int files = argc > 2 ? std::atoi(argv[2]) : 200;
+    const int kilobytes = argc > 3 ? std::atoi(argv[3]) : 512;
+    if (pairs < 1 || files < 1 || kilobytes < 1) {
+        std::fprintf(stderr, "usage: download_bench [pairs [files [kilobytes per file]]]\n");
+        return 2;
+    }
 
     rt::testing::TestFolder work;
     std::string root = work / "root";
     std::string list;
     std::mt19937 random(42);
-    std::vector<std::string> paths;
+    Game game;
+    rt::FileSystem::createDirectory(root + "/1_0_0/bench");
     for (int i = 0; i < files; ++i) {
         std::string name = "f" + std::to_string(i) + ".bin";
         std::string body(static_cast<size_t>(kilobytes) * 1024, '\0');
         for (char& c : body) c = static_cast<char>(random());
-        rt::FileSystem::createDirectory(root + "/1_0_0/bench");
         rt::File::saveContent(root + "/1_0_0/bench/" + name, body);
         list += "<f dep=\"bench\" md5=\"" + rt::md5Hex(body) + "\">\\bench\\" + name + "</f>";
-        paths.push_back("/1_0_0/bench/" + name);
+        game.paths.push_back("/1_0_0/bench/" + name);
+        game.sums += rt::md5Hex(body) + "  " + name + "\n";
     }
     rt::File::saveContent(root + "/1_0_0/update.ini", list);
     testhttp::NginxFixture nginx({root, std::nullopt});
@@ -113,53 +195,28 @@ int main(int argc, char** argv) {
     });
     lobby::DownloadGame::plug_create.replace(rt::Value(rt::Function::of(
         "plug_create", [](std::span<const rt::Value>) { return rt::Value("bench"); })));
-    rt::FileSystem::createDirectory(work / "install");
-    Main::appPath = work / "install/";
-    Main::updateLocalRoot = Main::appPath + "app_update";
-    Main::httpEtag = "?r=0.5";
-    Main::versions = rt::Array::of({"1.0.0"});
-    Main::versionFileList = rt::make<rt::Array>();
-    Main::serverVerPath = "1_0_0";
-    Main::updateServerUrl = nginx.url("");
-    Main::browserSet = rt::create<cef::CefBrowserSettings>();
-    Main::gamesWindow = rt::make<rt::Array>();
-    rt::Ref<lobby::LobbyWindow> window = rt::create<lobby::LobbyWindow>();
-    window->on_create("lobby");
-    rt::Value(window).callMember("onBrowserEvent", {"onAfterCreated", rt::Value()});
-    Main::lobbyWindow = window;
 
-    rt::Ref<lobby::DownloadGame> engine = rt::create<lobby::DownloadGame>();
-    Clock::time_point start = Clock::now();
-    engine->toDownload("");
-    loop.runUntil(window, [&] { return engine->updateState == 2 || failed; });
-    engine->downloadGames(rt::Array::of({"bench"}));
-    loop.runUntil(window, [&] { return installed || failed; });
-    double engineTime = seconds(start);
-    if (failed) return 1;
-
-    std::string config = work / "curl.conf";
-    std::string text;
-    rt::FileSystem::createDirectory(work / "curl");
-    for (size_t i = 0; i < paths.size(); ++i) {
-        text += "url = \"" + nginx.url(paths[i]) + "\"\noutput = \"" +
-                (work / ("curl/" + std::to_string(i))) + "\"\n";
+    bench::PairSummary summary("downloads-vs-curl", "s");
+    for (int i = 0; i < pairs; ++i) {
+        const std::string n = std::to_string(i);
+        const double engine =
+            engineRun(work / ("install" + n), nginx.url(""), loop, installed, failed);
+        const double curl = curlRun(work / ("curl" + n), game, nginx);
+        const uintmax_t bytes = static_cast<uintmax_t>(kilobytes) * 1024;
+        if (engine < 0 || curl < 0 || !installedAll(work / ("install" + n), game, bytes) ||
+            !installedAll(work / ("curl" + n), game, bytes)) {
+            return 1;
+        }
+        summary.add(engine, curl);
+        std::filesystem::remove_all(work / ("install" + n));
+        std::filesystem::remove_all(work / ("curl" + n));
     }
-    rt::File::saveContent(config, text);
-    std::string command = "curl -s -f -K '" + config + "'";
-    start = Clock::now();
-    int status = std::system(command.c_str());
-    double curlTime = seconds(start);
-    if (status != 0) {
-        std::fprintf(stderr, "download_bench: curl failed (%d)\n", status);
-        return 1;
-    }
-
-    double megabytes = static_cast<double>(files) * kilobytes / 1024.0;
-    std::printf("files %d, %.1f MB from nginx on loopback\n", files, megabytes);
-    std::printf("engine (list, download, MD5 check, copy, register): %.2f s, %.1f MB/s\n",
-                engineTime, megabytes / engineTime);
-    std::printf("curl, the same files one after another:              %.2f s, %.1f MB/s\n",
-                curlTime, megabytes / curlTime);
-    std::printf("engine / curl: %.2f\n", engineTime / curlTime);
+    std::printf("a game of %d files, %.1f MB, from nginx on loopback\n", files,
+                static_cast<double>(files) * kilobytes / 1024.0);
+    std::fputs(summary
+                   .report("engine: list, download, MD5 check, install, register",
+                           "curl one after another + md5sum -c + mv + sync")
+                   .c_str(),
+               stdout);
     return 0;
 }

@@ -1,32 +1,47 @@
 #!/usr/bin/env bash
-# Benchmark of the updater against nginx on loopback, not part of the test run:
-#  1. one 200 MB file with limit_rate per connection: Haldor's five ranges (the whole update
-#     run, from start to the lobby start) against a single-connection curl of the same file;
-#  2. MD5 throughput of Haldor's digest against md5sum on the same file.
-# Usage: bench/haldor_bench.sh [build folder] (default build/normal, which must hold bin/Haldor).
+# Haldor against nginx on loopback (started here), in interleaved pairs with curl doing the same
+# work: one connection downloading the file into a staging name, md5sum checking it, `sync`
+# flushing it to disk (fsync) and `mv` installing it by rename. Haldor's side:
+#   haldor-vs-curl-20m       the whole run (from start to its exit after starting the lobby, with
+#                            the Part's timers) against curl's work, nginx limit_rate 20m per
+#                            connection; the ratio is curl / Haldor (a speed-up)
+#   haldor-transfer-vs-curl  no rate limit: from "updating the file" to "file downloaded" (five
+#                            ranges, flush, MD5 check, install by rename) against curl's work
+#   md5-vs-md5sum            a program computing Haldor's MD5 of the file against md5sum, both
+#                            timed from their start to their exit, the file in the page cache
+# Usage: bench/haldor_bench.sh [build folder] (default build/normal, holding bin/Haldor,
+# bin/haldor_md5_bench and bin/bench_pairs). HALDOR_BENCH_MB (200), HALDOR_BENCH_RATE (20m),
+# HALDOR_BENCH_PAIRS (5) change the figures.
 set -euo pipefail
-calc() { awk "BEGIN { print $1 }"; }
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build/normal}
-haldor=$build/bin/Haldor
-[ -x "$haldor" ] || { echo "haldor_bench: no $haldor; build first" >&2; exit 2; }
+for program in Haldor haldor_md5_bench bench_pairs; do
+    [ -x "$build/bin/$program" ] || { echo "haldor_bench: no $build/bin/$program; build first" >&2; exit 2; }
+done
 size_mb=${HALDOR_BENCH_MB:-200}
-rate=${HALDOR_BENCH_RATE:-16m}
+rate=${HALDOR_BENCH_RATE:-20m}
+pairs=${HALDOR_BENCH_PAIRS:-5}
 
 work=$(mktemp -d /tmp/haldor-bench-XXXXXX)
 nginx_pid=
 cleanup() {
-    [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null || true
+    if [ -n "$nginx_pid" ]; then kill "$nginx_pid" 2>/dev/null; wait "$nginx_pid" 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-mkdir -p "$work/root/update/1" "$work/root/update/2" "$work/nginx" "$work/install"
-head -c $((size_mb * 1024 * 1024)) /dev/urandom > "$work/root/update/1/big.pak"
-md5=$(md5sum "$work/root/update/1/big.pak" | cut -d' ' -f1)
-length=$(stat -c %s "$work/root/update/1/big.pak")
+calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+mkdir -p "$work/data" "$work/nginx"
+head -c $((size_mb * 1024 * 1024)) /dev/urandom > "$work/data/big.pak"
+md5=$(md5sum "$work/data/big.pak" | cut -d' ' -f1)
+length=$(stat -c %s "$work/data/big.pak")
+
+# Two distinct free ports: both sockets are bound while their numbers are read.
+read -r limited_port free_port_ < <(python3 -c 'import socket
+a, b = socket.socket(), socket.socket()
+a.bind(("127.0.0.1", 0)); b.bind(("127.0.0.1", 0))
+print(a.getsockname()[1], b.getsockname()[1])')
 user_line=""
 [ "$(id -u)" -eq 0 ] && user_line="user root;"
 cat > "$work/nginx/nginx.conf" <<CONF
@@ -45,19 +60,10 @@ http {
     uwsgi_temp_path $work/nginx/uwsgi;
     scgi_temp_path $work/nginx/scgi;
     sendfile on;
-    server {
-        listen 127.0.0.1:$port;
-        root $work/root;
-        limit_rate $rate;
-    }
+    server { listen 127.0.0.1:$limited_port; root $work/root-$limited_port; limit_rate $rate; }
+    server { listen 127.0.0.1:$free_port_; root $work/root-$free_port_; }
 }
 CONF
-/usr/sbin/nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" &
-nginx_pid=$!
-for _ in $(seq 50); do
-    curl -s -o /dev/null "http://127.0.0.1:$port/" && break
-    sleep 0.1
-done
 
 manifest() { # product max urls files...
     printf '<?xml version="1.0" encoding="GB2312" ?> \r\n<xmlRoot keyname="KeyValue">\r\n'
@@ -67,48 +73,94 @@ manifest() { # product max urls files...
     fi
     printf '\t</Product>\r\n</xmlRoot>\r\n'
 }
-address="127.0.0.1:$port"
-manifest 2 2 "$address" 0 > "$work/root/update/VerAndUrl.xml"
-manifest 2 "" "" 1 > "$work/root/update/1/FileConfig.xml"
-manifest 2 "" "" 0 > "$work/root/update/2/FileConfig.xml"
+for port in "$limited_port" "$free_port_"; do
+    root=$work/root-$port
+    mkdir -p "$root/update/1" "$root/update/2"
+    ln "$work/data/big.pak" "$root/update/1/big.pak"
+    manifest 2 2 "127.0.0.1:$port" 0 > "$root/update/VerAndUrl.xml"
+    manifest 2 "" "" 1 > "$root/update/1/FileConfig.xml"
+    manifest 2 "" "" 0 > "$root/update/2/FileConfig.xml"
+done
 
-cp "$haldor" "$work/install/Haldor"
-printf '#!/bin/sh\nexit 0\n' > "$work/install/MorvickNew"
-chmod +x "$work/install/MorvickNew"
-printf '[Version]\r\nCurrentVersion=1\r\n[Temp]\r\nTemp1=%s\r\n' "$address" > "$work/install/UpdateTemp.ini"
+/usr/sbin/nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" &
+nginx_pid=$!
+for port in "$limited_port" "$free_port_"; do
+    ready=
+    for _ in $(seq 100); do
+        curl -s -o /dev/null "http://127.0.0.1:$port/update/VerAndUrl.xml" && { ready=1; break; }
+        sleep 0.1
+    done
+    [ -n "$ready" ] || { echo "haldor_bench: nginx did not answer on port $port" >&2; cat "$work/nginx/error.log" >&2; exit 1; }
+done
 
-echo "file: $size_mb MB, limit_rate $rate per connection, nginx on 127.0.0.1:$port"
-start=$(date +%s.%N)
-curl -s -o "$work/curl.pak" "http://$address/update/1/big.pak"
-curl_s=$(calc "$(date +%s.%N) - $start")
-[ "$(md5sum "$work/curl.pak" | cut -d' ' -f1)" = "$md5" ] || { echo "curl copy differs" >&2; exit 1; }
-rm -f "$work/curl.pak"
+check_installed() { # file what
+    [ "$(md5sum "$1" | cut -d' ' -f1)" = "$md5" ] || { echo "haldor_bench: $2 did not install the file" >&2; exit 1; }
+}
 
-start=$(date +%s.%N)
-(cd "$work/install" && SystemRoot="$work/install/win" ./Haldor < /dev/null | while IFS= read -r line; do echo "$(date +%s.%N) $line"; done > "$work/haldor.out")
-haldor_s=$(calc "$(date +%s.%N) - $start")
-[ "$(md5sum "$work/install/big.pak" | cut -d' ' -f1)" = "$md5" ] || {
-    echo "Haldor did not install the file:" >&2; cat "$work/haldor.out" >&2; exit 1; }
+# Prints "<whole run> <transfer>" in seconds for one Haldor run against the port.
+haldor_run() {
+    local install=$work/install address=127.0.0.1:$1
+    rm -rf "$install" && mkdir -p "$install"
+    cp "$build/bin/Haldor" "$install/Haldor"
+    printf '#!/bin/sh\nexit 0\n' > "$install/MorvickNew"
+    chmod +x "$install/MorvickNew"
+    printf '[Version]\r\nCurrentVersion=1\r\n[Temp]\r\nTemp1=%s\r\n' "$address" > "$install/UpdateTemp.ini"
+    local start end
+    start=$EPOCHREALTIME
+    (cd "$install" && SystemRoot="$install/win" ./Haldor < /dev/null |
+        perl -MTime::HiRes=time -ne '$| = 1; printf "%.6f %s", time, $_' > "$work/haldor.out")
+    end=$EPOCHREALTIME
+    check_installed "$install/big.pak" Haldor
+    local t_begin t_end
+    t_begin=$(awk '/正在更新版本号为/ { print $1; exit }' "$work/haldor.out")
+    t_end=$(awk '/下载文件成功/ { print $1; exit }' "$work/haldor.out")
+    [ -n "$t_begin" ] && [ -n "$t_end" ] || { echo "haldor_bench: Haldor's output lacks its transfer lines:" >&2; cat "$work/haldor.out" >&2; exit 1; }
+    echo "$(calc "$end - $start") $(calc "$t_end - $t_begin")"
+}
 
-t_begin=$(awk '/正在更新版本号为/ { print $1; exit }' "$work/haldor.out")
-t_end=$(awk '/下载文件成功/ { print $1; exit }' "$work/haldor.out")
-transfer_s=$(calc "$t_end - $t_begin")
-printf 'curl, one connection:        %7.2f s  %7.1f MB/s\n' "$curl_s" "$(calc "$size_mb / $curl_s")"
-printf 'Haldor, five ranges (whole run incl. MD5 and 0.6 s of timers): %7.2f s  %7.1f MB/s\n' \
-    "$haldor_s" "$(calc "$size_mb / $haldor_s")"
-printf 'Haldor, the file alone (five ranges and the MD5 check): %7.2f s  %7.1f MB/s\n' \
-    "$transfer_s" "$(calc "$size_mb / $transfer_s")"
-printf 'ratio curl / Haldor, whole run:  %5.2f   the file alone: %5.2f (physical limit 5)\n' \
-    "$(calc "$curl_s / $haldor_s")" "$(calc "$curl_s / $transfer_s")"
+# Prints the seconds curl's side takes against the port: download, check, flush, install.
+curl_run() {
+    local install=$work/install-curl start end
+    rm -rf "$install" && mkdir -p "$install/staging"
+    start=$EPOCHREALTIME
+    curl -s -f -o "$install/staging/big.pak" "http://127.0.0.1:$1/update/1/big.pak"
+    (cd "$install/staging" && echo "$md5  big.pak" | md5sum -c --status)
+    sync "$install/staging/big.pak"
+    mv "$install/staging/big.pak" "$install/big.pak"
+    end=$EPOCHREALTIME
+    check_installed "$install/big.pak" curl
+    calc "$end - $start"
+}
 
-c++ -std=c++20 -O2 -I"$top" "$top/bench/haldor_md5_bench.cpp" "$top/updater/md5_digest.cpp" \
-    -lcrypto -o "$work/haldor_md5_bench"
-file=$work/install/big.pak
+echo "Haldor and curl, a $size_mb MB file from nginx on loopback; $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+: > "$work/rate.pairs"
+: > "$work/transfer.pairs"
+: > "$work/md5.pairs"
+for _ in $(seq "$pairs"); do
+    read -r whole _ < <(haldor_run "$limited_port")
+    echo "$whole $(curl_run "$limited_port")" >> "$work/rate.pairs"
+done
+for _ in $(seq "$pairs"); do
+    read -r _ transfer < <(haldor_run "$free_port_")
+    echo "$transfer $(curl_run "$free_port_")" >> "$work/transfer.pairs"
+done
+file=$work/data/big.pak
 cat "$file" > /dev/null
-read -r digest md5_s < <("$work/haldor_md5_bench" "$file")
-[ "$digest" = "$md5" ] || { echo "digest differs: $digest" >&2; exit 1; }
-start=$(date +%s.%N)
-md5sum "$file" > /dev/null
-md5sum_s=$(calc "$(date +%s.%N) - $start")
-printf 'MD5, Haldor digest:          %7.3f s  %7.1f MB/s\n' "$md5_s" "$(calc "$size_mb / $md5_s")"
-printf 'MD5, md5sum:                 %7.3f s  %7.1f MB/s\n' "$md5sum_s" "$(calc "$size_mb / $md5sum_s")"
+for _ in $(seq "$pairs"); do
+    start=$EPOCHREALTIME
+    "$build/bin/haldor_md5_bench" "$file" > "$work/md5.out"
+    ours=$(calc "$EPOCHREALTIME - $start")
+    read -r digest _ < "$work/md5.out"
+    [ "$digest" = "$md5" ] || { echo "haldor_bench: Haldor's digest differs: $digest" >&2; exit 1; }
+    start=$EPOCHREALTIME
+    md5sum "$file" > "$work/md5.out"
+    theirs=$(calc "$EPOCHREALTIME - $start")
+    [ "$(cut -d' ' -f1 "$work/md5.out")" = "$md5" ] || { echo "haldor_bench: md5sum differs" >&2; exit 1; }
+    echo "$ours $theirs" >> "$work/md5.pairs"
+done
+
+"$build/bin/bench_pairs" haldor-vs-curl-20m s "Haldor, whole run, limit_rate $rate" \
+    "curl + md5sum + sync + mv" reference-over-project < "$work/rate.pairs"
+"$build/bin/bench_pairs" haldor-transfer-vs-curl s "Haldor, five ranges to installed file" \
+    "curl + md5sum + sync + mv" < "$work/transfer.pairs"
+"$build/bin/bench_pairs" md5-vs-md5sum s "Haldor's MD5" "md5sum" < "$work/md5.pairs"

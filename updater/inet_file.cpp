@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 
@@ -69,6 +70,10 @@ bool CInetFile::Start(bool ranged) {
     ranges_started_ = false;
     reported_ = false;
     done_ = false;
+    unreported_ = 0;
+    progress_at_ms_ = 0;
+    spans_.clear();
+    digest_.reset();
     if (!safe) {
         Report(kTargetNotCreated);
         return false;
@@ -151,6 +156,10 @@ void CInetFile::StartRanges(std::uint64_t length) {
         Report(kTransferDone);
         return;
     }
+    spans_ = ranges;
+    hash_.Reset();
+    hashed_ = 0;
+    hash_failed_ = false;
     std::string save = MakeTargetName();
     for (std::size_t i = 0; i < ranges.size(); ++i) {
         if (!ranges_[i].Start(address, this, ranges[i].first, ranges[i].last, save)) {
@@ -181,7 +190,54 @@ void CInetFile::OnData(const char* bytes, std::size_t length) {
         }
     }
     bytes_so_far += length;
-    Post(WM_TRANSFER_PROGRESS, static_cast<std::uint32_t>(length & 0xFFFF));
+    unreported_ += length;
+    if (ml_clock_now_ms() - progress_at_ms_ >= kProgressPeriodMs) FlushProgress();
+}
+
+void CInetFile::OnRangeData(std::uint64_t offset, const char* bytes, std::size_t length) {
+    if (ranges_started_ && !hash_failed_) {
+        if (offset == hashed_) {
+            hash_failed_ = !hash_.Update(bytes, length);
+            hashed_ += length;
+        }
+        HashAhead(kHashAheadBytes);
+    }
+    OnData(bytes, length);
+}
+
+void CInetFile::HashAhead(std::uint64_t budget) {
+    int fd = -1;
+    std::vector<char> buffer;
+    for (std::size_t i = 0; i < spans_.size() && budget > 0 && !hash_failed_; ++i) {
+        if (hashed_ > spans_[i].last) continue;
+        const std::uint64_t end = std::min(ranges_[i].written_end(), spans_[i].last + 1);
+        if (fd < 0 && end > hashed_) {
+            fd = ::open(DiskPath(MakeTargetName()).c_str(), O_RDONLY | O_CLOEXEC);
+            hash_failed_ = fd < 0;
+            buffer.resize(1 << 20);
+        }
+        while (!hash_failed_ && hashed_ < end && budget > 0) {
+            const std::size_t want = static_cast<std::size_t>(
+                std::min<std::uint64_t>({end - hashed_, budget, buffer.size()}));
+            const ssize_t n = ::pread(fd, buffer.data(), want, static_cast<off_t>(hashed_));
+            hash_failed_ = n <= 0 || !hash_.Update(buffer.data(), static_cast<std::size_t>(n));
+            if (hash_failed_) break;
+            hashed_ += static_cast<std::uint64_t>(n);
+            budget -= static_cast<std::uint64_t>(n);
+        }
+        // A range still receiving holds back the ranges after it.
+        if (hashed_ <= spans_[i].last) break;
+    }
+    if (fd >= 0) ::close(fd);
+}
+
+void CInetFile::FlushProgress() {
+    while (unreported_ > 0) {
+        const auto piece = static_cast<std::uint32_t>(std::min<std::uint64_t>(unreported_, 0xFFFF));
+        Post(WM_TRANSFER_PROGRESS, piece);
+        unreported_ -= piece;
+    }
+    progress_at_ms_ = ml_clock_now_ms();
 }
 
 void CInetFile::OnComplete(int stage) {
@@ -190,6 +246,9 @@ void CInetFile::OnComplete(int stage) {
         if (!ranges_started_) return;
         for (const auto& range : ranges_)
             if (!range.idle()) return;
+        HashAhead(UINT64_MAX);
+        if (!hash_failed_ && !spans_.empty() && hashed_ == spans_.back().last + 1)
+            digest_ = hash_.Finish();
         Report(kTransferDone);
         return;
     }
@@ -206,6 +265,7 @@ void CInetFile::OnFail(int) {
 void CInetFile::Report(TransferResult result) {
     if (reported_) return;
     reported_ = true;
+    FlushProgress();
     done_ = result == kTransferDone;
     if (!done_) RemoveSaved();
     Post(WM_TRANSFER_DONE, result);

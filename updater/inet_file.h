@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/msgloop/msgloop.h"
 #include "updater/download.h"
+#include "updater/md5_stream.h"
 #include "updater/messages.h"
 #include "updater/range_download.h"
 #include "updater/range_split.h"
@@ -17,10 +19,17 @@ namespace haldor {
 // One file brought from an address to a target path: whole with one GET (version file, file
 // list), or, for an update file, a first GET that learns the length and then up to five byte
 // ranges at once. Reports by posting WM_TRANSFER_PROGRESS and WM_TRANSFER_DONE to its receiver,
-// with the transfer's id as lParam; it reports its end once. The file it saves to is created
-// fresh (never through a link) and removed again when the transfer fails or is abandoned.
+// with the transfer's id as lParam; it reports its end once. Progress goes out at the display's
+// rate (at most once per kProgressPeriodMs), in messages of at most 0xFFFF bytes each, and in
+// full before the end is reported. A ranged transfer hashes the file in file order while its
+// ranges arrive: the bytes at the hashed end straight from the network, the ranges after it from
+// the file once they join up, kHashAheadBytes per received chunk at most. The file it saves to is
+// created fresh (never through a link) and removed again when the transfer fails or is abandoned.
 class CInetFile : public IDownLoadSink {
 public:
+    static constexpr std::uint64_t kProgressPeriodMs = 16;
+    static constexpr std::uint64_t kHashAheadBytes = 4 << 20;
+
     // For an update file `entry` names it, and the address is made from the server address,
     // the version, the entry's local path and its file name.
     CInetFile(const std::string& server_address, const CUpdateFile* entry,
@@ -49,6 +58,11 @@ public:
 
     std::uint64_t id() const { return id_; }
     bool ranges_started() const { return ranges_started_; }
+    // The MD5 of a finished ranged transfer's file, when every byte of it was hashed.
+    const std::optional<std::string>& digest() const { return digest_; }
+
+    // A range wrote the bytes at the offset.
+    void OnRangeData(std::uint64_t offset, const char* bytes, std::size_t length);
 
     void OnFail(int code) override;
     void OnComplete(int stage) override;
@@ -64,6 +78,9 @@ private:
     void StartRanges(std::uint64_t length);
     void Report(TransferResult result);
     void Post(std::uint32_t msg, std::uint32_t value);
+    void FlushProgress();
+    // Hashes what the ranges wrote after the hashed end, `budget` bytes at most.
+    void HashAhead(std::uint64_t budget);
 
     std::uint64_t id_;
     bool ranged_ = false;
@@ -72,6 +89,13 @@ private:
     bool reported_ = false;
     bool done_ = false;
     bool created_ = false;
+    std::uint64_t unreported_ = 0;  // received bytes no progress message has carried yet
+    std::uint64_t progress_at_ms_ = 0;
+    std::vector<ByteRange> spans_;  // the ranges as asked, in file order
+    Md5Stream hash_;
+    std::uint64_t hashed_ = 0;  // every byte before this offset is hashed
+    bool hash_failed_ = false;
+    std::optional<std::string> digest_;
     int fd_ = -1;
     CDownLoad request_;
     std::array<CRangeDownLoad, kRangeCount> ranges_;

@@ -9,6 +9,7 @@
 #include "tools/testhttp/server.h"
 #include "updater/inet_files.h"
 #include "updater/loop_fixture.h"
+#include "updater/md5_digest.h"
 #include "updater/test_folder.h"
 
 namespace haldor {
@@ -81,6 +82,27 @@ TEST_F(InetFileTest, WholeTransferWritesTheTargetAndReportsProgress) {
     for (const auto& m : receiver().messages()) {
         EXPECT_EQ(m.kind, kVersionFile);
         EXPECT_EQ(m.id, file.id());
+    }
+}
+
+// Reads are large and progress is coalesced, yet every message carries 1..0xFFFF bytes, they
+// add up to the file, and the result comes after the last of them.
+TEST_F(InetFileTest, ProgressInPiecesThatFitTheirWordBeforeTheResult) {
+    for (bool ranged : {false, true}) {
+        SCOPED_TRACE(ranged ? "ranged" : "whole");
+        receiver_ = std::make_unique<Receiver>();
+        const std::string bytes = Pattern(3 * 65536 + 7);
+        auto file = UpdateFile(ranged ? "r.pak" : "w.pak", bytes);
+        ASSERT_TRUE(Run(*file, ranged));
+        EXPECT_EQ(receiver().Result(), kTransferDone);
+        EXPECT_EQ(receiver().ProgressBytes(), bytes.size());
+        const auto& messages = receiver().messages();
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(messages.back().msg, WM_TRANSFER_DONE);
+        for (std::size_t i = 0; i + 1 < messages.size(); ++i) {
+            EXPECT_EQ(messages[i].msg, WM_TRANSFER_PROGRESS);
+            EXPECT_GT(messages[i].value, 0u);
+        }
     }
 }
 
@@ -179,6 +201,37 @@ TEST_F(InetFileTest, DroppedRangeResumesAfterItsLastWrittenByte) {
     EXPECT_EQ(dir.Read("r.bin.update.7"), bytes);
     auto starts = RangeStarts("/update/7/r.bin");
     EXPECT_NE(std::find(starts.begin(), starts.end(), 20300u), starts.end());
+}
+
+// A ranged transfer hashes its file as the ranges arrive, also across resumed ranges (the first
+// one, hashed from the network, and a later one, hashed from the file) and one-byte ranges; a
+// whole transfer leaves the check to a reading of the file.
+TEST_F(InetFileTest, RangedTransferHashesTheFileWhileItArrives) {
+    struct Case {
+        const char* name;
+        std::size_t length;
+        std::uint64_t dropStart;  // the range whose first attempt breaks off; 1 for none
+    };
+    for (const Case& c : {Case{"plain.bin", 1000001, 1}, Case{"first.bin", 1000001, 0},
+                          Case{"later.bin", 1000001, 400000}, Case{"tiny.bin", 3, 1}}) {
+        SCOPED_TRACE(c.name);
+        receiver_ = std::make_unique<Receiver>();
+        const std::string bytes = Pattern(c.length);
+        auto file = UpdateFile(c.name, bytes);
+        if (c.dropStart != 1) {
+            server.setFault(std::string("/update/7/") + c.name,
+                            Fault::dropAfter(70000).forRangeStart(c.dropStart));
+        }
+        ASSERT_TRUE(Run(*file, true));
+        ASSERT_EQ(receiver().Result(), kTransferDone);
+        const auto onDisk = MD5_CTX::FileDigest(dir / (std::string(c.name) + ".update.7"));
+        ASSERT_TRUE(onDisk);
+        EXPECT_EQ(file->digest(), onDisk);
+    }
+    receiver_ = std::make_unique<Receiver>();
+    auto whole = UpdateFile("whole.bin", Pattern(5000));
+    ASSERT_TRUE(Run(*whole, false));
+    EXPECT_FALSE(whole->digest());
 }
 
 TEST_F(InetFileTest, RangeThatFailsThreeTimesFailsTheTransferOnce) {

@@ -34,6 +34,7 @@ bool CRangeDownLoad::Request() {
     request_.Reset();
     CloseFile();
     attempt_bytes_ = 0;
+    unflushed_ = 0;
     request_.SetExtraHeaders(
         fmt::format("Accept: */*\r\nUser-Agent: AutoUpdate_Quarn\r\nRange: bytes={}-{}\r\n"
                     "Cache-Control: no-cache\r\n",
@@ -87,8 +88,17 @@ void CRangeDownLoad::OnData(const char* bytes, std::size_t length) {
         }
         written += static_cast<std::size_t>(n);
     }
+    const std::uint64_t offset = first_ + attempt_bytes_;
     attempt_bytes_ += length;
-    parent_->OnData(bytes, length);
+    unflushed_ += length;
+    if (unflushed_ >= kWriteBackBytes) {
+        // Advisory: a failure leaves the pages to the final flush.
+        const std::uint64_t end = first_ + attempt_bytes_;
+        ::sync_file_range(fd_, static_cast<off_t>(end - unflushed_), static_cast<off_t>(unflushed_),
+                          SYNC_FILE_RANGE_WRITE);
+        unflushed_ = 0;
+    }
+    parent_->OnRangeData(offset, bytes, length);
 }
 
 void CRangeDownLoad::OnComplete(int stage) {

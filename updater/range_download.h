@@ -10,10 +10,13 @@ namespace haldor {
 class CInetFile;
 
 // One byte range of an update file, written at its offset into the pre-sized download file.
-// A failed attempt is resumed from the first byte not yet written, at most twice.
+// A failed attempt is resumed from the first byte not yet written, at most twice. The disk's
+// write-back of what it wrote starts every kWriteBackBytes, so the flush before the install finds
+// little left to write.
 class CRangeDownLoad : public IDownLoadSink {
 public:
     static constexpr int kRetryLimit = 2;
+    static constexpr std::uint64_t kWriteBackBytes = 4 << 20;
 
     ~CRangeDownLoad() override;
 
@@ -23,6 +26,8 @@ public:
     // Ends the running attempt without a report.
     void Stop();
     bool idle() const { return !active_; }
+    // One past the last byte written into the file, over every attempt.
+    std::uint64_t written_end() const { return first_ + attempt_bytes_; }
 
     void OnFail(int code) override;
     void OnComplete(int stage) override;
@@ -40,6 +45,7 @@ private:
     std::uint64_t last_ = 0;
     int retries_ = 0;
     std::uint64_t attempt_bytes_ = 0;
+    std::uint64_t unflushed_ = 0;  // written since the last write-back start
     bool active_ = false;
     bool starting_ = false;
     int fd_ = -1;

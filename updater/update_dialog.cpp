@@ -384,7 +384,10 @@ void CAutoUpdateClientDlg::SwitchServer(bool restart) {
 
 bool CAutoUpdateClientDlg::VerifyMd5(const CInetFile& file) {
     std::string download = file.MakeTargetName();
-    std::string computed = MD5_CTX::FileDigest(DiskPath(download)).value_or("");
+    // A ranged transfer hashed the file while it arrived; anything else is read again.
+    std::optional<std::string> digest = file.digest();
+    if (!digest) digest = MD5_CTX::FileDigest(DiskPath(download));
+    std::string computed = digest.value_or("");
     if (!computed.empty() && SameNameIgnoringCase(computed, file.expected_md5)) return true;
     ::unlink(DiskPath(download).c_str());
     SetStatus(fmt::format("MD5检验失败，正在更新的版本号[{}],XML配置文件名[{}],MD5=[{}]",

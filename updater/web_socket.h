@@ -25,7 +25,7 @@ protected:
 class CWEBSocket {
 public:
     static constexpr std::size_t kHeaderSize = ResponseSplitter::kHeaderSize;
-    static constexpr std::size_t kReadSize = 4096;
+    static constexpr std::size_t kReadSize = 64 * 1024;
     // Close reasons that reach the sink.
     static constexpr int kReasonError = 4;
 

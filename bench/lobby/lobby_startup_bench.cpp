@@ -1,88 +1,179 @@
-// Start-up of the real program on the test host: from the program's start to the ready
-// callback, and to the lobby window's creation. Each run starts MorvickNew in a test copy of the
-// installation, waits for the lobby window, and ends (the host's "quit" step).
+// Cold start and memory of the real MorvickNew on the real browser host (headless Chromium), in
+// interleaved pairs with bare Chromium (the host's command line, nothing of ours) doing the same:
+//   startup-vs-chromium  from the process's start to the login page's first contentful paint;
+//                        the reference opens the same login file from its command line
+//   memory-vs-chromium   proportional set size of the whole process tree once the login and
+//                        lobby pages are up; the reference opens the lobby file as a second page
+// Both runs get a fresh profile. The login page reports its paint time (performance.timeOrigin
+// plus the paint entry's start) to a loopback listener of this program.
 //
-//   lobby_startup_bench [runs]        (default 20)
-#include <time.h>
+//   lobby_startup_bench [pairs]        (default 5)
+#include <unistd.h>
 
-#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
 #include <string>
-#include <vector>
+#include <thread>
 
+#include "bench/support/bare_chromium.h"
+#include "bench/support/beacon_listener.h"
+#include "bench/support/pair_summary.h"
+#include "bench/support/process_tree.h"
 #include "lobby/e2e/program_run.h"
 #include "lobby/e2e/test_install.h"
 
 namespace {
 
-uint64_t monotonicNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint64_t>(ts.tv_sec) * 1000000000u + static_cast<uint64_t>(ts.tv_nsec);
+constexpr int kGuardMs = 120000;
+
+// Both windows up, then time for the memory reading, then the lobby's own quit button.
+constexpr const char* kTour =
+    "wait lobby.html document.body.dataset.configured === '1'\n"
+    "wait login.html document.body.dataset.state === 'ready'\n"
+    "pause 3000\n"
+    "click lobby.html #quit\n";
+constexpr const char* kWindowsUp = "tour step 2 done";
+
+double epochMs() {
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
-// The host's clock at its start, from the record's first line.
-uint64_t recordStartNs(const std::vector<std::string>& timed) {
-    const std::string key = "monotonic_ns=";
-    for (const std::string& l : timed) {
-        size_t at = l.find(key);
-        if (at != std::string::npos) return std::stoull(l.substr(at + key.size()));
+std::string reporter(int port) {
+    return "<script>\nnew PerformanceObserver((list, observer) => {\n"
+           "  for (const e of list.getEntries()) {\n"
+           "    if (e.name !== 'first-contentful-paint') continue;\n"
+           "    observer.disconnect();\n"
+           "    fetch('http://127.0.0.1:" +
+           std::to_string(port) +
+           "/fcp?' + (performance.timeOrigin + e.startTime), {mode: 'no-cors'});\n"
+           "  }\n"
+           "}).observe({type: 'paint', buffered: true});\n</script>\n";
+}
+
+// Memory of this program's descendants, in MiB: the run under measure and nothing else.
+double childrenMiB() {
+    std::vector<pid_t> tree = bench::processTree(getpid());
+    tree.erase(tree.begin());
+    return bench::pssMiB(tree);
+}
+
+struct Figures {
+    double startupMs = 0;
+    double memoryMiB = 0;
+};
+
+// Reports left by an earlier run (a page loaded again) belong to nobody.
+void forgetReports(bench::BeaconListener& beacons) {
+    while (beacons.take("fcp", 0)) {
     }
-    return 0;
 }
 
-// Milliseconds after the host's start at which a line containing `text` was written, or -1.
-double lineMs(const std::vector<std::string>& timed, const std::string& text) {
-    for (const std::string& l : timed) {
-        if (l.find(text) != std::string::npos) return std::stod(l);
+double paintAfter(bench::BeaconListener& beacons, double startedMs, const char* who) {
+    const std::optional<double> paint = beacons.take("fcp", kGuardMs);
+    if (!paint) throw std::runtime_error(std::string(who) + ": the login page never painted");
+    return *paint - startedMs;
+}
+
+Figures programRun(const e2e::TestInstall& install, int index, bench::BeaconListener& beacons) {
+    const std::string name = "run" + std::to_string(index);
+    e2e::ProgramRun run(install, name, name);
+    run.setEnv("CEFHX_HEADLESS", "1");
+    run.setEnv("CEFHX_PROFILE_DIR", install.path("profile-" + name));
+    run.setEnv("CEFHX_TOUR", install.path("tour.txt"));
+    run.setEnv("CEFHX_TOUR_LOG", install.path("tour-" + name + ".log"));
+    Figures f;
+    forgetReports(beacons);
+    const double started = epochMs();
+    run.start();
+    f.startupMs = paintAfter(beacons, started, "MorvickNew");
+    const auto guard = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGuardMs);
+    while (install.readFile("tour-" + name + ".log").find(kWindowsUp) == std::string::npos) {
+        if (!run.running() || std::chrono::steady_clock::now() > guard) {
+            throw std::runtime_error("MorvickNew: the login and lobby pages did not come up:\n" +
+                                     install.readFile("tour-" + name + ".log") + run.output());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return -1;
+    f.memoryMiB = childrenMiB();
+    const int code = run.wait(kGuardMs);
+    if (code != 0) {
+        throw std::runtime_error("MorvickNew ended with " + std::to_string(code) + ":\n" +
+                                 install.readFile("tour-" + name + ".log") + run.output());
+    }
+    return f;
 }
 
-void report(const char* what, std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    auto at = [&](double q) {
-        return ms[static_cast<size_t>(q * static_cast<double>(ms.size() - 1))];
-    };
-    std::printf("%-34s median %7.2f ms   p90 %7.2f ms   min %7.2f ms   max %7.2f ms\n", what,
-                at(0.5), at(0.9), ms.front(), ms.back());
+Figures bareRun(const e2e::TestInstall& install, int index, bench::BeaconListener& beacons) {
+    const std::string resources = install.programFolder() + "resource/";
+    Figures f;
+    forgetReports(beacons);
+    const double started = epochMs();
+    bench::BareChromium bare(install.path("bare-profile-" + std::to_string(index)),
+                             "file://" + resources + "login.html");
+    f.startupMs = paintAfter(beacons, started, "bare Chromium");
+    const std::string lobby = bare.open("file://" + resources + "lobby.html");
+    const std::string login = bare.attach("/resource/login.html");
+    const auto guard = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGuardMs);
+    for (const std::string& session : {lobby, login}) {
+        while (bare.evaluate(session, "document.readyState").asString() != "complete") {
+            if (std::chrono::steady_clock::now() > guard) {
+                throw std::runtime_error("bare Chromium: a page did not finish loading");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    f.memoryMiB = childrenMiB();
+    return f;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int runs = argc > 1 ? std::atoi(argv[1]) : 20;
-    if (runs < 1) {
-        std::fprintf(stderr, "usage: %s [runs >= 1]\n", argv[0]);
+    const int pairs = argc > 1 ? std::atoi(argv[1]) : 5;
+    if (pairs < 1) {
+        std::fprintf(stderr, "usage: %s [pairs >= 1]\n", argv[0]);
         return 2;
     }
-    e2e::TestInstall install;
-    e2e::writeConfiguration(install);
-    std::vector<double> toReady;
-    std::vector<double> toLobby;
-    for (int i = 0; i < runs; ++i) {
-        std::string name = "run" + std::to_string(i);
-        e2e::ProgramRun run(install, name, name);
-        run.setScript("expect on_create [lobby.html]\nquit\n");
-        uint64_t started = monotonicNs();
-        run.start();
-        int code = run.wait();
-        std::vector<std::string> timed = run.timedRecord();
-        uint64_t hostStart = recordStartNs(timed);
-        double ready = lineMs(timed, " ready");
-        double lobby = lineMs(timed, " on_create [lobby.html]");
-        if (code != 0 || hostStart == 0 || ready < 0 || lobby < 0) {
-            std::fprintf(stderr, "run %d failed (exit code %d); its output:\n%s\n", i, code,
-                         run.output().c_str());
-            return 1;
+    try {
+        bench::BeaconListener beacons;
+        e2e::BuildPaths paths = e2e::buildPaths();
+        paths.testHost = paths.binDir + "/libcefhx.so";
+        e2e::TestInstall install(paths);
+        e2e::LoopbackConfig config;
+        config.product = "MorvickBench-" + std::to_string(getpid());
+        e2e::writeConfiguration(install, config);
+        install.writeFile("tour.txt", kTour);
+        std::ofstream(install.programFolder() + "resource/login.html", std::ios::app)
+            << reporter(beacons.port());
+
+        bench::PairSummary startup("startup-vs-chromium", "ms");
+        bench::PairSummary memory("memory-vs-chromium", "MiB");
+        for (int i = 0; i < pairs; ++i) {
+            const Figures ours = programRun(install, i, beacons);
+            const Figures bare = bareRun(install, i, beacons);
+            startup.add(ours.startupMs, bare.startupMs);
+            memory.add(ours.memoryMiB, bare.memoryMiB);
         }
-        double offset = static_cast<double>(hostStart - started) / 1e6;
-        toReady.push_back(offset + ready);
-        toLobby.push_back(offset + lobby);
+        std::fputs(startup
+                       .report("MorvickNew start to the login page's first paint",
+                               "bare Chromium opening the login file")
+                       .c_str(),
+                   stdout);
+        std::fputs(memory
+                       .report("MorvickNew with login and lobby pages, PSS of its tree",
+                               "bare Chromium with the two pages, PSS of its tree")
+                       .c_str(),
+                   stdout);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "lobby_startup_bench: %s\n", e.what());
+        return 1;
     }
-    std::printf("MorvickNew on the test host, %d runs\n", runs);
-    report("start to the ready callback", toReady);
-    report("start to the lobby window", toLobby);
     return 0;
 }

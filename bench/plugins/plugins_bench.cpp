@@ -1,8 +1,25 @@
-// Texts per second and round-trip latency from a game process through a plug-in to a host
-// callback and back, next to a raw copy-data echo in this process as the baseline.
+// Round trips between a game process and the host through a plug-in, against a raw
+// SOCK_SEQPACKET ping-pong between two processes, in interleaved pairs.
+//   project:   the game sends a text; Sondrel hands it to the host's onPlugMsg, which answers
+//              with plug_send; the game waits for that data (two synchronous copy-data sends,
+//              four messages on the wire).
+//   reference: one process sends a block of the same size, the other answers it with one
+//              (two messages).
+// Each figure is the mean time of one round over a batch.
 //
-//   plugins_bench [ROUNDS [FLOOD [SIZE]]]    defaults 2000, 20000, 64
+//   plugins_bench [PAIRS [ROUNDS [SIZE]]]    defaults 7, 10000, 64
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bench/support/pair_summary.h"
 #include "platform/msgloop/msgloop.h"
 #include "plugins/core/message_header.h"
 #include "plugins/core/testing/game_run.h"
@@ -10,105 +27,118 @@
 #include "plugins/core/text_channel.h"
 #include "runtime/create.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-
 namespace {
 
 using plug::testing::GameRun;
 using plug::testing::PumpUntil;
 
-// Answers every game text with game data carrying the same text, during the call.
-intptr_t RawEcho(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam, void*) {
-    if (msg != ML_WM_COPYDATA) return ml_default_proc(hwnd, msg, wparam, lparam);
-    const auto* block = reinterpret_cast<const ml_copydata*>(lparam);
-    const auto view = plug::ParseMessage({static_cast<const uint8_t*>(block->ptr), block->size});
-    if (!view || !(view->code == plug::kGameText)) return 0;
-    const auto reply = *plug::EncodeMessage(plug::kGameData, view->payload);
-    ml_send_copydata(static_cast<ml_hwnd>(wparam), hwnd, plug::kDataQueued, reply.data(),
-                     static_cast<uint32_t>(reply.size()), -1, nullptr);
-    return 0;
+// Microseconds per round the game logged ("bench pingpong ... us_per_round=X"), if it did.
+std::optional<double> LoggedRound(const std::string& log) {
+    const std::string key = "us_per_round=";
+    const size_t at = log.find(key);
+    if (at == std::string::npos) return std::nullopt;
+    return std::atof(log.c_str() + at + key.size());
 }
 
-std::string Results(const GameRun& game) {
-    std::string lines;
-    size_t at = 0;
-    const std::string log = game.Log();
-    while ((at = log.find("bench ", at)) != std::string::npos) {
-        const size_t end = log.find('\n', at);
-        lines += "  " + log.substr(at, end - at) + "\n";
-        at = end;
+std::optional<double> PluginRound(plug::testing::PlugLibrary& lib, long rounds, long size) {
+    auto handler = rt::create<plug::testing::Handler>();
+    const rt::Value handle = lib("plug_create", handler);
+    long answered = 0;
+    auto lastAnswer = std::chrono::steady_clock::now();
+    handler->then = [&](const std::string& call) {
+        if (call.starts_with("onPlugMsg(")) {
+            lib("plug_send", handle, call.substr(10, call.size() - 11));
+            ++answered;
+            lastAnswer = std::chrono::steady_clock::now();
+        }
+        handler->calls.clear();
+    };
+    std::optional<double> round;
+    {
+        GameRun game;
+        const std::string script =
+            "link\nquiet\npingpong " + std::to_string(rounds) + " " + std::to_string(size) + "\n";
+        const std::u16string program = game.Program(script, plug::kNarrowPrefix);
+        lib("plug_link", handle, std::string(program.begin(), program.end()));
+        // The game's log is read only once every round is answered or the game went quiet, so
+        // that this process spends its time on the round trips.
+        const bool finished = PumpUntil(
+            [&] {
+                if (answered < rounds &&
+                    std::chrono::steady_clock::now() - lastAnswer < std::chrono::seconds(1)) {
+                    return false;
+                }
+                const std::string log = game.Log();
+                return log.find("bench pingpong") != std::string::npos ||
+                       log.find("bench failed") != std::string::npos;
+            },
+            600000);
+        round = LoggedRound(game.Log());
+        if (!finished || !round) std::fprintf(stderr, "plug-in run:\n%s\n", game.Log().c_str());
     }
-    return lines;
+    lib("plug_destroy", handle);
+    return round;
 }
 
-bool Finished(const GameRun& game) {
-    const std::string log = game.Log();
-    return log.find("bench flood") != std::string::npos ||
-           log.find("bench failed") != std::string::npos;
+std::optional<double> SocketRound(long rounds, long size) {
+    int sv[2];
+    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sv) != 0) return std::nullopt;
+    const pid_t child = fork();
+    if (child < 0) return std::nullopt;
+    if (child == 0) {
+        close(sv[0]);
+        std::vector<char> block(static_cast<size_t>(size));
+        ssize_t n = 0;
+        while ((n = recv(sv[1], block.data(), block.size(), 0)) > 0) {
+            if (send(sv[1], block.data(), static_cast<size_t>(n), 0) != n) break;
+        }
+        _exit(0);
+    }
+    close(sv[1]);
+    std::vector<char> block(static_cast<size_t>(size), 'p');
+    bool ok = true;
+    const auto start = std::chrono::steady_clock::now();
+    for (long i = 0; i < rounds && ok; ++i) {
+        ok = send(sv[0], block.data(), block.size(), 0) == size &&
+             recv(sv[0], block.data(), block.size(), 0) == size;
+    }
+    const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
+    close(sv[0]);
+    waitpid(child, nullptr, 0);
+    if (!ok) {
+        std::fprintf(stderr, "raw ping-pong failed\n");
+        return std::nullopt;
+    }
+    return took.count() / static_cast<double>(rounds);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const long rounds = argc > 1 ? std::atol(argv[1]) : 2000;
-    const long flood = argc > 2 ? std::atol(argv[2]) : 20000;
+    const long pairs = argc > 1 ? std::atol(argv[1]) : 7;
+    const long rounds = argc > 2 ? std::atol(argv[2]) : 10000;
     const long size = argc > 3 ? std::atol(argv[3]) : 64;
-    const std::string script = "link\nquiet\npingpong " + std::to_string(rounds) + " " +
-                               std::to_string(size) + "\nflood " + std::to_string(flood) + " " +
-                               std::to_string(size) + "\n";
+    if (pairs < 1 || rounds < 1 || size < 1 || size > 1000) {
+        std::fprintf(stderr, "usage: plugins_bench [PAIRS >= 1 [ROUNDS >= 1 [SIZE 1..1000]]]\n");
+        return 2;
+    }
     plug::testing::StartLoop();
-
-    std::string pluginResults;
+    bench::PairSummary summary("plugin-rtt-vs-socket", "us per round");
     {
         plug::testing::PlugLibrary lib("Sondrel");
-        auto handler = rt::create<plug::testing::Handler>();
-        const rt::Value handle = lib("plug_create", handler);
-        handler->then = [&](const std::string& call) {
-            if (call.starts_with("onPlugMsg(")) {
-                lib("plug_send", handle, call.substr(10, call.size() - 11));
-            }
-            handler->calls.clear();
-        };
-        GameRun game;
-        const std::u16string program = game.Program(script, plug::kNarrowPrefix);
-        lib("plug_link", handle, std::string(program.begin(), program.end()));
-        if (!PumpUntil([&] { return Finished(game); }, 600000)) {
-            std::fprintf(stderr, "plug-in run did not finish:\n%s\n", game.Log().c_str());
-            return 1;
+        for (long i = 0; i < pairs; ++i) {
+            const std::optional<double> plugin = PluginRound(lib, rounds, size);
+            const std::optional<double> socket = SocketRound(rounds, size);
+            if (!plugin || !socket) return 1;
+            summary.add(*plugin, *socket);
         }
-        pluginResults = Results(game);
-        lib("plug_destroy", handle);
     }
-
-    std::string rawResults;
-    {
-        ml_hwnd echo = 0;
-        ml_create_window(&RawEcho, nullptr, &echo);
-        GameRun game;
-        const std::u16string program = game.Program(script, plug::kNarrowPrefix);
-        const std::string line =
-            std::string(program.begin(), program.end()) + " /Transmittal:" + std::to_string(echo);
-        ml_process* process = nullptr;
-        if (ml_process_start(line.c_str(), &process) != ML_OK) {
-            std::fprintf(stderr, "cannot start the game: %s\n", ml_last_error());
-            return 1;
-        }
-        const bool finished = PumpUntil([&] { return Finished(game); }, 600000);
-        ml_destroy_window(echo);
-        ml_process_wait(process, 5000);
-        ml_process_close(process);
-        if (!finished) {
-            std::fprintf(stderr, "raw run did not finish:\n%s\n", game.Log().c_str());
-            return 1;
-        }
-        rawResults = Results(game);
-    }
-
-    std::printf("game -> Sondrel -> host onPlugMsg -> plug_send -> game (%ld-byte texts)\n%s", size,
-                pluginResults.c_str());
-    std::printf("game -> raw copy-data echo window -> game (baseline)\n%s", rawResults.c_str());
+    std::printf("game <-> Sondrel <-> host round trips of %ld-byte texts, %ld rounds a batch\n",
+                size, rounds);
+    std::fputs(
+        summary.report("game -> plug-in -> host -> plug-in -> game", "raw SOCK_SEQPACKET ping-pong")
+            .c_str(),
+        stdout);
     ml_shutdown();
     return 0;
 }

@@ -133,7 +133,10 @@ void ProcessManager::UnlinkGame() {
 }
 
 bool ProcessManager::SendBlock(MessageCode code, std::span<const uint8_t> payload, uint64_t tag) {
-    if (own_window_ == 0 || !ml_is_window(own_window_) || !PeerAlive()) return false;
+    // The peer's liveness is the send's own check: it goes over the connection kept to the
+    // game, whose hang-up or "no such window" answer fails the send, so no registry and /proc
+    // lookup is made per message.
+    if (own_window_ == 0 || peer_window_ == 0 || !ml_is_window(own_window_)) return false;
     const auto block = EncodeMessage(code, payload);
     if (!block) return false;
     return ml_send_copydata(peer_window_, own_window_, tag, block->data(),

@@ -244,6 +244,30 @@ TEST_F(ProcessManagerTest, LinkCheckNoticesAVanishedGameWindowWithinItsPeriod) {
     }
 }
 
+// Sends rely on the connection to the game for its liveness: a game that destroyed its window
+// answers "no such window", an ended game has hung up; either way the send fails.
+TEST_F(ProcessManagerTest, SendsFailOnceTheGameWindowOrTheGameIsGone) {
+    const std::vector<uint8_t> record{1, 2, 3};
+    for (const char* end : {"unwindow\nwait 60000\n", "die 3\n"}) {
+        SCOPED_TRACE(end);
+        GameRun run;
+        sink->events.clear();
+        manager = new ProcessManager(kSlowCheck);
+        manager->SetSink(sink);
+        ASSERT_TRUE(manager->LaunchGame(
+            run.Program(std::string("link\nwaitfor 3 1\n") + end, kNarrowPrefix), std::nullopt));
+        ASSERT_TRUE(PumpUntil([&] { return sink->Count(Event::Linked) == 1; })) << run.Log();
+        ASSERT_TRUE(manager->Send({3, 1}, record)) << "the game lives and holds its window";
+        ASSERT_TRUE(PumpUntil([&] { return !ml_is_window(run.GameWindow()); })) << run.Log();
+        EXPECT_FALSE(manager->Send({3, 2}, record));
+        EXPECT_FALSE(manager->SendSync({3, 2}, record));
+        EXPECT_EQ(run.Messages(3, 1).size(), 1u) << run.Log();
+        EXPECT_TRUE(run.Messages(3, 2).empty()) << run.Log();
+        manager->Dispose();
+        manager = nullptr;
+    }
+}
+
 TEST_F(ProcessManagerTest, CloseGameQuitsWaitsAndReportsTheExitCode) {
     LaunchLinked(kFollowUp, "quitcode 7\n");
     ASSERT_TRUE(manager->CloseGame(true));

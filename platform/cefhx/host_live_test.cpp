@@ -229,6 +229,12 @@ TEST(HostLive, ResourcesUnderTheFilterPathsComeFromTheWindowOrTheDisk) {
     eval(w, "fetch('missing.txt').then(r => { window.status404 = r.status; }); 0");
     ASSERT_TRUE(pumpUntil([&] { return !eval(w, "window.status404").isNull(); }));
     EXPECT_EQ(eval(w, "window.status404").toInt(), 404);
+    // Encoded separators decoded by the host never climb out of the served folder.
+    eval(w,
+         "fetch('..%2F..%2F..%2F..%2F..%2F..%2F..%2F..%2Fetc%2Fhostname')"
+         ".then(r => { window.escaped = r.status; }); 0");
+    ASSERT_TRUE(pumpUntil([&] { return !eval(w, "window.escaped").isNull(); }));
+    EXPECT_EQ(eval(w, "window.escaped").toInt(), 403);
     closeWindow(w);
     callHost("cef_app_setfilterpath", {rt::Array::of({})});
 }

@@ -5,6 +5,7 @@
 
 #include "platform/cefhx/browser_host.h"
 #include "platform/cefhx/host_window.h"
+#include "platform/cefhx/json_fields.h"
 #include "runtime/array.h"
 #include "runtime/json.h"
 
@@ -62,11 +63,12 @@ const std::string& pageBridgeScript() {
 
 void onBindingCalled(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
                      const Json::Value& params) {
-    if (params["name"].asString() != BrowserHost::kBindingName) return;
-    int contextId = params["executionContextId"].asInt();
+    if (textField(params, "name") != BrowserHost::kBindingName) return;
+    const int contextId = intField(params, "executionContextId");
+    const std::string payload = textField(params, "payload");
     rt::Value call;
     try {
-        call = rt::Json::parse(params["payload"].asString());
+        call = rt::Json::parse(payload);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cefhx: a page call of window %u is not JSON: %s\n", w->hwnd(),
                      e.what());

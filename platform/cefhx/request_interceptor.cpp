@@ -7,6 +7,7 @@
 #include "platform/cefhx/browser_host.h"
 #include "platform/cefhx/file_url.h"
 #include "platform/cefhx/host_window.h"
+#include "platform/cefhx/json_fields.h"
 #include "platform/cefhx/served_file.h"
 #include "runtime/bytes.h"
 #include "runtime/record.h"
@@ -110,11 +111,11 @@ bool serveAnswer(BrowserHost& host, HostWindow& w, const Json::Value& requestId,
 
 void onRequestPaused(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
                      const Json::Value& params) {
-    const Json::Value requestId = params["requestId"];
-    const std::string url = params["request"]["url"].asString();
-    const bool isDocument = params["resourceType"].asString() == "Document";
+    const Json::Value requestId = textField(params, "requestId");
+    const std::string url = textField(objectField(params, "request"), "url");
+    const bool isDocument = optionalText(params, "resourceType") == "Document";
+    const std::string frameId = optionalText(params, "frameId");
     if (isDocument && w->isRegistered(BrowserEvent::BeforeBrowse)) {
-        std::string frameId = params.get("frameId", "").asString();
         FrameInfo* frame = w->frameById(frameId);
         bool isMain = frame ? frame->parentId.empty() : frameId == w->targetId;
         std::string name = frame ? frame->name : "";

@@ -44,6 +44,9 @@ FileJob::Next FileJob::attempt() {
     std::optional<std::string> failure;
     rt::Http http(url);
     http.setConnectionTimeout(0);
+    // A game file may be large and arrive slowly: it streams to disk, bounded by the stall limit.
+    http.setDeadline(0);
+    http.setBodyCap(0);
     http.onError = [&](const std::string& message) { failure = message; };
     http.request(progress);
     progress.close();

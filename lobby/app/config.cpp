@@ -258,7 +258,7 @@ void Config::saveUserSets() {
             throw std::runtime_error(std::string("the user setting ") + key +
                                      " holds a character XML cannot hold");
         }
-        marks.emplace_back(mark, escapeXmlText(value));
+        marks.emplace_back(mark, rt::escapeXmlText(value));
     }
     rt::File::replaceContent(Main::appPath + "UserSet.ini", fillTemplate(userSetTemplate, marks));
 }

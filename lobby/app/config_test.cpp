@@ -11,6 +11,7 @@
 #include "lobby/bindings/fake_host.h"
 #include "runtime/file.h"
 #include "runtime/test_folder.h"
+#include "runtime/xml.h"
 
 namespace lobby {
 namespace {
@@ -139,8 +140,8 @@ TEST_F(ConfigTest, AccountValuesSurviveEveryRewriteByteForByte) {
     const std::string password = "p&amp;<![CDATA[x]]>\r\n";
     write("Client.ini", "<config/>");
     write("UserSet.ini", "<data><ver>1</ver><hotkey>F10,121,0</hotkey><username>" +
-                             escapeXmlText(name) + "</username><password>" +
-                             escapeXmlText(password) + "</password><games>g</games></data>");
+                             rt::escapeXmlText(name) + "</username><password>" +
+                             rt::escapeXmlText(password) + "</password><games>g</games></data>");
     Config::init();
     ASSERT_TRUE(Config::addGameToUserSet("h"));
     Config::init();

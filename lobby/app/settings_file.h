@@ -23,9 +23,4 @@ bool xmlCanHold(std::string_view text);
 std::string fillTemplate(std::string_view templ,
                          const std::vector<std::pair<std::string_view, std::string>>& marks);
 
-// The text as XML element content that reads back byte for byte: "&", "<" and ">" as entities,
-// and the control characters and blanks a reader would normalise or drop as character
-// references.
-std::string escapeXmlText(std::string_view text);
-
 }  // namespace lobby

@@ -8,6 +8,7 @@
 
 #include "runtime/file.h"
 #include "runtime/test_folder.h"
+#include "runtime/xml.h"
 
 namespace lobby {
 namespace {
@@ -30,7 +31,7 @@ TEST(SettingsFile, EscapedValuesReadBackByteForByte) {
           std::string("line\r\nbreak\ttab"), std::string("&lt; already escaped"),
           std::string("]]> end of cdata"), std::string("\xe5\xaf\x86\xe7\xa0\x81")}) {
         const auto entries = readSettingsXml(
-            "<data><password>" + escapeXmlText(value) + "</password></data>", "UserSet.ini");
+            "<data><password>" + rt::escapeXmlText(value) + "</password></data>", "UserSet.ini");
         ASSERT_TRUE(entries.contains("password")) << value;
         EXPECT_EQ(entries.at("password"), value);
     }

@@ -150,6 +150,11 @@ TEST(HostLive, PageCallsReachTheWindowAndGetTheirAnswer) {
     EXPECT_TRUE(sum.get("ok").toBool());
     EXPECT_EQ(sum.get("value").toInt(), 5);
     EXPECT_TRUE(w->has("on_jscall add"));
+    // Each call names the document it came from, frames included.
+    EXPECT_EQ(w->callers.back(), pageUrl("index.html"));
+    eval(w, "cefhx.call('add', 1, 1); 0", false, "side");
+    ASSERT_TRUE(pumpUntil([&] { return w->callers.size() == 2; }));
+    EXPECT_EQ(w->callers.back(), pageUrl("side.html"));
     EXPECT_EQ(answer("callNative('nested')").get("value").toInt(), 42);
     Value failed = answer("callNative('fail')");
     EXPECT_FALSE(failed.get("ok").toBool());

@@ -61,6 +61,19 @@ const std::string& pageBridgeScript() {
     return script;
 }
 
+namespace {
+
+// The address of the document whose script context made a call; empty when the context is no
+// frame's known one.
+std::string callerAddress(HostWindow& w, int contextId) {
+    for (const FrameInfo& f : w.frames) {
+        if (f.contextId != 0 && f.contextId == contextId) return f.url;
+    }
+    return {};
+}
+
+}  // namespace
+
 void onBindingCalled(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
                      const Json::Value& params) {
     if (textField(params, "name") != BrowserHost::kBindingName) return;
@@ -80,7 +93,8 @@ void onBindingCalled(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
     if (!args) args = rt::make<rt::Array>();
     rt::Value result;
     try {
-        result = w->object().callMember("on_jscall", {name, args});
+        result = w->object().callMember("on_jscall",
+                                        {name, args, rt::Value(callerAddress(*w, contextId))});
     } catch (const std::exception& e) {
         settle(host, *w, contextId, id, false,
                jsonText("page call " + std::string(name.str()) + " failed: " + e.what()));

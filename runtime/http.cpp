@@ -52,13 +52,31 @@ std::string hostAndPort(const std::string& url) {
     return out;
 }
 
+// The value of a Content-Length header: digits only, fitting 63 bits; empty otherwise.
+std::optional<int64_t> contentLength(std::string_view value) {
+    const std::string digits = trim(value);
+    if (digits.empty()) return std::nullopt;
+    int64_t length = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const int digit = c - '0';
+        if (length > (INT64_MAX - digit) / 10) return std::nullopt;
+        length = length * 10 + digit;
+    }
+    return length;
+}
+
 // What one transfer collects while the library runs it.
 struct Transfer {
     CURL* easy = nullptr;
     HttpSink* sink = nullptr;
+    int64_t cap = 0;
+    int64_t received = 0;
     std::string body;
     bool prepared = false;
     std::exception_ptr sinkError;
+    // Why the transfer was stopped from inside (a bad length, a body over the cap).
+    std::string refused;
 
     long status() const {
         long status = 0;
@@ -88,11 +106,42 @@ struct Transfer {
     }
 };
 
+std::string capText(int64_t cap) {
+    return "the body is larger than the cap of " + std::to_string(cap) + " bytes";
+}
+
+size_t onHeader(char* data, size_t size, size_t count, void* user) {
+    auto& transfer = *static_cast<Transfer*>(user);
+    const size_t length = size * count;
+    const std::string_view line(data, length);
+    const size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return length;
+    if (toLower(trim(line.substr(0, colon))) != "content-length") return length;
+    const std::string_view value = line.substr(colon + 1);
+    const std::optional<int64_t> announced = contentLength(value);
+    if (!announced) {
+        transfer.refused = "the Content-Length " + trim(value) + " is not a length";
+        return 0;
+    }
+    // Only the final answer's body is kept; a redirect's is never read.
+    const long code = transfer.status();
+    if (transfer.cap > 0 && *announced > transfer.cap && (code < 300 || code >= 400)) {
+        transfer.refused = capText(transfer.cap);
+        return 0;
+    }
+    return length;
+}
+
 size_t onWrite(char* data, size_t size, size_t count, void* user) {
     auto& transfer = *static_cast<Transfer*>(user);
     const size_t length = size * count;
     // An error status's body is not the resource and goes nowhere.
     if (transfer.status() >= 400) return length;
+    transfer.received += static_cast<int64_t>(length);
+    if (transfer.cap > 0 && transfer.received > transfer.cap) {
+        transfer.refused = capText(transfer.cap);
+        return CURL_WRITEFUNC_ERROR;
+    }
     if (transfer.sink == nullptr) {
         transfer.body.append(data, length);
         return length;
@@ -134,6 +183,14 @@ void Http::setConnectionTimeout(double seconds) {
     timeout_ = seconds > 0 ? seconds : 0;
 }
 
+void Http::setDeadline(double seconds) {
+    deadline_ = seconds > 0 ? seconds : 0;
+}
+
+void Http::setBodyCap(int64_t bytes) {
+    bodyCap_ = bytes > 0 ? bytes : 0;
+}
+
 void Http::request() {
     run(nullptr);
 }
@@ -167,6 +224,7 @@ void Http::run(HttpSink* sink) {
         Transfer transfer;
         transfer.easy = easy.get();
         transfer.sink = sink;
+        transfer.cap = bodyCap_;
         char reason[CURL_ERROR_SIZE] = {};
         const long limitMs =
             timeout_ > 0 ? std::lround(timeout_ * 1000) : kLibraryTimeoutSeconds * 1000;
@@ -190,13 +248,21 @@ void Http::run(HttpSink* sink) {
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
         if (connections_ != nullptr)
             curl_easy_setopt(handle, CURLOPT_SHARE, connections_->handle());
+        curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, onHeader);
+        curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
+        if (deadline_ > 0) {
+            curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS,
+                             std::max(1L, std::lround(deadline_ * 1000)));
+        }
 
         const CURLcode code = curl_easy_perform(handle);
         if (transfer.sinkError) std::rethrow_exception(transfer.sinkError);
         char* lastUrl = nullptr;
         curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &lastUrl);
         const std::string where = hostAndPort(lastUrl != nullptr ? lastUrl : target);
-        if (isConnectFailure(code)) {
+        if (!transfer.refused.empty()) {
+            failure = "Transfer failed on " + where + ": " + transfer.refused;
+        } else if (isConnectFailure(code)) {
             failure = "Failed to connect on " + where;
         } else if (isUrlFailure(code)) {
             failure = "Invalid URL " + target;

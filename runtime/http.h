@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -28,8 +29,10 @@ public:
 //     failure gives "Transfer failed on host:port: " + the reason, and a URL that cannot be used
 //     gives "Invalid URL " + url.
 // Without onError a failure throws HttpError with the same text. An exception from the sink ends
-// the transfer and propagates out of request(). Redirects are followed (at most 5, HTTP and
-// HTTPS only); proxies from the environment are not used.
+// the transfer and propagates out of request(). A Content-Length that is not a number or does
+// not fit 63 bits fails the request ("Transfer failed on host:port: ..."), as does a body over
+// the cap (setBodyCap); a request past its deadline (setDeadline) fails as a timeout. Redirects are
+// followed (at most 5, HTTP and HTTPS only); proxies from the environment are not used.
 //
 // No state is held while the handlers run, so a handler may change this object and issue the next
 // request from inside itself. Separate objects may run requests on separate threads at once.
@@ -54,6 +57,16 @@ public:
     // Keeps the connection open in `connections` after each request and reuses one open there;
     // null (the default) opens a connection per request. `connections` must outlive the requests.
     void setConnections(HttpConnections* connections) { connections_ = connections; }
+    // Seconds the whole request may take, redirects and body included (default 120); past it
+    // the request fails as a timeout does. 0 sets no overall limit.
+    void setDeadline(double seconds);
+    double deadline() const { return deadline_; }
+
+    // The most body bytes a response may bring (default 64 MB), to onData or a sink alike; a
+    // larger announced length fails before the body, a longer body fails when it passes the cap.
+    // 0 sets no cap.
+    void setBodyCap(int64_t bytes);
+    int64_t bodyCap() const { return bodyCap_; }
 
     // GET with the body handed to onData.
     void request();
@@ -66,6 +79,8 @@ private:
     std::vector<std::pair<std::string, std::string>> headers_;
     double timeout_ = 10;
     HttpConnections* connections_ = nullptr;
+    double deadline_ = 120;
+    int64_t bodyCap_ = int64_t{64} << 20;
 };
 
 }  // namespace rt

@@ -152,6 +152,13 @@ std::string route(const Request& request) {
         return "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nConnection: close\r\n\r\nshort";
     }
     if (request.path == "/redirect") return response(302, "moved", "Location: /text\r\n");
+    if (request.path == "/overflow") {
+        return "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n"
+               "Connection: close\r\n\r\nbody";
+    }
+    if (request.path == "/negative") {
+        return "HTTP/1.1 200 OK\r\nContent-Length: -5\r\nConnection: close\r\n\r\nbody";
+    }
     if (request.path == "/headers") {
         const auto header = [&](const std::string& name) {
             const auto found = request.headers.find(name);
@@ -310,6 +317,80 @@ TEST(HttpFailureTest, WithoutAnErrorHandlerAFailureThrows) {
     LoopbackSocket closed(false);
     Http http(closed.url("/"));
     EXPECT_THROW(http.request(), HttpError);
+}
+
+TEST_F(HttpTest, BodiesOverTheCapFailWhetherAnnouncedOrNot) {
+    for (const char* path : {"/big", "/chunked"}) {
+        for (bool toSink : {false, true}) {
+            Http http(server_.url(path));
+            http.setBodyCap(static_cast<int64_t>(kBig.size()) - 1);
+            Events events;
+            events.attach(http);
+            RecordingSink sink;
+            toSink ? http.request(sink) : http.request();
+            ASSERT_FALSE(events.list.empty()) << path;
+            EXPECT_NE(events.list.back().find("error Transfer failed on 127.0.0.1:"),
+                      std::string::npos)
+                << path << ": " << events.list.back();
+            EXPECT_NE(events.list.back().find("larger than the cap of 199999 bytes"),
+                      std::string::npos)
+                << path << ": " << events.list.back();
+            EXPECT_LT(sink.bytes.size(), kBig.size()) << path;
+        }
+    }
+    // Exactly the cap is fine.
+    Http http(server_.url("/big"));
+    http.setBodyCap(static_cast<int64_t>(kBig.size()));
+    std::string body;
+    http.onData = [&](const std::string& b) { body = b; };
+    http.request();
+    EXPECT_EQ(body, kBig);
+}
+
+TEST_F(HttpTest, ALengthThatIsNoNumberOrOverflowsIsAnError) {
+    for (const char* path : {"/overflow", "/negative"}) {
+        Http http(server_.url(path));
+        Events events;
+        events.attach(http);
+        RecordingSink sink;
+        http.request(sink);
+        ASSERT_EQ(events.list.size(), 1u) << path;
+        EXPECT_EQ(events.list[0].rfind("error Transfer failed on 127.0.0.1:", 0), 0u)
+            << events.list[0];
+        EXPECT_TRUE(sink.prepared.empty()) << path;
+    }
+}
+
+TEST(HttpFailureTest, ABodyTricklingInEndsAtTheDeadline) {
+    // Sends the head and one byte of a longer body, then holds the connection until the client
+    // gives up: only the overall deadline can end the request, the stall limit is far off.
+    LoopbackSocket listening(true);
+    std::thread server([&] {
+        const int connection = accept(listening.fd(), nullptr, nullptr);
+        if (connection < 0) return;
+        char buffer[4096];
+        std::string received;
+        while (received.find("\r\n\r\n") == std::string::npos) {
+            const ssize_t got = read(connection, buffer, sizeof buffer);
+            if (got <= 0) break;
+            received.append(buffer, static_cast<size_t>(got));
+        }
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nx";
+        if (write(connection, head.data(), head.size()) > 0) {
+            while (read(connection, buffer, sizeof buffer) > 0) {
+            }
+        }
+        close(connection);
+    });
+    Http http(listening.url("/versions.txt"));
+    http.setConnectionTimeout(3600);
+    http.setDeadline(0.5);
+    Events events;
+    events.attach(http);
+    http.request();
+    server.join();
+    EXPECT_THAT(events.list, ElementsAre("error Failed to connect on 127.0.0.1:" +
+                                         std::to_string(listening.port())));
 }
 
 TEST_F(HttpTest, AnErrorHandlerMayIssueTheNextRequestAndReplaceItself) {

@@ -115,6 +115,11 @@ private:
             out += "null";
             return;
         }
+        // "-0" would read back as the integer 0.
+        if (number == 0 && std::signbit(number)) {
+            out += "-0.0";
+            return;
+        }
         char buffer[64];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
         out.append(buffer, result.ptr);
@@ -185,7 +190,7 @@ private:
         out += '{';
         if (const Ref<Record> record = value.asRecord()) {
             for (const Record::Field& field : record->fields()) {
-                writeField(first, nameOf(field.id), field.value);
+                writeField(first, nameText(field.id), field.value);
             }
         } else {
             for (const std::string& name : value.asObject()->classInfo().fields()) {

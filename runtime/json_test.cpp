@@ -66,6 +66,24 @@ TEST(JsonTest, ScalarsAndNullRoundTrip) {
     EXPECT_EQ(Json::stringify(Value(std::numeric_limits<double>::infinity())), "null");
 }
 
+TEST(JsonTest, KeysWithNulAndNegativeZeroReadBackAsWritten) {
+    const std::string key("a\0b", 3);
+    auto record = make<Record>();
+    record->set(key, 1);
+    record->set("a", 2);
+    record->set("z", -0.0);
+    const std::string text = Json::stringify(Value(record));
+    EXPECT_EQ(text, std::string("{\"a\\u0000b\":1,\"a\":2,\"z\":-0.0}"));
+    const Value back = Json::parse(text);
+    ASSERT_TRUE(back.asRecord());
+    EXPECT_EQ(back.asRecord()->size(), 3);
+    EXPECT_EQ(back.get(key), Value(1));
+    EXPECT_EQ(back.get("a"), Value(2));
+    ASSERT_TRUE(back.get("z").isFloat());
+    EXPECT_TRUE(std::signbit(back.get("z").toFloat()));
+    EXPECT_EQ(Json::stringify(Value(0.0)), "0");
+}
+
 TEST(JsonTest, BrokenTextIsRejected) {
     for (const char* text : {"", "{", "[1,]", "{\"a\":1} x", "{'a':1}", "[1] // note"}) {
         EXPECT_THROW(Json::parse(text), JsonError) << text;

@@ -44,4 +44,11 @@ const char* nameOf(int id) {
     return t.names[static_cast<size_t>(id) - 1].c_str();
 }
 
+std::string_view nameText(int id) {
+    NameTable& t = table();
+    std::shared_lock lock(t.mutex);
+    if (id < 1 || id > static_cast<int>(t.names.size())) return {};
+    return t.names[static_cast<size_t>(id) - 1];
+}
+
 }  // namespace rt

@@ -2,7 +2,9 @@
 
 // GCC 12 reports a false "may be used uninitialized" inside the standard library's regex
 // compiler when building with sanitizers; the warning is about library code, not this file.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <iterator>
 #include <regex>
 

@@ -70,4 +70,9 @@ private:
     pugi::xml_node_struct* node_;
 };
 
+// The text as XML element content or attribute value that reads back byte for byte: "&", "<",
+// ">" and '"' as entities, and blanks, tabs and line ends, which a reader would fold, trim or
+// drop, as character references.
+std::string escapeXmlText(std::string_view text);
+
 }  // namespace rt

@@ -14,6 +14,7 @@
 #include "runtime/class_builder.h"
 #include "runtime/file.h"
 #include "runtime/file_system.h"
+#include "runtime/json.h"
 #include "runtime/strings.h"
 #include "runtime/trace.h"
 #include "runtime/xml.h"
@@ -71,7 +72,7 @@ void Config::init() {
     std::vector<uint8_t> client = rt::File::getBytes(Main::appPath + "Client.ini");
     if (client.empty() || client[0] != '<') applyPositionKey(client);
     configs = readSettingsXml(std::string(client.begin(), client.end()), "Client.ini");
-    userSets = readSettingsXml(rt::File::getContent(Main::appPath + "UserSet.ini"), "UserSet.ini");
+    userSets = readUserSets();
 
     {
         std::lock_guard lock(installedGamesMutex);
@@ -153,6 +154,16 @@ rt::Ref<rt::Record> Config::getHotKeySet() {
 
 bool Config::setHotKeySet(rt::Value set) {
     try {
+        const auto text = [](const rt::Value& v) {
+            return v.isString() ? std::string(v.str()) : v.toString();
+        };
+        const std::string stored =
+            text(set.get("key")) + "," + text(set.get("code")) + "," + text(set.get("enabled"));
+        if (!xmlCanHold(stored)) {
+            RT_TRACE("hot key set refused, XML cannot hold it: " +
+                     rt::Json::stringify(rt::Value(stored)));
+            return false;
+        }
         const rt::Ref<rt::Record> old = getHotKeySet();
         // Keeps the user with the boss key the settings still name.
         const auto restoreOld = [&old] {
@@ -169,12 +180,8 @@ bool Config::setHotKeySet(rt::Value set) {
             restoreOld();
             return false;
         }
-        const auto text = [](const rt::Value& v) {
-            return v.isString() ? std::string(v.str()) : v.toString();
-        };
         const std::string previous = userSets["hotkey"];
-        userSets["hotkey"] =
-            text(set.get("key")) + "," + text(set.get("code")) + "," + text(set.get("enabled"));
+        userSets["hotkey"] = stored;
         try {
             saveUserSets();
         } catch (...) {
@@ -196,6 +203,10 @@ bool Config::addGameToUserSet(std::string name, bool fromDownload) {
         return false;
     }
     if (checkIsGameInstall(name)) return false;
+    if (!xmlCanHold(name)) {
+        RT_TRACE("game name refused, XML cannot hold it: " + rt::Json::stringify(rt::Value(name)));
+        return false;
+    }
     std::string games;
     {
         std::lock_guard lock(installedGamesMutex);
@@ -241,16 +252,35 @@ std::vector<std::string> Config::installedGames() {
 }
 
 void Config::saveUserSets() {
-    std::string text = userSetTemplate;
+    std::vector<std::pair<std::string_view, std::string>> marks;
     for (const auto& [mark, key] :
          std::array<std::pair<const char*, const char*>, 5>{{{"#HOTKEY#", "hotkey"},
                                                              {"#VER#", "ver"},
                                                              {"#USERNAME#", "username"},
                                                              {"#PASSWORD#", "password"},
                                                              {"#GAMES#", "games"}}}) {
-        text = rt::replaceAll(text, mark, escapeXmlText(valueOf(userSets, key).value_or("")));
+        const std::string value = valueOf(userSets, key).value_or("");
+        if (!xmlCanHold(value)) {
+            throw std::runtime_error(std::string("the user setting ") + key +
+                                     " holds a character XML cannot hold");
+        }
+        marks.emplace_back(mark, rt::escapeXmlText(value));
     }
-    rt::File::replaceContent(Main::appPath + "UserSet.ini", text);
+    rt::File::replaceContent(Main::appPath + "UserSet.ini", fillTemplate(userSetTemplate, marks));
+}
+
+std::map<std::string, std::string> Config::readUserSets() {
+    const std::string path = Main::appPath + "UserSet.ini";
+    const std::string text = rt::File::getContent(path);
+    try {
+        return readSettingsXml(text, "UserSet.ini");
+    } catch (const std::runtime_error& e) {
+        // Kept for the user to look at; the program starts with the defaults.
+        const std::string aside = path + ".unreadable";
+        rt::FileSystem::rename(path, aside);
+        RT_TRACE(std::string(e.what()) + "; kept as " + aside + ", starting with the defaults");
+        return {};
+    }
 }
 
 const rt::ClassInfo& Config::staticClassInfo() {

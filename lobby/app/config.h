@@ -72,6 +72,8 @@ public:
     // Writes "UserSet.ini" from the template and userSets, values escaped, replacing the file
     // atomically.
     static void saveUserSets();
+    // The entries of "UserSet.ini"; one that does not parse is renamed aside and gives none.
+    static std::map<std::string, std::string> readUserSets();
 };
 
 }  // namespace lobby

@@ -11,6 +11,7 @@
 #include "lobby/bindings/fake_host.h"
 #include "runtime/file.h"
 #include "runtime/test_folder.h"
+#include "runtime/xml.h"
 
 namespace lobby {
 namespace {
@@ -139,14 +140,28 @@ TEST_F(ConfigTest, AccountValuesSurviveEveryRewriteByteForByte) {
     const std::string password = "p&amp;<![CDATA[x]]>\r\n";
     write("Client.ini", "<config/>");
     write("UserSet.ini", "<data><ver>1</ver><hotkey>F10,121,0</hotkey><username>" +
-                             escapeXmlText(name) + "</username><password>" +
-                             escapeXmlText(password) + "</password><games>g</games></data>");
+                             rt::escapeXmlText(name) + "</username><password>" +
+                             rt::escapeXmlText(password) + "</password><games>g</games></data>");
     Config::init();
     ASSERT_TRUE(Config::addGameToUserSet("h"));
     Config::init();
     EXPECT_EQ(Config::getUserSetValue("username"), name);
     EXPECT_EQ(Config::getUserSetValue("password"), password);
     EXPECT_EQ(Config::installedGames(), (std::vector<std::string>{"g", "h"}));
+}
+
+TEST_F(ConfigTest, AnUnreadableUserSettingsFileIsKeptAsideAndTheDefaultsUsed) {
+    write("Client.ini", "<config><games>a</games></config>");
+    write("UserSet.ini", std::string("<data><hotkey>x\0y</hotkey>", 27));
+    testing::internal::CaptureStdout();
+    ASSERT_NO_THROW(Config::init());
+    const std::string trace = testing::internal::GetCapturedStdout();
+    EXPECT_NE(trace.find("UserSet.ini.unreadable"), std::string::npos) << trace;
+    EXPECT_EQ(read("UserSet.ini.unreadable"), std::string("<data><hotkey>x\0y</hotkey>", 27));
+    EXPECT_EQ(Config::installedGames(), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(Config::getConfigValue("ver"), "0");
+    // The client's games were written into a fresh file, which reads at the next start.
+    EXPECT_EQ(userSetFile().at("games"), "a");
 }
 
 TEST_F(ConfigTest, HotKeySetReadsItsThreeParts) {
@@ -193,6 +208,33 @@ TEST_F(HotKeyTest, ANewKeyIsRegisteredUnderTheLobbyKeyName) {
     EXPECT_EQ(calls[0].args[1], rt::Value(Main::hotkeyName));
     EXPECT_EQ(calls[0].args[3], rt::Value(66));
     EXPECT_EQ(userSetFile().at("hotkey"), "F66,66,1");
+}
+
+TEST_F(HotKeyTest, AKeyTextLikeATemplateMarkIsStoredAsItIs) {
+    for (const char* label : {"#PASSWORD#", "#USERNAME##GAMES#", "#HOTKEY#"}) {
+        EXPECT_TRUE(Config::setHotKeySet(
+            rt::Record::of({{"key", std::string(label)}, {"code", 5}, {"enabled", 0}})));
+        const auto stored = userSetFile();
+        EXPECT_EQ(stored.at("hotkey"), std::string(label) + ",5,0");
+        EXPECT_EQ(stored.at("password"), "pw");
+        EXPECT_EQ(stored.at("username"), "bob");
+        EXPECT_EQ(stored.at("games"), "g");
+    }
+}
+
+TEST_F(HotKeyTest, TextsXmlCannotHoldAreRefusedAndNothingIsWritten) {
+    const std::string before = read("UserSet.ini");
+    EXPECT_FALSE(Config::setHotKeySet(
+        rt::Record::of({{"key", std::string("F\0", 2)}, {"code", 5}, {"enabled", 0}})));
+    EXPECT_FALSE(
+        Config::setHotKeySet(rt::Record::of({{"key", "F\x01"}, {"code", 5}, {"enabled", 0}})));
+    EXPECT_FALSE(Config::addGameToUserSet(std::string("h\0", 2)));
+    EXPECT_EQ(read("UserSet.ini"), before);
+    EXPECT_EQ(host.count("cef_app_unregisterhotkey"), 0);
+    EXPECT_EQ(Config::getHotKeySet()->get("code"), rt::Value(121));
+    EXPECT_EQ(Config::installedGames(), (std::vector<std::string>{"g"}));
+    // The file still reads at the next start.
+    EXPECT_NO_THROW(Config::init());
 }
 
 TEST_F(HotKeyTest, AFailedRegistrationRestoresTheOldKey) {

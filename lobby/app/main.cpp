@@ -11,6 +11,7 @@
 #include "lobby/app/version_servers.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/cef/cef_settings.h"
+#include "lobby/bindings/cef/page_callers.h"
 #include "lobby/bindings/syslite/display.h"
 #include "lobby/bindings/value_access.h"
 #include "runtime/class_builder.h"
@@ -152,6 +153,8 @@ void Main::init() {
     filters->push(rt::toValue(cef::CefApp::ansi2Unicode("/" + localRes + "/")));
     filters->push(rt::toValue(cef::CefApp::ansi2Unicode("/LobbyClientMain.swf")));
     cef::CefApp::setFilterResourcePath(filters);
+    // Page calls are served to the local pages and to the configured site only.
+    cef::PageCallers::trust(resourcePath, Config::getConfigValue("site").value_or(""));
 
     lobbyWindow = rt::create<LobbyWindow>();
     loginWindow = rt::create<LoginWindow>(std::optional<std::string>(), rt::Value(), rt::Value());

@@ -32,35 +32,39 @@ std::map<std::string, std::string> readSettingsXml(std::string_view text,
     return entries;
 }
 
-std::string escapeXmlText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case ' ':
-                out += "&#32;";
-                break;
-            case '\t':
-                out += "&#9;";
-                break;
-            case '\n':
-                out += "&#10;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                out += c;
+bool xmlCanHold(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
+        if (i + 1 >= text.size()) continue;
+        const unsigned char next = static_cast<unsigned char>(text[i + 1]);
+        // U+D800-U+DFFF encoded as ED A0-BF xx.
+        if (c == 0xED && next >= 0xA0 && next <= 0xBF) return false;
+        // U+FFFE and U+FFFF encoded as EF BF BE and EF BF BF.
+        if (c == 0xEF && next == 0xBF && i + 2 < text.size() &&
+            (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE) {
+            return false;
         }
+    }
+    return true;
+}
+
+std::string fillTemplate(std::string_view templ,
+                         const std::vector<std::pair<std::string_view, std::string>>& marks) {
+    std::string out;
+    out.reserve(templ.size());
+    size_t i = 0;
+    while (i < templ.size()) {
+        bool replaced = false;
+        for (const auto& [mark, value] : marks) {
+            if (!mark.empty() && templ.compare(i, mark.size(), mark) == 0) {
+                out += value;
+                i += mark.size();
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) out += templ[i++];
     }
     return out;
 }

@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace lobby {
 
@@ -12,9 +14,13 @@ namespace lobby {
 std::map<std::string, std::string> readSettingsXml(std::string_view text,
                                                    std::string_view fileName);
 
-// The text as XML element content that reads back byte for byte: "&", "<" and ">" as entities,
-// and the control characters and blanks a reader would normalise or drop as character
-// references.
-std::string escapeXmlText(std::string_view text);
+// True when every character of the UTF-8 text is one XML 1.0 can hold: no NUL or other control
+// character but tab, line feed and carriage return, no surrogate, no U+FFFE or U+FFFF.
+bool xmlCanHold(std::string_view text);
+
+// The template with every mark replaced by its value in one pass from the start: a value is
+// never searched for marks again. Where two marks begin at one place the first listed wins.
+std::string fillTemplate(std::string_view templ,
+                         const std::vector<std::pair<std::string_view, std::string>>& marks);
 
 }  // namespace lobby

@@ -8,6 +8,7 @@
 
 #include "runtime/file.h"
 #include "runtime/test_folder.h"
+#include "runtime/xml.h"
 
 namespace lobby {
 namespace {
@@ -30,10 +31,31 @@ TEST(SettingsFile, EscapedValuesReadBackByteForByte) {
           std::string("line\r\nbreak\ttab"), std::string("&lt; already escaped"),
           std::string("]]> end of cdata"), std::string("\xe5\xaf\x86\xe7\xa0\x81")}) {
         const auto entries = readSettingsXml(
-            "<data><password>" + escapeXmlText(value) + "</password></data>", "UserSet.ini");
+            "<data><password>" + rt::escapeXmlText(value) + "</password></data>", "UserSet.ini");
         ASSERT_TRUE(entries.contains("password")) << value;
         EXPECT_EQ(entries.at("password"), value);
     }
+}
+
+TEST(SettingsFile, TemplateMarksAreFilledInOnePass) {
+    const std::vector<std::pair<std::string_view, std::string>> marks = {
+        {"#A#", "#B#"}, {"#B#", "secret"}, {"#C#", ""}};
+    // A value that looks like a later mark stays as it is.
+    EXPECT_EQ(fillTemplate("<a>#A#</a><b>#B#</b><c>#C#</c>", marks),
+              "<a>#B#</a><b>secret</b><c></c>");
+    EXPECT_EQ(fillTemplate("##A#B##", marks), "##B#B##");
+    EXPECT_EQ(fillTemplate("", marks), "");
+}
+
+TEST(SettingsFile, OnlyCharactersXmlCanHoldAreAccepted) {
+    EXPECT_TRUE(xmlCanHold("plain \t\r\n text \x7f \xe5\xaf\x86 \xf0\x9f\x8e\xb2"));
+    EXPECT_TRUE(xmlCanHold("\xef\xbf\xbd"));
+    EXPECT_FALSE(xmlCanHold(std::string("a\0b", 3)));
+    EXPECT_FALSE(xmlCanHold("bell\x07"));
+    EXPECT_FALSE(xmlCanHold("\x1b[0m"));
+    EXPECT_FALSE(xmlCanHold("\xed\xa0\x80"));  // a surrogate
+    EXPECT_FALSE(xmlCanHold("\xef\xbf\xbe"));
+    EXPECT_FALSE(xmlCanHold("x\xef\xbf\xbf"));
 }
 
 TEST(SettingsFile, UnreadableDocumentsFailNamingTheFile) {

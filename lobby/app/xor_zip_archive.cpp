@@ -2,7 +2,11 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
+
+#include "runtime/trace.h"
 
 namespace lobby {
 namespace {
@@ -37,27 +41,41 @@ public:
                static_cast<uint32_t>(zip_[offset + 3]) << 24;
     }
 
-    // Inflates raw deflate data from `offset`; answers the bytes and sets `consumed` to the
-    // length of the compressed stream.
-    std::vector<uint8_t> inflateAt(size_t offset, size_t expected, size_t& consumed) const {
+    // Inflates raw deflate data from `offset`, reading at most `available` bytes and writing at
+    // most `limit`; sets `consumed` to the length of the compressed stream. Empty with `why` set
+    // when the data is corrupt or would inflate past the limit.
+    std::optional<std::vector<uint8_t>> inflateAt(size_t offset, size_t available, size_t limit,
+                                                  size_t& consumed, std::string& why) const {
         z_stream z{};
         if (inflateInit2(&z, -MAX_WBITS) != Z_OK) fail("cannot start inflating", offset);
         std::vector<uint8_t> out;
-        out.reserve(expected);
         uint8_t chunk[16384];
         z.next_in = const_cast<Bytef*>(zip_.data() + offset);
-        z.avail_in = static_cast<uInt>(zip_.size() - offset);
         int rc = Z_OK;
+        size_t left = available;
         while (rc == Z_OK) {
+            if (z.avail_in == 0 && left > 0) {
+                z.avail_in = static_cast<uInt>(std::min<size_t>(left, 1u << 30));
+                left -= z.avail_in;
+            }
             z.next_out = chunk;
             z.avail_out = sizeof chunk;
             rc = inflate(&z, Z_NO_FLUSH);
-            out.insert(out.end(), chunk, chunk + (sizeof chunk - z.avail_out));
-            if (rc == Z_BUF_ERROR && z.avail_in == 0) break;
+            const size_t produced = sizeof chunk - z.avail_out;
+            if (produced > limit - out.size()) {
+                inflateEnd(&z);
+                why = "inflates to more than " + std::to_string(limit) + " bytes";
+                return std::nullopt;
+            }
+            out.insert(out.end(), chunk, chunk + produced);
+            if (rc == Z_BUF_ERROR && z.avail_in == 0 && left == 0) break;
         }
         consumed = z.total_in;
         inflateEnd(&z);
-        if (rc != Z_STREAM_END) fail("corrupt deflated data", offset);
+        if (rc != Z_STREAM_END) {
+            why = "holds corrupt deflated data";
+            return std::nullopt;
+        }
         return out;
     }
 
@@ -65,6 +83,7 @@ public:
         std::vector<ZipEntry> entries;
         size_t at = 0;
         while (has(at, 4) && u32(at) == kLocalHeader) {
+            const size_t headerAt = at;
             if (!has(at, kLocalHeaderSize)) fail("truncated local header", at);
             const uint16_t flags = u16(at + 6);
             const uint16_t method = u16(at + 8);
@@ -77,22 +96,60 @@ public:
             ZipEntry entry;
             entry.fileName.assign(reinterpret_cast<const char*>(zip_.data() + nameAt), nameLength);
             const size_t dataAt = nameAt + nameLength + extraLength;
-            const bool sizesFollow = (flags & kFlagSizesFollow) != 0;
-            size_t consumed = 0;
-            if (method == kDeflated) {
-                entry.data = inflateAt(dataAt, sizesFollow ? 0 : plain, consumed);
-            } else if (method == kStored && !sizesFollow) {
-                if (!has(dataAt, compressed)) fail("truncated data of " + entry.fileName, dataAt);
-                entry.data.assign(zip_.begin() + dataAt, zip_.begin() + dataAt + compressed);
-                consumed = compressed;
-            } else {
-                fail("unsupported method " + std::to_string(method) + " of " + entry.fileName, at);
+            if ((flags & kFlagSizesFollow) != 0) {
+                // The data's end is known only once it has been inflated.
+                if (method != kDeflated) {
+                    fail("unsupported method " + std::to_string(method) + " of " + entry.fileName,
+                         at);
+                }
+                size_t consumed = 0;
+                std::string why;
+                std::optional<std::vector<uint8_t>> data =
+                    inflateAt(dataAt, zip_.size() - dataAt, kZipEntryCap, consumed, why);
+                if (!data) fail(entry.fileName + " " + why, dataAt);
+                entry.data = std::move(*data);
+                at = dataAt + consumed;
+                at += has(at, 4) && u32(at) == kDataDescriptor ? 16 : 12;
+                entries.push_back(std::move(entry));
+                continue;
             }
-            at = dataAt + consumed;
-            if (sizesFollow) at += has(at, 4) && u32(at) == kDataDescriptor ? 16 : 12;
+            if (!has(dataAt, compressed)) fail("truncated data of " + entry.fileName, dataAt);
+            at = dataAt + compressed;
+            if (std::optional<std::string> why =
+                    readSized(entry, method, dataAt, compressed, plain)) {
+                RT_TRACE("resource archive " + name_ + ": entry " + entry.fileName + " at offset " +
+                         std::to_string(headerAt) + " skipped: " + *why);
+                continue;
+            }
             entries.push_back(std::move(entry));
         }
         return entries;
+    }
+
+    // Reads the data of an entry whose sizes stand in its header; the reason when the entry is
+    // unusable.
+    std::optional<std::string> readSized(ZipEntry& entry, uint16_t method, size_t dataAt,
+                                         size_t compressed, size_t plain) const {
+        if (method == kStored) {
+            if (compressed > kZipEntryCap) return "it is larger than the cap";
+            entry.data.assign(zip_.begin() + dataAt, zip_.begin() + dataAt + compressed);
+            return std::nullopt;
+        }
+        if (method != kDeflated) return "unsupported method " + std::to_string(method);
+        if (plain > kZipEntryCap) {
+            return "it declares " + std::to_string(plain) + " bytes, more than the cap";
+        }
+        size_t consumed = 0;
+        std::string why;
+        std::optional<std::vector<uint8_t>> data =
+            inflateAt(dataAt, compressed, plain, consumed, why);
+        if (!data) return "it " + why;
+        if (data->size() != plain) {
+            return "it inflates to " + std::to_string(data->size()) + " bytes, not the declared " +
+                   std::to_string(plain);
+        }
+        entry.data = std::move(*data);
+        return std::nullopt;
     }
 
 private:

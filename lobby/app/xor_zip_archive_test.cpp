@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -107,6 +108,54 @@ TEST(XorZipArchive, EveryThirdByteXorIsItsOwnInverseAndLeavesTheOthers) {
     EXPECT_THROW(readZipEntries(scrambled, "resource.pak"), std::runtime_error);
     xorEveryThirdByte(scrambled);
     EXPECT_EQ(text(readZipEntries(scrambled, "resource.pak")[0].data), "<html>hello</html>");
+}
+
+// Patches a 32-bit little-endian field of the archive.
+void put32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+TEST(XorZipArchive, UnusableEntriesAreLeftOutAndTheRestRead) {
+    const std::string big(100000, 'z');
+    // Header fields of the first entry: method at 8, compressed size at 18, plain size at 22.
+    const auto archiveWith = [&](const std::function<void(std::vector<uint8_t>&)>& damage) {
+        ZipWriter zip;
+        zip.add("bad.html", big, ZipWriter::Mode::Deflated);
+        zip.add("good.html", "<p>ok</p>", ZipWriter::Mode::Deflated);
+        zip.finish();
+        damage(zip.bytes);
+        return zip.bytes;
+    };
+    const std::vector<std::function<void(std::vector<uint8_t>&)>> damages = {
+        // Claims 4 GB: never allocated.
+        [](std::vector<uint8_t>& b) { put32(b, 22, 0xFFFFFFFFu); },
+        // Inflates far past what it declares.
+        [](std::vector<uint8_t>& b) { put32(b, 22, 10); },
+        // Inflates to less than it declares.
+        [&](std::vector<uint8_t>& b) { put32(b, 22, static_cast<uint32_t>(big.size() + 1)); },
+        // An unknown method.
+        [](std::vector<uint8_t>& b) { b[8] = 99; },
+        // Corrupt deflated data.
+        [](std::vector<uint8_t>& b) { b[30 + 8] = 0xFF; },
+    };
+    for (size_t i = 0; i < damages.size(); ++i) {
+        testing::internal::CaptureStdout();
+        const std::vector<ZipEntry> entries = readZipEntries(archiveWith(damages[i]), "x.pak");
+        const std::string trace = testing::internal::GetCapturedStdout();
+        ASSERT_EQ(entries.size(), 1u) << i;
+        EXPECT_EQ(entries[0].fileName, "good.html") << i;
+        EXPECT_EQ(text(entries[0].data), "<p>ok</p>") << i;
+        EXPECT_NE(trace.find("x.pak: entry bad.html at offset 0 skipped"), std::string::npos)
+            << i << ": " << trace;
+    }
+}
+
+TEST(XorZipArchive, AStreamedEntryIsReadNoFurtherThanItsArchive) {
+    ZipWriter zip;
+    zip.add("a.html", std::string(5000, 'a'), ZipWriter::Mode::DeflatedStreamed);
+    // The stream's end and the descriptor are cut off: the data runs out first.
+    std::vector<uint8_t> cut(zip.bytes.begin(), zip.bytes.end() - 20);
+    EXPECT_THROW(readZipEntries(cut, "cut.pak"), std::runtime_error);
 }
 
 TEST(XorZipArchive, DamagedArchivesFailNamingTheArchive) {

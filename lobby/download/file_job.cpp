@@ -69,6 +69,9 @@ FileJob::Next FileJob::attempt() {
     rt::Http http(url);
     http.setConnectionTimeout(0);
     http.setConnections(s_.connections);
+    // A game file may be large and arrive slowly: it streams to disk, bounded by the stall limit.
+    http.setDeadline(0);
+    http.setBodyCap(0);
     http.onError = [&](const std::string& message) { failure = message; };
     http.request(progress);
     progress.close();

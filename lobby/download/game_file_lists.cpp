@@ -10,30 +10,6 @@
 namespace download {
 namespace {
 
-std::string escaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string firstChildValue(const rt::Xml& element) {
     std::optional<rt::Xml> child = element.firstChild();
     return child ? child->value() : std::string();
@@ -72,9 +48,9 @@ std::string localListText(const rt::Record& list) {
               [](const auto& a, const auto& b) { return a.first < b.first; });
     std::string text;
     for (const auto& [path, entry] : entries) {
-        text += "<f md5=\"" + escaped(rt::fromValue<std::string>(entry.get("md5"))) + "\" dep=\"" +
-                escaped(rt::fromValue<std::string>(entry.get("dep"))) + "\">" + escaped(path) +
-                "</f>";
+        text += "<f md5=\"" + rt::escapeXmlText(rt::fromValue<std::string>(entry.get("md5"))) +
+                "\" dep=\"" + rt::escapeXmlText(rt::fromValue<std::string>(entry.get("dep"))) +
+                "\">" + rt::escapeXmlText(path) + "</f>";
     }
     return text;
 }

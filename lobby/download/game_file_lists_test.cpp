@@ -78,6 +78,20 @@ TEST(LocalListTest, ValuesWithMarkupCharactersComeBackByteForByte) {
     EXPECT_EQ(back->get("\\a&b\\<c>.txt").get("dep").str(), "x<y");
 }
 
+TEST(LocalListTest, BlanksAndLineEndsComeBackAsWritten) {
+    auto list = rt::make<rt::Record>();
+    list->set(" ", rt::Record::of({{"md5", "a\tb"}, {"dep", "x\ny\r\n"}}));
+    list->set("\\dir\\ two  spaces .txt ", rt::Record::of({{"md5", " "}, {"dep", "\r"}}));
+    list->set("&#32;", rt::Record::of({{"md5", ""}, {"dep", ""}}));
+    auto back = parseLocalList(localListText(*list));
+    ASSERT_EQ(back->size(), 3);
+    EXPECT_EQ(back->get(" ").get("md5").str(), "a\tb");
+    EXPECT_EQ(back->get(" ").get("dep").str(), "x\ny\r\n");
+    EXPECT_EQ(back->get("\\dir\\ two  spaces .txt ").get("md5").str(), " ");
+    EXPECT_EQ(back->get("\\dir\\ two  spaces .txt ").get("dep").str(), "\r");
+    EXPECT_TRUE(back->has("&#32;"));
+}
+
 TEST(AtomicFileTest, ASetOfCopiesTakesItsPlacesOnlyOnCommit) {
     rt::testing::TestFolder folder;
     rt::File::saveContent(folder / "a.new", "A2");

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/cefhx/file_url.h"
+#include "platform/cefhx/json_fields.h"
 #include "platform/cefhx/page_bridge.h"
 #include "platform/cefhx/request_interceptor.h"
 #include "platform/cefhx/tour_player.h"
@@ -106,9 +107,7 @@ void BrowserHost::start(const ChromiumOptions& options) {
     if (!ensureLoop()) throw std::runtime_error("the message loop cannot start");
     options_ = options;
     chromium_.start(options);
-    cdp_.open(
-        chromium_.commandFd(), chromium_.eventFd(), [this](const Json::Value& m) { onEvent(m); },
-        [this] { onBrowserClosed(); });
+    connect(chromium_.commandFd(), chromium_.eventFd());
     std::string error;
     Json::Value discover(Json::objectValue);
     discover["discover"] = true;
@@ -134,6 +133,12 @@ void BrowserHost::start(const ChromiumOptions& options) {
     for (const auto& w : windows()) {
         if (w->targetId.empty()) createTarget(w);
     }
+}
+
+void BrowserHost::connect(int commandFd, int eventFd) {
+    cdp_.open(
+        commandFd, eventFd, [this](const Json::Value& m) { onEvent(m); },
+        [this] { onBrowserClosed(); });
 }
 
 void BrowserHost::runMain(const rt::Value& ready, const rt::Value& settings) {
@@ -427,7 +432,7 @@ void BrowserHost::createTarget(const std::shared_ptr<HostWindow>& w) {
     cdp_.send("Target.createTarget", params, "",
               [this, weak](const Json::Value& result, const std::string& error) {
                   std::shared_ptr<HostWindow> w = weak.lock();
-                  std::string targetId = result.get("targetId", "").asString();
+                  std::string targetId = optionalText(result, "targetId");
                   if (!w || w->destroying) {
                       if (!targetId.empty()) {
                           Json::Value close(Json::objectValue);
@@ -465,16 +470,16 @@ void BrowserHost::releaseUnclaimed() {
 }
 
 void BrowserHost::onAttached(const Json::Value& params) {
-    std::string sessionId = params["sessionId"].asString();
-    const Json::Value& info = params["targetInfo"];
-    std::string targetId = info["targetId"].asString();
-    bool waiting = params["waitingForDebugger"].asBool();
+    std::string sessionId = textField(params, "sessionId");
+    const Json::Value& info = objectField(params, "targetInfo");
+    std::string targetId = textField(info, "targetId");
+    bool waiting = optionalBool(params, "waitingForDebugger");
+    std::string opener = optionalText(info, "openerId");
     if (std::shared_ptr<HostWindow> w = windowByTarget(targetId)) {
         w->sessionId = sessionId;
         setUpSession(w);
         return;
     }
-    std::string opener = info.get("openerId", "").asString();
     std::shared_ptr<HostWindow> openerWindow = windowByTarget(opener);
     if (openerWindow) {
         Popup popup{openerWindow->hwnd(), targetId, false};
@@ -517,7 +522,7 @@ void BrowserHost::setUpSession(const std::shared_ptr<HostWindow>& w) {
     cdp_.send("Browser.getWindowForTarget", forTarget, "",
               [this, weak](const Json::Value& result, const std::string&) {
                   if (auto w = weak.lock()) {
-                      w->browserWindowId = result.get("windowId", 0).asInt();
+                      w->browserWindowId = optionalInt(result, "windowId");
                       applyBounds(*w);
                   }
               });
@@ -548,15 +553,16 @@ void BrowserHost::setUpPopup(const std::string& sessionId, const Popup&) {
 }
 
 void BrowserHost::onPopupRequest(const std::string& sessionId, const Json::Value& params) {
+    const std::string requestId = textField(params, "requestId");
+    const std::string url = textField(objectField(params, "request"), "url");
     Popup& popup = popups_[sessionId];
     Json::Value answer(Json::objectValue);
-    answer["requestId"] = params["requestId"];
+    answer["requestId"] = requestId;
     if (popup.decided) {
         cdp_.send("Fetch.continueRequest", answer, sessionId);
         return;
     }
     popup.decided = true;
-    std::string url = params["request"]["url"].asString();
     std::shared_ptr<HostWindow> opener = windowByHwnd(popup.opener);
     bool allow = opener && !opener->destroying &&
                  opener->raise(BrowserEvent::BeforePopup, rt::Value(url), true).toBool();
@@ -596,9 +602,10 @@ void BrowserHost::onBrowserClosed() {
 }
 
 void BrowserHost::onTargetInfoChanged(const Json::Value& info) {
-    std::shared_ptr<HostWindow> w = windowByTarget(info["targetId"].asString());
+    const std::string targetId = textField(info, "targetId");
+    const std::string title = optionalText(info, "title");
+    std::shared_ptr<HostWindow> w = windowByTarget(targetId);
     if (!w || !w->browserReady) return;
-    std::string title = info["title"].asString();
     if (title == w->title) return;
     w->title = title;
     w->raise(BrowserEvent::TitleChange, rt::Value(title));
@@ -607,16 +614,16 @@ void BrowserHost::onTargetInfoChanged(const Json::Value& info) {
 // ---- events ----
 
 void BrowserHost::onEvent(const Json::Value& message) {
-    const std::string method = message["method"].asString();
-    const Json::Value& params = message["params"];
-    const std::string sessionId = message.get("sessionId", "").asString();
+    const std::string method = textField(message, "method");
+    const Json::Value& params = optionalObject(message, "params");
+    const std::string sessionId = optionalText(message, "sessionId");
     if (sessionId.empty()) {
         if (method == "Target.attachedToTarget") {
             onAttached(params);
         } else if (method == "Target.detachedFromTarget") {
-            onDetached(params["sessionId"].asString());
+            onDetached(textField(params, "sessionId"));
         } else if (method == "Target.targetInfoChanged") {
-            onTargetInfoChanged(params["targetInfo"]);
+            onTargetInfoChanged(objectField(params, "targetInfo"));
         }
         return;
     }
@@ -629,7 +636,7 @@ void BrowserHost::onEvent(const Json::Value& message) {
         // A session of no window: nothing may stay paused.
         if (method == "Fetch.requestPaused") {
             Json::Value answer(Json::objectValue);
-            answer["requestId"] = params["requestId"];
+            answer["requestId"] = textField(params, "requestId");
             cdp_.send("Fetch.continueRequest", answer, sessionId);
         }
         return;
@@ -653,14 +660,20 @@ void BrowserHost::onPageEvent(const std::shared_ptr<HostWindow>& w, const std::s
     } else if (method == "Page.javascriptDialogOpening") {
         onDialog(w, params);
     } else if (method == "Page.frameAttached") {
-        w->addFrame(params["frameId"].asString(), params["parentFrameId"].asString());
+        const std::string frameId = textField(params, "frameId");
+        w->addFrame(frameId, textField(params, "parentFrameId"));
     } else if (method == "Page.frameDetached") {
-        if (params["reason"].asString() != "swap") w->removeFrame(params["frameId"].asString());
+        const std::string frameId = textField(params, "frameId");
+        if (optionalText(params, "reason") != "swap") w->removeFrame(frameId);
     } else if (method == "Page.frameNavigated") {
-        const Json::Value& frame = params["frame"];
-        FrameInfo& f = w->addFrame(frame["id"].asString(), frame.get("parentId", "").asString());
-        f.name = frame.get("name", "").asString();
-        f.url = frame["url"].asString();
+        const Json::Value& frame = objectField(params, "frame");
+        const std::string frameId = textField(frame, "id");
+        const std::string parentId = optionalText(frame, "parentId");
+        std::string name = optionalText(frame, "name");
+        std::string url = textField(frame, "url");
+        FrameInfo& f = w->addFrame(frameId, parentId);
+        f.name = std::move(name);
+        f.url = std::move(url);
         bool isMain = f.parentId.empty();
         rt::Value payload = rt::Record::of({{"x", isMain}, {"y", f.name}, {"_url", f.url}});
         w->raise(BrowserEvent::AddressChange, payload);
@@ -670,36 +683,38 @@ void BrowserHost::onPageEvent(const std::shared_ptr<HostWindow>& w, const std::s
                        [weak](const Json::Value& r, const std::string&) {
                            auto w = weak.lock();
                            if (!w || w->destroying || r.isNull()) return;
-                           int index = r["currentIndex"].asInt();
-                           int count = static_cast<int>(r["entries"].size());
+                           int index = optionalInt(r, "currentIndex");
+                           int count = static_cast<int>(optionalArraySize(r, "entries"));
                            w->raise(BrowserEvent::NavStateChange,
                                     rt::Record::of({{"x", index > 0}, {"y", index + 1 < count}}));
                        });
         }
     } else if (method == "Page.navigatedWithinDocument") {
-        std::string frameId = params["frameId"].asString();
-        if (FrameInfo* f = w->frameById(frameId)) f->url = params["url"].asString();
+        const std::string frameId = textField(params, "frameId");
+        const std::string newUrl = textField(params, "url");
+        if (FrameInfo* f = w->frameById(frameId)) f->url = newUrl;
         auto [isMain, name, url] = frameRecord(frameId);
         w->raise(BrowserEvent::AddressChange,
                  rt::Record::of({{"x", isMain}, {"y", name}, {"_url", url}}));
     } else if (method == "Page.frameStartedLoading") {
-        auto [isMain, name, url] = frameRecord(params["frameId"].asString());
+        auto [isMain, name, url] = frameRecord(textField(params, "frameId"));
         w->raise(BrowserEvent::LoadStart, rt::Record::of({{"x", isMain}, {"y", name}}));
     } else if (method == "Page.frameStoppedLoading") {
-        auto [isMain, name, url] = frameRecord(params["frameId"].asString());
+        auto [isMain, name, url] = frameRecord(textField(params, "frameId"));
         w->raise(BrowserEvent::LoadEnd, rt::Record::of({{"x", isMain}, {"y", 200}, {"_url", url}}));
     } else if (method == "Runtime.executionContextCreated") {
-        const Json::Value& context = params["context"];
-        const Json::Value& aux = context["auxData"];
-        if (!aux.get("isDefault", false).asBool()) return;
-        std::string frameId = aux["frameId"].asString();
+        const Json::Value& context = objectField(params, "context");
+        const Json::Value& aux = optionalObject(context, "auxData");
+        if (!optionalBool(aux, "isDefault")) return;
+        const std::string frameId = textField(aux, "frameId");
+        const int contextId = intField(context, "id");
         FrameInfo* f = w->frameById(frameId);
         if (!f) return;
-        f->contextId = context["id"].asInt();
+        f->contextId = contextId;
         auto [isMain, name, url] = frameRecord(frameId);
         w->raise(BrowserEvent::ContextCreated, rt::Record::of({{"x", isMain}, {"y", name}}));
     } else if (method == "Runtime.executionContextDestroyed") {
-        int id = params["executionContextId"].asInt();
+        int id = intField(params, "executionContextId");
         for (FrameInfo& f : w->frames) {
             if (f.contextId == id) f.contextId = 0;
         }
@@ -715,9 +730,10 @@ void BrowserHost::onPageEvent(const std::shared_ptr<HostWindow>& w, const std::s
 }
 
 void BrowserHost::onDialog(const std::shared_ptr<HostWindow>& w, const Json::Value& params) {
-    std::string type = params["type"].asString();
-    std::string message = params["message"].asString();
-    std::string url = params["url"].asString();
+    std::string type = textField(params, "type");
+    std::string message = optionalText(params, "message");
+    std::string url = optionalText(params, "url");
+    std::string defaultPrompt = optionalText(params, "defaultPrompt");
     rt::Value payload = rt::Record::of({{"x", true}, {"y", url}, {"_url", message}});
     Json::Value answer(Json::objectValue);
     bool accept = true;
@@ -727,7 +743,7 @@ void BrowserHost::onDialog(const std::shared_ptr<HostWindow>& w, const Json::Val
         // False: the program has answered the question itself, with no.
         accept = w->raise(BrowserEvent::JSConfirm, payload).toBool();
     } else if (type == "prompt") {
-        answer["promptText"] = params.get("defaultPrompt", "").asString();
+        answer["promptText"] = defaultPrompt;
     }
     answer["accept"] = accept;
     sendToPage(*w, "Page.handleJavaScriptDialog", answer);

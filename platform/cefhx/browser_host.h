@@ -34,6 +34,8 @@ public:
     static ChromiumOptions optionsFrom(const rt::Value& settings);
     // Starts Chromium and attaches to its page targets; throws std::runtime_error.
     void start(const ChromiumOptions& options);
+    // Reads the browser's messages from eventFd and writes commands to commandFd.
+    void connect(int commandFd, int eventFd);
     // Ends the loop run by runMain (or marks the quit when none runs yet).
     void requestQuit();
     bool quitRequested() const { return quitRequested_; }

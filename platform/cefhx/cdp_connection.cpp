@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/cefhx/json_fields.h"
 #include "platform/cefhx/utf8.h"
 #include "platform/msgloop/msgloop.h"
 
@@ -178,18 +179,35 @@ void CdpConnection::dispatch(const std::string& text) {
                      text.c_str());
         return;
     }
-    if (message.isMember("id")) {
-        auto it = pending_.find(message["id"].asInt());
+    // A message of an unexpected shape is dropped; the loop and every other message go on.
+    try {
+        handle(message);
+    } catch (const MalformedMessage& e) {
+        std::fprintf(stderr, "cefhx: dropped a malformed message from the browser (%s): %.200s\n",
+                     e.what(), text.c_str());
+    } catch (const Json::Exception& e) {
+        std::fprintf(stderr, "cefhx: dropped a malformed message from the browser (%s): %.200s\n",
+                     e.what(), text.c_str());
+    }
+}
+
+void CdpConnection::handle(const Json::Value& message) {
+    if (!anyField(message, "id").isNull()) {
+        auto it = pending_.find(intField(message, "id"));
         if (it == pending_.end()) return;
         Reply reply = std::move(it->second);
         pending_.erase(it);
-        if (message.isMember("error")) {
-            reply(Json::Value(), message["error"].get("message", "unknown error").asString());
+        if (!anyField(message, "error").isNull()) {
+            const Json::Value& error = anyField(message, "error");
+            const Json::Value& text = anyField(error, "message");
+            reply(Json::Value(), text.isString() ? text.asString() : "unknown error");
         } else {
-            reply(message["result"], std::string());
+            const Json::Value& result = anyField(message, "result");
+            reply(result.isObject() ? result : Json::Value(Json::objectValue), std::string());
         }
         return;
     }
+    textField(message, "method");
     if (onEvent_) onEvent_(message);
 }
 

@@ -51,6 +51,7 @@ public:
 
 private:
     void dispatch(const std::string& text);
+    void handle(const Json::Value& message);
     void hangUp();
 
     int commandFd_ = -1;

@@ -17,6 +17,7 @@
 #include "platform/cefhx/browser_host.h"
 #include "platform/cefhx/file_url.h"
 #include "platform/cefhx/hot_keys.h"
+#include "platform/cefhx/json_fields.h"
 #include "platform/cefhx/page_bridge.h"
 #include "platform/cefhx/primitive_list.h"
 #include "platform/cefhx/script_runner.h"
@@ -104,9 +105,11 @@ Value navigationHistoryFlag(HostWindow& w, bool forward) {
     std::string error;
     Json::Value r = host().callPage(w, "Page.getNavigationHistory", Json::Value(), &error);
     if (r.isNull()) return false;
-    int index = r["currentIndex"].asInt();
-    int count = static_cast<int>(r["entries"].size());
-    return forward ? index + 1 < count : index > 0;
+    const Json::Value& index = anyField(r, "currentIndex");
+    const Json::Value& entries = anyField(r, "entries");
+    if (!index.isInt() || !entries.isArray()) return false;
+    const int count = static_cast<int>(entries.size());
+    return forward ? index.asInt() + 1 < count : index.asInt() > 0;
 }
 
 // Ends the processes of this user whose program is named `name` ("x.exe" also finds "x").

@@ -59,6 +59,29 @@ std::string_view withoutQuery(std::string_view url) {
     return url.substr(0, url.find_first_of("?#"));
 }
 
+// The absolute path with "." and empty segments dropped; empty for a relative path or one that
+// holds a NUL, a backslash or a ".." segment.
+std::optional<std::string> normalisedPath(std::string_view path) {
+    if (path.empty() || path[0] != '/') return std::nullopt;
+    if (path.find_first_of(std::string_view("\0\\", 2)) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::string out;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos) end = path.size();
+        const std::string_view segment = path.substr(start, end - start);
+        if (segment == "..") return std::nullopt;
+        if (!segment.empty() && segment != ".") {
+            out += '/';
+            out += segment;
+        }
+        start = end + 1;
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string pageAddress(std::string_view urlOrPath) {
@@ -102,6 +125,31 @@ std::optional<std::string> localPathOf(std::string_view url) {
     std::string_view host = rest.substr(0, slash);
     if (!host.empty() && lower(host) != "localhost") return std::nullopt;
     return percentDecode(rest.substr(slash));
+}
+
+std::optional<ServedPath> servedPathOf(std::string_view url,
+                                       const std::vector<std::string>& filterPaths) {
+    const std::optional<std::string> decoded = localPathOf(url);
+    if (!decoded) return std::nullopt;
+    const std::optional<std::string> path = normalisedPath(*decoded);
+    if (!path) return std::nullopt;
+    const std::string lowerPath = lower(*path);
+    for (const std::string& encoded : filterPaths) {
+        const std::string filter = lower(percentDecode(encoded));
+        if (filter.empty() || filter.find('\0') != std::string::npos) continue;
+        const size_t at = lowerPath.find(filter);
+        if (at == std::string::npos) continue;
+        if (filter.back() == '/') {
+            const size_t folderEnd = at + filter.size() - 1;
+            if (folderEnd + 1 >= path->size()) continue;
+            return ServedPath{path->substr(0, folderEnd), *path};
+        }
+        if (at + filter.size() != path->size()) continue;
+        const size_t slash = path->rfind('/');
+        if (slash == 0 || slash == std::string::npos) continue;
+        return ServedPath{path->substr(0, slash), *path};
+    }
+    return std::nullopt;
 }
 
 bool matchesFilterPath(std::string_view url, const std::vector<std::string>& filterPaths) {

@@ -35,6 +35,29 @@ TEST(FileUrl, FilterPathsMatchThePathOnlyAndIgnoreCase) {
     EXPECT_FALSE(matchesFilterPath("file:///opt/x/other.html", {""}));
 }
 
+TEST(FileUrl, ServedPathsStayInsideTheirFolder) {
+    const std::vector<std::string> filters = {"/resource/", "/LobbyClientMain.swf"};
+    const auto served = [&](std::string_view url) { return servedPathOf(url, filters); };
+    auto ok = served("file:///opt/x/resource/./img//a%20b.png?v=1");
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ok->folder, "/opt/x/resource");
+    EXPECT_EQ(ok->path, "/opt/x/resource/img/a b.png");
+    ok = served("file:///opt/x/lobbyclientmain.swf");
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ok->folder, "/opt/x");
+
+    // Escapes decoded after the filter check must not climb out or cut the path.
+    EXPECT_FALSE(served("file:///opt/x/resource/..%2F..%2F..%2Fetc%2Fhostname"));
+    EXPECT_FALSE(served("file:///opt/x/resource/%2E%2E/%2e%2e/etc/hostname"));
+    EXPECT_FALSE(served("file:///opt/x/resource/a.txt%00.html"));
+    EXPECT_FALSE(served("file:///opt/x/resource/..%5C..%5Cetc%5Chostname"));
+    // The filter text has to be a folder on the path or the file's own name.
+    EXPECT_FALSE(served("file:///opt/x/resource/"));
+    EXPECT_FALSE(served("file:///opt/x/LobbyClientMain.swf.bak/x"));
+    EXPECT_FALSE(served("file:///opt/x/page.html?back=/resource/a"));
+    EXPECT_FALSE(served("http://127.0.0.1/resource/a.html"));
+}
+
 TEST(FileUrl, ContentTypesComeFromTheExtension) {
     EXPECT_EQ(contentTypeOf("/a/b/Lobby.HTML"), "text/html");
     EXPECT_EQ(contentTypeOf("/a/b/app.js"), "text/javascript");

@@ -150,6 +150,11 @@ TEST(HostLive, PageCallsReachTheWindowAndGetTheirAnswer) {
     EXPECT_TRUE(sum.get("ok").toBool());
     EXPECT_EQ(sum.get("value").toInt(), 5);
     EXPECT_TRUE(w->has("on_jscall add"));
+    // Each call names the document it came from, frames included.
+    EXPECT_EQ(w->callers.back(), pageUrl("index.html"));
+    eval(w, "cefhx.call('add', 1, 1); 0", false, "side");
+    ASSERT_TRUE(pumpUntil([&] { return w->callers.size() == 2; }));
+    EXPECT_EQ(w->callers.back(), pageUrl("side.html"));
     EXPECT_EQ(answer("callNative('nested')").get("value").toInt(), 42);
     Value failed = answer("callNative('fail')");
     EXPECT_FALSE(failed.get("ok").toBool());
@@ -229,6 +234,12 @@ TEST(HostLive, ResourcesUnderTheFilterPathsComeFromTheWindowOrTheDisk) {
     eval(w, "fetch('missing.txt').then(r => { window.status404 = r.status; }); 0");
     ASSERT_TRUE(pumpUntil([&] { return !eval(w, "window.status404").isNull(); }));
     EXPECT_EQ(eval(w, "window.status404").toInt(), 404);
+    // Encoded separators decoded by the host never climb out of the served folder.
+    eval(w,
+         "fetch('..%2F..%2F..%2F..%2F..%2F..%2F..%2F..%2Fetc%2Fhostname')"
+         ".then(r => { window.escaped = r.status; }); 0");
+    ASSERT_TRUE(pumpUntil([&] { return !eval(w, "window.escaped").isNull(); }));
+    EXPECT_EQ(eval(w, "window.escaped").toInt(), 403);
     closeWindow(w);
     callHost("cef_app_setfilterpath", {rt::Array::of({})});
 }

@@ -5,6 +5,7 @@
 
 #include "platform/cefhx/browser_host.h"
 #include "platform/cefhx/host_window.h"
+#include "platform/cefhx/json_fields.h"
 #include "runtime/array.h"
 #include "runtime/json.h"
 
@@ -60,13 +61,27 @@ const std::string& pageBridgeScript() {
     return script;
 }
 
+namespace {
+
+// The address of the document whose script context made a call; empty when the context is no
+// frame's known one.
+std::string callerAddress(HostWindow& w, int contextId) {
+    for (const FrameInfo& f : w.frames) {
+        if (f.contextId != 0 && f.contextId == contextId) return f.url;
+    }
+    return {};
+}
+
+}  // namespace
+
 void onBindingCalled(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
                      const Json::Value& params) {
-    if (params["name"].asString() != BrowserHost::kBindingName) return;
-    int contextId = params["executionContextId"].asInt();
+    if (textField(params, "name") != BrowserHost::kBindingName) return;
+    const int contextId = intField(params, "executionContextId");
+    const std::string payload = textField(params, "payload");
     rt::Value call;
     try {
-        call = rt::Json::parse(params["payload"].asString());
+        call = rt::Json::parse(payload);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cefhx: a page call of window %u is not JSON: %s\n", w->hwnd(),
                      e.what());
@@ -78,7 +93,8 @@ void onBindingCalled(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
     if (!args) args = rt::make<rt::Array>();
     rt::Value result;
     try {
-        result = w->object().callMember("on_jscall", {name, args});
+        result = w->object().callMember("on_jscall",
+                                        {name, args, rt::Value(callerAddress(*w, contextId))});
     } catch (const std::exception& e) {
         settle(host, *w, contextId, id, false,
                jsonText("page call " + std::string(name.str()) + " failed: " + e.what()));

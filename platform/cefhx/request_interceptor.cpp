@@ -2,13 +2,13 @@
 
 #include "platform/cefhx/base64.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cstdio>
 
 #include "platform/cefhx/browser_host.h"
 #include "platform/cefhx/file_url.h"
 #include "platform/cefhx/host_window.h"
+#include "platform/cefhx/json_fields.h"
+#include "platform/cefhx/served_file.h"
 #include "runtime/bytes.h"
 #include "runtime/record.h"
 
@@ -55,21 +55,33 @@ void refuse(BrowserHost& host, HostWindow& w, const Json::Value& requestId) {
 }
 
 // A local file read by the host: a page's own requests for files fail when Chromium reads the
-// folder itself, so the host serves them.
+// folder itself, so the host serves them, but only from inside the served folder.
 void serveFromDisk(BrowserHost& host, HostWindow& w, const Json::Value& requestId,
                    const std::string& url) {
-    std::optional<std::string> path = localPathOf(url);
-    if (!path) {
+    if (!localPathOf(url)) {
         continueRequest(host, w, requestId);
         return;
     }
-    std::ifstream in(*path, std::ios::binary);
-    if (!in) {
-        fulfil(host, w, requestId, 404, "text/plain", "not found: " + *path);
+    const std::optional<ServedPath> where = servedPathOf(url, host.filterPaths());
+    if (!where) {
+        std::fprintf(stderr, "cefhx: refused a local file outside the served folders: %s\n",
+                     url.c_str());
+        fulfil(host, w, requestId, 403, "text/plain", "refused");
         return;
     }
-    std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    fulfil(host, w, requestId, 200, contentTypeOf(*path), body);
+    const ServedFile file = readServedFile(*where);
+    switch (file.status) {
+        case ServedFile::Status::Ok:
+            fulfil(host, w, requestId, 200, contentTypeOf(where->path), file.body);
+            return;
+        case ServedFile::Status::Missing:
+            fulfil(host, w, requestId, 404, "text/plain", "not found: " + where->path);
+            return;
+        case ServedFile::Status::Refused:
+            std::fprintf(stderr, "cefhx: refused a local file: %s\n", file.why.c_str());
+            fulfil(host, w, requestId, 403, "text/plain", "refused");
+            return;
+    }
 }
 
 // Serves the window's answer to "onBeforeResourceLoad"; false when it gave no data.
@@ -99,11 +111,11 @@ bool serveAnswer(BrowserHost& host, HostWindow& w, const Json::Value& requestId,
 
 void onRequestPaused(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
                      const Json::Value& params) {
-    const Json::Value requestId = params["requestId"];
-    const std::string url = params["request"]["url"].asString();
-    const bool isDocument = params["resourceType"].asString() == "Document";
+    const Json::Value requestId = textField(params, "requestId");
+    const std::string url = textField(objectField(params, "request"), "url");
+    const bool isDocument = optionalText(params, "resourceType") == "Document";
+    const std::string frameId = optionalText(params, "frameId");
     if (isDocument && w->isRegistered(BrowserEvent::BeforeBrowse)) {
-        std::string frameId = params.get("frameId", "").asString();
         FrameInfo* frame = w->frameById(frameId);
         bool isMain = frame ? frame->parentId.empty() : frameId == w->targetId;
         std::string name = frame ? frame->name : "";

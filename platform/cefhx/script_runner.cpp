@@ -6,6 +6,7 @@
 #include "platform/cefhx/browser_host.h"
 #include "platform/cefhx/cdp_connection.h"
 #include "platform/cefhx/host_window.h"
+#include "platform/cefhx/json_fields.h"
 #include "runtime/json.h"
 
 namespace cefhx {
@@ -52,14 +53,17 @@ rt::Value evaluateForValue(BrowserHost& host, HostWindow& w, const FrameInfo& fr
         std::fprintf(stderr, "cefhx: script in window %u: %s\n", w.hwnd(), error.c_str());
         return {};
     }
-    if (result.isMember("exceptionDetails")) {
-        const Json::Value& details = result["exceptionDetails"];
-        std::string text = details["exception"].get("description", "").asString();
-        if (text.empty()) text = details.get("text", "").asString();
+    const Json::Value& details = anyField(result, "exceptionDetails");
+    if (!details.isNull()) {
+        const Json::Value& description = anyField(anyField(details, "exception"), "description");
+        std::string text = description.isString() ? description.asString() : "";
+        if (text.empty() && anyField(details, "text").isString()) {
+            text = anyField(details, "text").asString();
+        }
         std::fprintf(stderr, "cefhx: script in window %u threw: %s\n", w.hwnd(), text.c_str());
         return {};
     }
-    const Json::Value& value = result["result"]["value"];
+    const Json::Value& value = anyField(anyField(result, "result"), "value");
     if (!value.isString()) return {};
     try {
         return rt::Json::parse(value.asString());

@@ -1,13 +1,17 @@
 #include "platform/cefhx/single_instance.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/msgloop/msgloop.h"
@@ -26,12 +30,47 @@ uint64_t fnv1a(std::string_view text) {
     return h;
 }
 
-socklen_t addressOf(const std::string& name, sockaddr_un* addr) {
+bool addressOf(const std::string& path, sockaddr_un* addr) {
     std::memset(addr, 0, sizeof *addr);
     addr->sun_family = AF_UNIX;
-    // Abstract namespace: a leading NUL, the name, no terminator.
-    std::memcpy(addr->sun_path + 1, name.data(), name.size());
-    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    if (path.size() >= sizeof addr->sun_path) return false;
+    std::memcpy(addr->sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+void trace(std::string_view name, const std::string& what) {
+    std::fprintf(stderr, "cefhx: single instance \"%.*s\": %s\n", static_cast<int>(name.size()),
+                 name.data(), what.c_str());
+}
+
+enum class Told { Yes, NotReached, Stranger };
+
+// Tells the copy listening at `addr` that another one started, once it is known to run as this
+// user.
+Told announce(const sockaddr_un& addr, std::string* why) {
+    const int peer = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (peer < 0) {
+        *why = std::string("socket: ") + std::strerror(errno);
+        return Told::NotReached;
+    }
+    Told told = Told::NotReached;
+    if (connect(peer, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        *why = std::string("connecting to the running copy: ") + std::strerror(errno);
+    } else {
+        ucred cred{};
+        socklen_t len = sizeof cred;
+        if (getsockopt(peer, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || cred.uid != getuid()) {
+            *why = "the socket's holder is not this user (uid " + std::to_string(cred.uid) + ")";
+            told = Told::Stranger;
+        } else if (send(peer, kAnnouncement.data(), kAnnouncement.size(), MSG_NOSIGNAL) ==
+                   static_cast<ssize_t>(kAnnouncement.size())) {
+            told = Told::Yes;
+        } else {
+            *why = std::string("sending the announcement: ") + std::strerror(errno);
+        }
+    }
+    close(peer);
+    return told;
 }
 
 }  // namespace
@@ -40,73 +79,156 @@ SingleInstance::~SingleInstance() {
     release();
 }
 
-std::string SingleInstance::socketName(uint32_t uid, std::string_view name) {
-    char text[80];
-    std::snprintf(text, sizeof text, "morvick-cefhx-%u-%016llx", uid,
+std::optional<std::string> SingleInstance::privateFolder(std::string* why) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string dir = runtime && runtime[0] == '/'
+                                ? std::string(runtime) + "/morvick"
+                                : "/tmp/morvick-" + std::to_string(getuid());
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+        *why = "creating " + dir + ": " + std::strerror(errno);
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() ||
+        (st.st_mode & 0777) != 0700) {
+        *why = dir + " is not a directory of user " + std::to_string(getuid()) + " with mode 0700";
+        return std::nullopt;
+    }
+    return dir;
+}
+
+std::string SingleInstance::socketName(std::string_view name) {
+    char text[48];
+    std::snprintf(text, sizeof text, "instance-%016llx",
                   static_cast<unsigned long long>(fnv1a(name)));
     return text;
 }
 
 bool SingleInstance::claim(std::string_view name, std::function<void()> onNewApp) {
     release();
+    std::string why;
+    const std::optional<std::string> folder = privateFolder(&why);
+    if (!folder) {
+        trace(name, why + "; running without the single-instance check");
+        return true;
+    }
+    const std::string base = *folder + "/" + socketName(name);
     sockaddr_un addr;
-    socklen_t length = addressOf(socketName(getuid(), name), &addr);
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-        std::fprintf(stderr, "cefhx: single-instance socket for \"%.*s\": %s\n",
-                     static_cast<int>(name.size()), name.data(), std::strerror(errno));
+    if (!addressOf(base, &addr)) {
+        trace(name, "the socket path " + base + " is too long; running without the check");
         return true;
     }
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), length) == 0 && listen(fd, 8) == 0) {
-        listenFd_ = fd;
-        onNewApp_ = std::move(onNewApp);
-        auto ready = [](int, unsigned, void* self) {
-            static_cast<SingleInstance*>(self)->onConnection();
-        };
-        if (ml_watch_fd(fd, POLLIN, 0, ready, this, &watchId_) != ML_OK) {
-            std::fprintf(stderr, "cefhx: cannot watch the single-instance socket: %s\n",
-                         ml_last_error());
+    const std::string lockPath = base + ".lock";
+    lockFd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lockFd_ < 0) {
+        trace(name, "opening " + lockPath + ": " + std::strerror(errno));
+        return true;
+    }
+    if (flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        close(lockFd_);
+        lockFd_ = -1;
+        if (errno != EWOULDBLOCK) {
+            trace(name, "locking " + lockPath + ": " + std::strerror(errno));
+            return true;
+        }
+        // A copy holds the lock in this user's private folder. Its socket is checked before
+        // deferring: a holder of another user is not deferred to.
+        switch (announce(addr, &why)) {
+            case Told::Yes:
+                return false;
+            case Told::NotReached:
+                trace(name, why + "; the running copy was not told");
+                return false;
+            case Told::Stranger:
+                trace(name, why + "; running as the first copy");
+                return true;
         }
         return true;
     }
-    close(fd);
-    // Somebody holds the name: tell that copy, and answer that we are the second.
-    int peer = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (peer >= 0) {
-        if (connect(peer, reinterpret_cast<sockaddr*>(&addr), length) == 0) {
-            ssize_t sent = send(peer, kAnnouncement.data(), kAnnouncement.size(), MSG_NOSIGNAL);
-            (void)sent;
-        }
-        close(peer);
+    // The lock is ours: a socket file left over from a copy that ended is stale.
+    unlink(base.c_str());
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        listen(fd, SOMAXCONN) != 0) {
+        trace(name, "listening on " + base + ": " + std::strerror(errno));
+        if (fd >= 0) close(fd);
+        return true;
     }
-    return false;
+    listenFd_ = fd;
+    socketPath_ = base;
+    onNewApp_ = std::move(onNewApp);
+    auto ready = [](int, unsigned, void* self) {
+        static_cast<SingleInstance*>(self)->onConnection();
+    };
+    if (ml_watch_fd(fd, POLLIN, 0, ready, this, &watchId_) != ML_OK) {
+        trace(name, std::string("cannot watch the socket: ") + ml_last_error());
+    }
+    return true;
 }
 
 void SingleInstance::release() {
+    while (!peers_.empty()) dropPeer(peers_.begin());
     if (watchId_) ml_unwatch_fd(watchId_);
     watchId_ = 0;
-    if (listenFd_ >= 0) close(listenFd_);
+    if (listenFd_ >= 0) {
+        close(listenFd_);
+        unlink(socketPath_.c_str());
+    }
     listenFd_ = -1;
+    socketPath_.clear();
+    if (lockFd_ >= 0) close(lockFd_);
+    lockFd_ = -1;
 }
 
 void SingleInstance::onConnection() {
     for (;;) {
-        int peer = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (peer < 0) return;
+        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) return;
         ucred cred{};
         socklen_t len = sizeof cred;
-        bool sameUser =
-            getsockopt(peer, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 && cred.uid == getuid();
-        // The announcement is tiny and sent before the peer closes; wait briefly for it.
-        char text[16] = {};
-        pollfd p{peer, POLLIN, 0};
-        ssize_t n = poll(&p, 1, 1000) > 0 ? recv(peer, text, sizeof text, 0) : 0;
-        close(peer);
-        if (sameUser && n == static_cast<ssize_t>(kAnnouncement.size()) &&
-            std::string_view(text, n) == kAnnouncement && onNewApp_) {
-            onNewApp_();
+        if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || cred.uid != getuid()) {
+            close(fd);
+            continue;
+        }
+        if (peers_.size() >= kMaxPending) dropPeer(peers_.begin());
+        Peer& peer = peers_.emplace_back();
+        peer.self = this;
+        peer.fd = fd;
+        auto readable = [](int, unsigned, void* arg) {
+            Peer* p = static_cast<Peer*>(arg);
+            p->self->onPeerReadable(*p);
+        };
+        if (ml_watch_fd(fd, POLLIN, 0, readable, &peer, &peer.watchId) != ML_OK) {
+            dropPeer(std::prev(peers_.end()));
         }
     }
+}
+
+void SingleInstance::onPeerReadable(Peer& peer) {
+    auto it = peers_.begin();
+    while (it != peers_.end() && &*it != &peer) ++it;
+    if (it == peers_.end()) return;
+    char text[16];
+    for (;;) {
+        const ssize_t n = recv(peer.fd, text, sizeof text, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+        if (n > 0) {
+            peer.received.append(text, static_cast<size_t>(n));
+            if (peer.received.size() <= kAnnouncement.size()) continue;
+        }
+        // The peer closed, failed or sent more than an announcement: judge what came.
+        const bool announced = peer.received == kAnnouncement;
+        dropPeer(it);
+        if (announced && onNewApp_) onNewApp_();
+        return;
+    }
+}
+
+void SingleInstance::dropPeer(std::list<Peer>::iterator it) {
+    if (it->watchId) ml_unwatch_fd(it->watchId);
+    close(it->fd);
+    peers_.erase(it);
 }
 
 }  // namespace cefhx

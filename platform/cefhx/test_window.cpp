@@ -61,6 +61,7 @@ const rt::ClassInfo& RecordingWindow::staticClassInfo() {
                     [arg](RecordingWindow& w, Args a) {
                         std::string name(arg(a, 0).str());
                         w.calls.push_back("on_jscall " + name);
+                        w.callers.push_back(arg(a, 2).toString());
                         return w.onCall ? w.onCall(name, arg(a, 1).asArray()) : rt::Value();
                     })
             .method("onBrowserEvent",

@@ -20,6 +20,8 @@ public:
     rt::Value handle;
     // "on_create", "onAfterCreated", "onLoadEnd file:///...", ... in the order they came.
     std::vector<std::string> calls;
+    // The address of the calling document of each page call, as the host named it.
+    std::vector<std::string> callers;
     std::vector<rt::Value> taskPayloads;
     // Answers for the calls that ask something; null answers by default.
     std::function<rt::Value(const std::string& name, const rt::Value& payload)> onEvent;

@@ -14,6 +14,7 @@
 
 #include "platform/cefhx/base64.h"
 #include "platform/cefhx/browser_host.h"
+#include "platform/cefhx/json_fields.h"
 #include "runtime/file.h"
 
 namespace cefhx {
@@ -43,19 +44,19 @@ std::string elementScript(const std::string& selector, const std::string& action
 
 // JavaScript's truthiness of an evaluation's result (a RemoteObject returned by value).
 bool truthy(const Json::Value& remote) {
-    const std::string type = remote["type"].asString();
-    const Json::Value& value = remote["value"];
+    const std::string type = optionalText(remote, "type");
+    const Json::Value& value = anyField(remote, "value");
     if (type == "undefined") return false;
-    if (type == "boolean") return value.asBool();
-    if (type == "string") return !value.asString().empty();
+    if (type == "boolean") return value.isBool() && value.asBool();
+    if (type == "string") return value.isString() && !value.asString().empty();
     if (type == "number" || type == "bigint") {
-        if (remote.isMember("unserializableValue")) {
-            const std::string v = remote["unserializableValue"].asString();
+        if (!anyField(remote, "unserializableValue").isNull()) {
+            const std::string v = optionalText(remote, "unserializableValue");
             return v != "NaN" && v != "-0" && v != "0n";
         }
         return value.isNumeric() && value.asDouble() != 0;
     }
-    if (type == "object") return remote["subtype"].asString() != "null";
+    if (type == "object") return optionalText(remote, "subtype") != "null";
     return true;
 }
 
@@ -66,8 +67,8 @@ bool uncopyableObject(const std::string& error) {
 }
 
 std::string exceptionText(const Json::Value& details) {
-    std::string text = details["exception"]["description"].asString();
-    if (text.empty()) text = details["text"].asString();
+    std::string text = optionalText(optionalObject(details, "exception"), "description");
+    if (text.empty()) text = optionalText(details, "text");
     return text.substr(0, text.find('\n'));
 }
 
@@ -317,13 +318,13 @@ void TourPlayer::onEvaluated(const Json::Value& result, const std::string& error
         lastError_ = error;
         return;
     }
-    if (result.isMember("exceptionDetails")) {
-        lastError_ = exceptionText(result["exceptionDetails"]);
+    if (!anyField(result, "exceptionDetails").isNull()) {
+        lastError_ = exceptionText(objectField(result, "exceptionDetails"));
         return;
     }
-    const Json::Value& remote = result["result"];
-    if (step().kind != TourStepKind::Wait && remote["type"].asString() == "string") {
-        return fail(remote["value"].asString());
+    const Json::Value& remote = optionalObject(result, "result");
+    if (step().kind != TourStepKind::Wait && optionalText(remote, "type") == "string") {
+        return fail(optionalText(remote, "value"));
     }
     if (truthy(remote)) finishStep();
 }
@@ -333,7 +334,7 @@ void TourPlayer::onCaptured(const Json::Value& result, const std::string& error)
         lastError_ = error;
         return;
     }
-    const std::optional<std::string> png = base64Decode(result["data"].asString());
+    const std::optional<std::string> png = base64Decode(optionalText(result, "data"));
     if (!png || png->empty()) return fail("the screenshot came back empty or not as base64");
     fs::path path = fs::path(settings_.shotsDir) / (step().target + ".png");
     if (std::string why = writeAtomically(path, *png); !why.empty()) return fail(why);

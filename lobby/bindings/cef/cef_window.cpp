@@ -8,6 +8,7 @@
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/cef/cef_frame.h"
 #include "lobby/bindings/cef/cef_response.h"
+#include "lobby/bindings/cef/page_callers.h"
 #include "lobby/bindings/cef/rect.h"
 #include "lobby/bindings/cef/size.h"
 #include "lobby/bindings/cef/task.h"
@@ -17,7 +18,9 @@
 #include "runtime/class_builder.h"
 #include "runtime/create.h"
 #include "runtime/exception.h"
+#include "runtime/json.h"
 #include "runtime/record.h"
+#include "runtime/trace.h"
 
 namespace cef {
 namespace {
@@ -302,8 +305,13 @@ rt::Value CefWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> ar
     return {};
 }
 
-rt::Value CefWindow::on_jscall(const std::string& name, rt::Ref<rt::Array> args) {
+rt::Value CefWindow::on_jscall(const std::string& name, rt::Ref<rt::Array> args, rt::Value caller) {
     if (CefApp::isQuit || isToDestroy) return {};
+    if (caller.isString() && !PageCallers::mayCall(caller.str())) {
+        RT_TRACE("page call " + rt::Json::stringify(rt::Value(name)) + " refused from " +
+                 rt::Json::stringify(caller));
+        return {};
+    }
     return onJsCallBack(name, std::move(args));
 }
 

@@ -85,7 +85,10 @@ public:
     virtual void on_create(rt::Value handle);
     // The page-call bridge: by default the window's member of that name (see the .cpp).
     virtual rt::Value onJsCallBack(const std::string& name, rt::Ref<rt::Array> args);
-    virtual rt::Value on_jscall(const std::string& name, rt::Ref<rt::Array> args);
+    // A page's call from the host. The host names the calling document's address (`caller`):
+    // a call from a document outside the trusted pages (PageCallers) is refused with a trace line
+    // and answers null.
+    virtual rt::Value on_jscall(const std::string& name, rt::Ref<rt::Array> args, rt::Value caller);
     // Posts `task` through this window; the host answers with the event "on_task".
     virtual void runTask(rt::Ref<Task> task, rt::Value delay);
     // The native handle, read safely on any thread while the UI thread creates or destroys the

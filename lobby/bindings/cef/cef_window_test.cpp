@@ -8,6 +8,7 @@
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/cef/cef_browser.h"
 #include "lobby/bindings/cef/cef_browser_settings.h"
+#include "lobby/bindings/cef/page_callers.h"
 #include "lobby/bindings/cef/rect.h"
 #include "lobby/bindings/cef/size.h"
 #include "lobby/bindings/fake_host.h"
@@ -221,6 +222,28 @@ TEST(CefWindowTest, PageCallsFallBackToTheWindowsMemberOfThatName) {
     EXPECT_TRUE(w.callMember("on_jscall", {"score", rt::Array::of({9, 10})}).isNull());
     EXPECT_EQ(window->score, 9);
     EXPECT_TRUE(w.callMember("on_jscall", {"noSuchCall", rt::Array::of({1})}).isNull());
+}
+
+TEST(CefWindowTest, PageCallsFromAForeignDocumentAreRefused) {
+    Host host;
+    rt::Ref<HookWindow> window = makeWindow();
+    rt::Value w(window);
+    PageCallers::trust("/opt/game/resource/", "http://site.test/");
+    EXPECT_EQ(w.callMember("on_jscall", {"score", nullptr, "file:///opt/game/resource/a.html"}),
+              rt::Value(3));
+    EXPECT_EQ(w.callMember("on_jscall", {"score", nullptr, "http://site.test/x/frame.html"}),
+              rt::Value(3));
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(w.callMember("on_jscall", {"score", nullptr, "http://evil.test/"}).isNull());
+    EXPECT_TRUE(
+        w.callMember("on_jscall", {"score", rt::Array::of({9}), "file:///tmp/a.html"}).isNull());
+    EXPECT_TRUE(w.callMember("on_jscall", {"score", nullptr, ""}).isNull());
+    const std::string trace = testing::internal::GetCapturedStdout();
+    EXPECT_NE(trace.find("page call \"score\" refused from \"http://evil.test/\""),
+              std::string::npos)
+        << trace;
+    EXPECT_EQ(window->score, 3);
+    PageCallers::trust("", "");
 }
 
 TEST(CefWindowTest, SetRoundNeedsBothValues) {

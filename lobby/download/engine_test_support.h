@@ -40,11 +40,11 @@ protected:
         host.answer("cef_unicode2ansi", [](std::span<const rt::Value> a) { return a[0]; });
         host.answer("cef_ansi2unicode", [](std::span<const rt::Value> a) { return a[0]; });
         host.answer("browser_getmainframeid", 1);
+        // Notified under the lock: once the destructor has taken the lock after the last post,
+        // no poster still touches the condition variable it is about to destroy.
         host.answer("cef_app_posttask", [this](std::span<const rt::Value> a) {
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                posts_.push_back(a[1].toInt());
-            }
+            std::lock_guard<std::mutex> lock(mutex_);
+            posts_.push_back(a[1].toInt());
             posted_.notify_one();
             return rt::Value();
         });

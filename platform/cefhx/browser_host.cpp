@@ -105,6 +105,7 @@ void BrowserHost::start(const ChromiumOptions& options) {
     if (cdp_.isOpen()) return;
     if (!ensureLoop()) throw std::runtime_error("the message loop cannot start");
     options_ = options;
+    if (!options.headless) desktop_ = X11Desktop::open();
     chromium_.start(options);
     cdp_.open(
         chromium_.commandFd(), chromium_.eventFd(), [this](const Json::Value& m) { onEvent(m); },
@@ -172,12 +173,17 @@ void BrowserHost::requestQuit() {
 }
 
 void BrowserHost::shutdown() {
+    if (drag_) drag_->stop();
+    drag_.reset();
     for (const auto& w : windows()) destroyWindow(w);
     cdp_.close();
     chromium_.stop(5000);
     sessions_.clear();
     unclaimed_.clear();
     popups_.clear();
+    appQueue_.clear();
+    appLaunching_ = 0;
+    desktop_.reset();
     instance_.release();
 }
 
@@ -276,7 +282,15 @@ void BrowserHost::destroyWindow(const std::shared_ptr<HostWindow>& w) {
 
 void BrowserHost::showWindow(const std::shared_ptr<HostWindow>& w, bool visible) {
     w->visible = visible;
-    if (!options_.headless) applyBounds(*w);
+    if (options_.headless) return;
+    if (desktop_ && w->xWindow) {
+        if (visible) {
+            desktop_->show(w->xWindow);
+        } else {
+            desktop_->hide(w->xWindow);
+        }
+    }
+    applyBounds(*w);
 }
 
 void BrowserHost::setWindowProperty(const std::shared_ptr<HostWindow>& w, WindowProperty id,
@@ -308,6 +322,9 @@ void BrowserHost::setWindowProperty(const std::shared_ptr<HostWindow>& w, Window
             break;
     }
     applyBounds(*w);
+    if (id == WindowProperty::Caption && desktop_ && w->xWindow) {
+        desktop_->setDecorated(w->xWindow, w->flagProperty(WindowProperty::Caption));
+    }
     if (notice) ml_post(w->hwnd(), notice, 0, 0);
 }
 
@@ -317,10 +334,13 @@ void BrowserHost::applyBounds(HostWindow& w) {
     // normal state. Headless, a window is never minimised in Chromium (the state is the host's
     // alone): there is no screen to leave, and a minimised headless window stops drawing, so its
     // page's animation frames and screenshots would stall.
+    // A withdrawn window is the host's to map again: Chromium would show it on a state change.
+    if (!options_.headless && w.xWindow && !w.visible) return;
     std::string state = "normal";
     if (w.flagProperty(WindowProperty::FullScreen)) {
         state = "fullscreen";
     } else if (!options_.headless && (w.flagProperty(WindowProperty::Minimized) || !w.visible)) {
+        // Hidden before its X window is known: minimised until the host can withdraw it.
         state = "minimized";
     } else if (w.flagProperty(WindowProperty::Maximized)) {
         state = "maximized";
@@ -417,6 +437,10 @@ Json::Value BrowserHost::callPage(HostWindow& w, const std::string& method,
 }
 
 void BrowserHost::createTarget(const std::shared_ptr<HostWindow>& w) {
+    if (!options_.headless) {
+        queueAppWindow(w);
+        return;
+    }
     Json::Value params(Json::objectValue);
     params["url"] = "about:blank";
     params["newWindow"] = true;
@@ -474,6 +498,7 @@ void BrowserHost::onAttached(const Json::Value& params) {
         setUpSession(w);
         return;
     }
+    if (claimAppWindow(info, sessionId)) return;
     std::string opener = info.get("openerId", "").asString();
     std::shared_ptr<HostWindow> openerWindow = windowByTarget(opener);
     if (openerWindow) {
@@ -521,6 +546,9 @@ void BrowserHost::setUpSession(const std::shared_ptr<HostWindow>& w) {
                       applyBounds(*w);
                   }
               });
+    // The window opens blank and is sent to its page once the blank page's renderer answers:
+    // a target's first document is not seen by Fetch, and the bridge script and binding above
+    // reach the renderer only then.
     cdp_.send("Runtime.runIfWaitingForDebugger", none, sid,
               [this, weak](const Json::Value&, const std::string& error) {
                   std::shared_ptr<HostWindow> w = weak.lock();
@@ -599,6 +627,10 @@ void BrowserHost::onTargetInfoChanged(const Json::Value& info) {
     std::shared_ptr<HostWindow> w = windowByTarget(info["targetId"].asString());
     if (!w || !w->browserReady) return;
     std::string title = info["title"].asString();
+    if (title.rfind(kTitleTokenPrefix, 0) == 0) return;
+    if (desktop_ && w->xWindow && !w->nativeTitle.empty()) {
+        desktop_->setTitle(w->xWindow, w->nativeTitle);
+    }
     if (title == w->title) return;
     w->title = title;
     w->raise(BrowserEvent::TitleChange, rt::Value(title));
@@ -687,6 +719,7 @@ void BrowserHost::onPageEvent(const std::shared_ptr<HostWindow>& w, const std::s
         w->raise(BrowserEvent::LoadStart, rt::Record::of({{"x", isMain}, {"y", name}}));
     } else if (method == "Page.frameStoppedLoading") {
         auto [isMain, name, url] = frameRecord(params["frameId"].asString());
+        if (isMain && desktop_ && !w->xWindow) findXWindow(w);
         w->raise(BrowserEvent::LoadEnd, rt::Record::of({{"x", isMain}, {"y", 200}, {"_url", url}}));
     } else if (method == "Runtime.executionContextCreated") {
         const Json::Value& context = params["context"];

@@ -1,5 +1,6 @@
 #include "platform/cefhx/browser_host.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -106,6 +107,10 @@ void BrowserHost::start(const ChromiumOptions& options) {
     if (!ensureLoop()) throw std::runtime_error("the message loop cannot start");
     options_ = options;
     if (!options.headless) desktop_ = X11Desktop::open();
+    if (desktop_ && ml_watch_fd(desktop_->connectionFd(), POLLIN, 0, &BrowserHost::desktopReadable,
+                                this, &desktopWatch_) != ML_OK) {
+        desktopWatch_ = 0;
+    }
     chromium_.start(options);
     cdp_.open(
         chromium_.commandFd(), chromium_.eventFd(), [this](const Json::Value& m) { onEvent(m); },
@@ -183,6 +188,8 @@ void BrowserHost::shutdown() {
     popups_.clear();
     appQueue_.clear();
     appLaunching_ = 0;
+    if (desktopWatch_) ml_unwatch_fd(desktopWatch_);
+    desktopWatch_ = 0;
     desktop_.reset();
     instance_.release();
 }
@@ -719,7 +726,7 @@ void BrowserHost::onPageEvent(const std::shared_ptr<HostWindow>& w, const std::s
         w->raise(BrowserEvent::LoadStart, rt::Record::of({{"x", isMain}, {"y", name}}));
     } else if (method == "Page.frameStoppedLoading") {
         auto [isMain, name, url] = frameRecord(params["frameId"].asString());
-        if (isMain && desktop_ && !w->xWindow) findXWindow(w);
+        if (isMain && desktop_ && !w->xWindow && url.rfind("data:", 0) != 0) findXWindow(w);
         w->raise(BrowserEvent::LoadEnd, rt::Record::of({{"x", isMain}, {"y", 200}, {"_url", url}}));
     } else if (method == "Runtime.executionContextCreated") {
         const Json::Value& context = params["context"];

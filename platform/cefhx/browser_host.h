@@ -133,6 +133,12 @@ private:
     void findXWindow(const std::shared_ptr<HostWindow>& w);
     void applyDesktopState(HostWindow& w);
     void applyShape(HostWindow& w);
+    // Puts a window's rounded shape back when Chromium replaced it (it sets shapes of its own
+    // on size and state changes); runs when the X connection has events, and soon after the
+    // host used the connection (events may wait in Xlib's queue then).
+    void onDesktopEvents();
+    void checkDesktopSoon();
+    static void desktopReadable(int fd, unsigned revents, void* arg);
     Json::Value fetchPatterns() const;
     std::shared_ptr<HostWindow> windowBySession(const std::string& sessionId) const;
     std::shared_ptr<HostWindow> windowByTarget(const std::string& targetId) const;
@@ -150,6 +156,8 @@ private:
     std::map<std::string, std::string> unclaimed_;
     std::map<std::string, Popup> popups_;
     std::unique_ptr<X11Desktop> desktop_;
+    uint64_t desktopWatch_ = 0;
+    bool desktopCheckPosted_ = false;
     std::deque<ml_hwnd> appQueue_;
     ml_hwnd appLaunching_ = 0;
     uint64_t appLaunchNumber_ = 0;

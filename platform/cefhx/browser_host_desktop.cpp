@@ -7,6 +7,13 @@
 #include "platform/cefhx/window_messages.h"
 
 namespace cefhx {
+namespace {
+
+// An application window's first page: empty, and one the browser takes for an application
+// (it opens an ordinary tabbed window for about:blank).
+constexpr const char* kBlankAppPage = "data:text/html,";
+
+}  // namespace
 
 void BrowserHost::queueAppWindow(const std::shared_ptr<HostWindow>& w) {
     w->targetId = "pending";
@@ -21,7 +28,7 @@ void BrowserHost::launchNextAppWindow() {
         if (!w || w->destroying) continue;
         // Blank, like every window's first page (setUpSession), then navigated.
         try {
-            chromium_.openAppWindow(options_, "about:blank");
+            chromium_.openAppWindow(options_, kBlankAppPage);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "cefhx: creating the window %u: %s\n", w->hwnd(), e.what());
             w->targetId.clear();
@@ -132,8 +139,36 @@ void BrowserHost::applyShape(HostWindow& w) {
         return;
     }
     const XRect area = desktop_->geometry(w.xWindow);
-    desktop_->setShape(w.xWindow, roundedShape(w.round[0], w.round[1], w.round[2], w.round[3],
-                                               w.round[4], w.round[5], area.width, area.height));
+    const std::vector<XRect> wanted = roundedShape(w.round[0], w.round[1], w.round[2], w.round[3],
+                                                   w.round[4], w.round[5], area.width, area.height);
+    desktop_->watchShape(w.xWindow);
+    if (desktop_->shape(w.xWindow) != wanted) desktop_->setShape(w.xWindow, wanted);
+    checkDesktopSoon();
+}
+
+void BrowserHost::desktopReadable(int, unsigned, void* arg) {
+    static_cast<BrowserHost*>(arg)->onDesktopEvents();
+}
+
+void BrowserHost::checkDesktopSoon() {
+    if (desktopCheckPosted_) return;
+    desktopCheckPosted_ = true;
+    ml_post_task(
+        [](void*) {
+            BrowserHost& host = instance();
+            host.desktopCheckPosted_ = false;
+            host.onDesktopEvents();
+        },
+        nullptr, 0);
+}
+
+void BrowserHost::onDesktopEvents() {
+    if (!desktop_) return;
+    for (XWindowId changed : desktop_->shapeChanges()) {
+        for (const auto& [hwnd, w] : windows_) {
+            if (w->xWindow == changed && !w->destroying && w->round.size() == 6) applyShape(*w);
+        }
+    }
 }
 
 void BrowserHost::setNativeTitle(const std::shared_ptr<HostWindow>& w, const std::string& title) {

@@ -71,6 +71,8 @@ struct X11Desktop::Impl {
     Display* display = nullptr;
     Window root = 0;
     bool shapeExtension = false;
+    int shapeEventBase = 0;
+    std::vector<Window> shapeChanged;
     Atom netClientList = 0, netWmName = 0, netWmPid = 0, utf8 = 0, netActiveWindow = 0,
          motifHints = 0, netFrameExtents = 0;
 
@@ -130,6 +132,20 @@ struct X11Desktop::Impl {
         return out;
     }
 
+    // Takes every event the server has sent, noting shape changes.
+    void drain() {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (shapeExtension && event.type == shapeEventBase + ShapeNotify) {
+                Window w = reinterpret_cast<XShapeEvent*>(&event)->window;
+                if (std::find(shapeChanged.begin(), shapeChanged.end(), w) == shapeChanged.end()) {
+                    shapeChanged.push_back(w);
+                }
+            }
+        }
+    }
+
     void clientMessage(Window w, Atom type, long a, long b, long c, long d, long e) {
         XEvent event{};
         event.xclient.type = ClientMessage;
@@ -163,8 +179,8 @@ std::unique_ptr<X11Desktop> X11Desktop::open() {
     auto impl = std::make_unique<Impl>();
     impl->display = display;
     impl->root = DefaultRootWindow(display);
-    int eventBase = 0, errorBase = 0;
-    impl->shapeExtension = XShapeQueryExtension(display, &eventBase, &errorBase);
+    int errorBase = 0;
+    impl->shapeExtension = XShapeQueryExtension(display, &impl->shapeEventBase, &errorBase);
     impl->netClientList = impl->atom("_NET_CLIENT_LIST");
     impl->netWmName = impl->atom("_NET_WM_NAME");
     impl->netWmPid = impl->atom("_NET_WM_PID");
@@ -189,7 +205,9 @@ XWindowId X11Desktop::findByTitle(const std::string& title, pid_t pid, int timeo
     for (;;) {
         for (Window w : x.clients()) {
             std::vector<unsigned long> owner = x.cardinals(w, x.netWmPid, XA_CARDINAL);
-            if (owner.empty() || owner[0] != static_cast<unsigned long>(pid)) continue;
+            if (pid != 0 && (owner.empty() || owner[0] != static_cast<unsigned long>(pid))) {
+                continue;
+            }
             // Title changes of the candidates wake the wait below too.
             XSelectInput(x.display, w, PropertyChangeMask | StructureNotifyMask);
             if (x.text(w, x.netWmName, x.utf8) == title) return w;
@@ -204,10 +222,7 @@ XWindowId X11Desktop::findByTitle(const std::string& title, pid_t pid, int timeo
             pollfd p{ConnectionNumber(x.display), POLLIN, 0};
             ::poll(&p, 1, static_cast<int>(left));
         }
-        while (XPending(x.display) > 0) {
-            XEvent event;
-            XNextEvent(x.display, &event);
-        }
+        x.drain();
     }
 }
 
@@ -266,6 +281,21 @@ void X11Desktop::setShape(XWindowId w, const std::vector<XRect>& rects) {
                                 static_cast<int>(xr.size()), ShapeSet, YXBanded);
     }
     XFlush(x.display);
+}
+
+void X11Desktop::watchShape(XWindowId w) {
+    if (impl_->shapeExtension) XShapeSelectInput(impl_->display, w, ShapeNotifyMask);
+}
+
+std::vector<XWindowId> X11Desktop::shapeChanges() {
+    impl_->drain();
+    std::vector<XWindowId> out(impl_->shapeChanged.begin(), impl_->shapeChanged.end());
+    impl_->shapeChanged.clear();
+    return out;
+}
+
+int X11Desktop::connectionFd() const {
+    return ConnectionNumber(impl_->display);
 }
 
 std::vector<XRect> X11Desktop::shape(XWindowId w) {

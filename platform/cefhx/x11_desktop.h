@@ -53,8 +53,8 @@ public:
     X11Desktop(const X11Desktop&) = delete;
     X11Desktop& operator=(const X11Desktop&) = delete;
 
-    // The top-level client window of process pid whose title is exactly title; waits up to
-    // timeoutMs for it to appear. 0 when none does.
+    // The top-level client window of process pid (any process for 0) whose title is exactly
+    // title; waits up to timeoutMs for it to appear. 0 when none does.
     XWindowId findByTitle(const std::string& title, pid_t pid, int timeoutMs);
 
     // Maps the window in the normal state, raises it and asks the window manager to focus it.
@@ -66,6 +66,12 @@ public:
     void setDecorated(XWindowId w, bool decorated);
     // Sets the window's bounding shape; an empty list removes the shape.
     void setShape(XWindowId w, const std::vector<XRect>& rects);
+    // Reports the window's shape changes (Chromium sets shapes of its own) to shapeChanges.
+    void watchShape(XWindowId w);
+    // The windows whose shape changed since the last call, from the events that came so far.
+    std::vector<XWindowId> shapeChanges();
+    // The connection's descriptor, readable when the server has sent something.
+    int connectionFd() const;
     // The window's bounding shape as the server keeps it (the whole window when unshaped).
     std::vector<XRect> shape(XWindowId w);
     // The client area in root coordinates.

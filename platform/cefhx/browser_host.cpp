@@ -107,6 +107,8 @@ void BrowserHost::start(const ChromiumOptions& options) {
     if (!ensureLoop()) throw std::runtime_error("the message loop cannot start");
     options_ = options;
     if (!options.headless) desktop_ = X11Desktop::open();
+    // System metrics describe the screen the windows are on.
+    if (desktop_) desktop_->screenSize(&options_.screenWidth, &options_.screenHeight);
     if (desktop_ && ml_watch_fd(desktop_->connectionFd(), POLLIN, 0, &BrowserHost::desktopReadable,
                                 this, &desktopWatch_) != ML_OK) {
         desktopWatch_ = 0;
@@ -346,8 +348,11 @@ void BrowserHost::applyBounds(HostWindow& w) {
     std::string state = "normal";
     if (w.flagProperty(WindowProperty::FullScreen)) {
         state = "fullscreen";
-    } else if (!options_.headless && (w.flagProperty(WindowProperty::Minimized) || !w.visible)) {
-        // Hidden before its X window is known: minimised until the host can withdraw it.
+    } else if (!options_.headless &&
+               (w.flagProperty(WindowProperty::Minimized) || (!w.visible && !desktop_))) {
+        // Without X, hiding is minimising. With X a hidden window is withdrawn once its X window
+        // is known; until then it keeps its normal state, since a window minimised before it was
+        // ever shown comes back at the browser's default size instead of its own.
         state = "minimized";
     } else if (w.flagProperty(WindowProperty::Maximized)) {
         state = "maximized";

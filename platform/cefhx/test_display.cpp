@@ -144,6 +144,16 @@ std::string TestDisplay::title(XWindowId w) {
     return out;
 }
 
+XRect TestDisplay::clientArea(XWindowId w) {
+    Display* d = dpy(display_);
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(d, w, &a)) return {};
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+    return {x, y, a.width, a.height};
+}
+
 std::vector<long> TestDisplay::frameExtents(XWindowId w) {
     return longs(dpy(display_), w, "_NET_FRAME_EXTENTS", XA_CARDINAL);
 }

@@ -26,6 +26,8 @@ public:
     // Managed client windows (the window manager's list) that are viewable.
     std::vector<XWindowId> viewableClients();
     std::string title(XWindowId w);
+    // The client area in root coordinates.
+    XRect clientArea(XWindowId w);
     // _NET_FRAME_EXTENTS: left, right, top, bottom (empty when the window manager set none).
     std::vector<long> frameExtents(XWindowId w);
     // The atoms of _NET_WM_STATE by name.

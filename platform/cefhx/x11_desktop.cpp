@@ -310,6 +310,11 @@ std::vector<XRect> X11Desktop::shape(XWindowId w) {
     return out;
 }
 
+void X11Desktop::screenSize(int* width, int* height) {
+    *width = DisplayWidth(impl_->display, DefaultScreen(impl_->display));
+    *height = DisplayHeight(impl_->display, DefaultScreen(impl_->display));
+}
+
 XRect X11Desktop::geometry(XWindowId w) {
     Impl& x = *impl_;
     XWindowAttributes a{};

@@ -74,6 +74,8 @@ public:
     int connectionFd() const;
     // The window's bounding shape as the server keeps it (the whole window when unshaped).
     std::vector<XRect> shape(XWindowId w);
+    // The size of the display's screen.
+    void screenSize(int* width, int* height);
     // The client area in root coordinates.
     XRect geometry(XWindowId w);
     // Whether the window is mapped and viewable.

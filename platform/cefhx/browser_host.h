@@ -72,7 +72,8 @@ public:
     void dragWindow(const std::shared_ptr<HostWindow>& w, MoveResize what);
     void setWindowRound(const std::shared_ptr<HostWindow>& w, int left, int top, int right,
                         int bottom, int cornerWidth, int cornerHeight);
-    X11Desktop* desktop() { return desktop_.get(); }
+    // Makes w a modal dialog of owner on the desktop (host-owned boxes and menus).
+    void setWindowOwner(const std::shared_ptr<HostWindow>& w, ml_hwnd owner);
     // Raises "on_task" with the delay value on the window after delayMs. Any thread.
     static bool postTask(ml_hwnd hwnd, const rt::Value& delay);
     // Delivers a system message to every window whose message hook is on.
@@ -133,6 +134,7 @@ private:
     void findXWindow(const std::shared_ptr<HostWindow>& w);
     void applyDesktopState(HostWindow& w);
     void applyShape(HostWindow& w);
+    void applyOwner(HostWindow& w);
     // Puts a window's rounded shape back when Chromium replaced it (it sets shapes of its own
     // on size and state changes); runs when the X connection has events, and soon after the
     // host used the connection (events may wait in Xlib's queue then).

@@ -121,6 +121,11 @@ void BrowserHost::findXWindow(const std::shared_ptr<HostWindow>& w) {
 
 void BrowserHost::applyDesktopState(HostWindow& w) {
     if (!desktop_ || !w.xWindow) return;
+    applyOwner(w);
+    // Dialogs found before their owner get it now.
+    for (const auto& [hwnd, other] : windows_) {
+        if (other->owner == w.hwnd()) applyOwner(*other);
+    }
     desktop_->setDecorated(w.xWindow, w.flagProperty(WindowProperty::Caption));
     if (!w.nativeTitle.empty()) desktop_->setTitle(w.xWindow, w.nativeTitle);
     applyShape(w);
@@ -169,6 +174,17 @@ void BrowserHost::onDesktopEvents() {
             if (w->xWindow == changed && !w->destroying && w->round.size() == 6) applyShape(*w);
         }
     }
+}
+
+void BrowserHost::applyOwner(HostWindow& w) {
+    std::shared_ptr<HostWindow> owner = windowByHwnd(w.owner);
+    if (!desktop_ || !w.xWindow || !owner || !owner->xWindow) return;
+    desktop_->setOwner(w.xWindow, owner->xWindow);
+}
+
+void BrowserHost::setWindowOwner(const std::shared_ptr<HostWindow>& w, ml_hwnd owner) {
+    w->owner = owner;
+    applyOwner(*w);
 }
 
 void BrowserHost::setNativeTitle(const std::shared_ptr<HostWindow>& w, const std::string& title) {

@@ -286,9 +286,19 @@ value window_setround(value handle, value rect, value size) {
         Value r = rt::fromC(rect);
         Value s = rt::fromC(size);
         // The rect's four numbers are its left, top, right and bottom; the size is the corner's.
-        host().setWindowRound(host().windowByHwnd(w.hwnd()), r.get("x").toInt(),
-                              r.get("y").toInt(), r.get("width").toInt(), r.get("height").toInt(),
+        host().setWindowRound(host().windowByHwnd(w.hwnd()), r.get("x").toInt(), r.get("y").toInt(),
+                              r.get("width").toInt(), r.get("height").toInt(),
                               s.get("width").toInt(), s.get("height").toInt());
+        return Value();
+    });
+}
+// Not one of the program's primitives: other libraries bind it to make a window of their own
+// (a box, a menu) a modal dialog of a program window (docs/cefhx.md).
+value window_set_owner(value handle, value owner) {
+    return onWindow("window_set_owner", handle, [&](HostWindow& w) {
+        Value o = rt::fromC(owner);
+        host().setWindowOwner(host().windowByHwnd(w.hwnd()),
+                              o.isNumber() ? static_cast<ml_hwnd>(o.toInt()) : 0);
         return Value();
     });
 }
@@ -667,3 +677,4 @@ value request_geturl(value) {
     }
 
 CEFHX_PRIMITIVES(CEFHX_EXPORT)
+CEFHX_EXPORT(window_set_owner, 2)

@@ -145,9 +145,10 @@ TEST(HostDesktop, FramelessWindowsHaveNoDecorationsAndRoundedOnesReportTheirShap
              {w->handle, rt::Record::of({{"x", 0}, {"y", 0}, {"width", 401}, {"height", 261}}),
               rt::Record::of({{"width", 24}, {"height", 24}})});
     const std::vector<XRect> expected = roundedShape(0, 0, 401, 261, 24, 24, 400, 260);
-    ASSERT_TRUE(pumpUntil([&] { return g_x->shape(x) == expected; }));
+    // Chromium sets shapes of its own now and then; the host puts the window's back.
+    std::vector<XRect> shape;
+    ASSERT_TRUE(pumpUntil([&] { return (shape = g_x->shape(x)) == expected; }));
     // The corners are cut, the middle rows are whole.
-    std::vector<XRect> shape = g_x->shape(x);
     EXPECT_GT(shape.front().x, 0);
     EXPECT_EQ(shape.front().y, 0);
     bool fullRow = std::any_of(shape.begin(), shape.end(), [](const XRect& r) {
@@ -155,6 +156,28 @@ TEST(HostDesktop, FramelessWindowsHaveNoDecorationsAndRoundedOnesReportTheirShap
     });
     EXPECT_TRUE(fullRow);
     closeWindow(w);
+}
+
+TEST(HostDesktop, AnOwnedWindowIsAModalDialogOfItsOwner) {
+    rt::Ref<RecordingWindow> owner = makeWindow(500, 400, 0);
+    rt::Ref<RecordingWindow> box = makeWindow(260, 120, kNoCaption);
+    // Owned before either X window is known: the hints follow once both are.
+    callHost("window_set_owner", {box->handle, owner->handle});
+    show(owner, true);
+    show(box, true);
+    XWindowId xo = clientOf(owner, "owner");
+    XWindowId xb = clientOf(box, "box");
+    ASSERT_NE(xo, 0u);
+    ASSERT_NE(xb, 0u);
+    EXPECT_TRUE(pumpUntil([&] { return g_display->transientFor(xb) == xo; }));
+    EXPECT_TRUE(pumpUntil([&] {
+        std::vector<std::string> state = g_display->netWmState(xb);
+        return std::count(state.begin(), state.end(), "_NET_WM_STATE_MODAL") == 1;
+    }));
+    EXPECT_TRUE(sizeIs(xb, 260, 120));
+    EXPECT_TRUE(pumpUntil([&] { return g_display->activeWindow() == xb; }));
+    closeWindow(box);
+    closeWindow(owner);
 }
 
 TEST(HostDesktop, ADragMovesTheWindowByThePointersDistanceAndAnEdgeSizesIt) {

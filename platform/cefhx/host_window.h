@@ -92,6 +92,8 @@ public:
     // the search runs, and the rounded region window_setround asked for (left, top, right,
     // bottom, corner width, corner height; empty for none).
     XWindowId xWindow = 0;
+    // The window this one is a modal dialog of (window_set_owner), 0 for none.
+    ml_hwnd owner = 0;
     bool findingXWindow = false;
     std::vector<int> round;
     // The record window_onresloaded handed over during the current resource event.

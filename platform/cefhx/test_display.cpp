@@ -176,6 +176,11 @@ XWindowId TestDisplay::activeWindow() {
     return active.empty() ? 0 : active[0];
 }
 
+XWindowId TestDisplay::transientFor(XWindowId w) {
+    Window owner = 0;
+    return XGetTransientForHint(dpy(display_), w, &owner) ? owner : 0;
+}
+
 void TestDisplay::movePointer(int x, int y) {
     XTestFakeMotionEvent(dpy(display_), 0, x, y, CurrentTime);
     XSync(dpy(display_), False);

@@ -33,6 +33,8 @@ public:
     // The atoms of _NET_WM_STATE by name.
     std::vector<std::string> netWmState(XWindowId w);
     XWindowId activeWindow();
+    // WM_TRANSIENT_FOR, 0 for none.
+    XWindowId transientFor(XWindowId w);
     // The pointer through XTest, in root coordinates.
     void movePointer(int x, int y);
     void button1(bool down);

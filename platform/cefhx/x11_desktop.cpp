@@ -265,6 +265,20 @@ void X11Desktop::setDecorated(XWindowId w, bool decorated) {
     XFlush(x.display);
 }
 
+void X11Desktop::setOwner(XWindowId w, XWindowId owner) {
+    Impl& x = *impl_;
+    XSetTransientForHint(x.display, w, owner);
+    const Atom modal = x.atom("_NET_WM_STATE_MODAL");
+    if (viewable(w)) {
+        // A mapped window's state belongs to the window manager: ask it (1 adds).
+        x.clientMessage(w, x.atom("_NET_WM_STATE"), 1, static_cast<long>(modal), 0, 1, 0);
+    } else {
+        XChangeProperty(x.display, w, x.atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeAppend,
+                        reinterpret_cast<const unsigned char*>(&modal), 1);
+    }
+    XFlush(x.display);
+}
+
 void X11Desktop::setShape(XWindowId w, const std::vector<XRect>& rects) {
     Impl& x = *impl_;
     if (!x.shapeExtension) return;

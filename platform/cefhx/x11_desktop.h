@@ -64,6 +64,9 @@ public:
     void setTitle(XWindowId w, const std::string& utf8);
     // Asks the window manager for no decorations (or its usual ones) through _MOTIF_WM_HINTS.
     void setDecorated(XWindowId w, bool decorated);
+    // Makes the window a modal dialog of owner (WM_TRANSIENT_FOR, _NET_WM_STATE_MODAL): the
+    // window manager keeps it above its owner and gives it the focus.
+    void setOwner(XWindowId w, XWindowId owner);
     // Sets the window's bounding shape; an empty list removes the shape.
     void setShape(XWindowId w, const std::vector<XRect>& rects);
     // Reports the window's shape changes (Chromium sets shapes of its own) to shapeChanges.

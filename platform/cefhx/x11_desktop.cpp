@@ -15,24 +15,11 @@
 namespace cefhx {
 
 MoveResize resizeDirection(int edgeCode) {
-    switch (edgeCode) {
-        case 1:
-            return MoveResize::Left;
-        case 2:
-            return MoveResize::Right;
-        case 3:
-            return MoveResize::Top;
-        case 4:
-            return MoveResize::TopLeft;
-        case 5:
-            return MoveResize::TopRight;
-        case 6:
-            return MoveResize::Bottom;
-        case 7:
-            return MoveResize::BottomLeft;
-        default:
-            return MoveResize::BottomRight;
-    }
+    static constexpr MoveResize kByCode[] = {
+        MoveResize::Left,     MoveResize::Right,  MoveResize::Top,        MoveResize::TopLeft,
+        MoveResize::TopRight, MoveResize::Bottom, MoveResize::BottomLeft,
+    };
+    return edgeCode >= 1 && edgeCode <= 7 ? kByCode[edgeCode - 1] : MoveResize::BottomRight;
 }
 
 std::vector<XRect> roundedShape(int left, int top, int right, int bottom, int cornerWidth,

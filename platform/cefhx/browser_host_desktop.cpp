@@ -89,8 +89,12 @@ void BrowserHost::findXWindow(const std::shared_ptr<HostWindow>& w) {
     const std::string token = std::string(kTitleTokenPrefix) + std::to_string(browserPid()) + "-" +
                               std::to_string(w->hwnd());
     Json::Value eval(Json::objectValue);
-    eval["expression"] = "(() => { const t = document.title; document.title = " +
-                         Json::valueToQuotedString(token.c_str()) + "; return t; })()";
+    // Only a loaded start page: the page's own title would replace the temporary one.
+    eval["expression"] =
+        "(() => { if (document.readyState !== 'complete' || "
+        "location.protocol === 'data:') return null; "
+        "const t = document.title; document.title = " +
+        Json::valueToQuotedString(token.c_str()) + "; return t; })()";
     eval["returnByValue"] = true;
     std::weak_ptr<HostWindow> weak = w;
     sendToPage(*w, "Runtime.evaluate", eval,
@@ -98,6 +102,11 @@ void BrowserHost::findXWindow(const std::shared_ptr<HostWindow>& w) {
                    std::shared_ptr<HostWindow> w = weak.lock();
                    if (!w || w->destroying || !desktop_) return;
                    const Json::Value& value = result["result"]["value"];
+                   if (error.empty() && value.isNull()) {
+                       // Not loaded yet: the start page's own load end asks again.
+                       w->findingXWindow = false;
+                       return;
+                   }
                    if (!error.empty() || !value.isString()) {
                        std::fprintf(stderr, "cefhx: window %u: its page cannot be named: %s\n",
                                     w->hwnd(), error.c_str());

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace cefhx {
 
@@ -133,6 +134,26 @@ struct X11Desktop::Impl {
         }
     }
 
+    // Looks until done() or the time is up, sleeping between looks until the server sends
+    // something (the callers select the events that tell of the change they wait for).
+    bool waitUntil(int timeoutMs, const std::function<bool()>& done) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            if (done()) return true;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            if (left <= 0) return false;
+            XFlush(display);
+            if (XPending(display) == 0) {
+                pollfd p{ConnectionNumber(display), POLLIN, 0};
+                ::poll(&p, 1, static_cast<int>(left));
+            }
+            drain();
+        }
+    }
+
     void clientMessage(Window w, Atom type, long a, long b, long c, long d, long e) {
         XEvent event{};
         event.xclient.type = ClientMessage;
@@ -188,29 +209,23 @@ X11Desktop::~X11Desktop() {
 
 XWindowId X11Desktop::findByTitle(const std::string& title, pid_t pid, int timeoutMs) {
     Impl& x = *impl_;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
+    XWindowId found = 0;
+    x.waitUntil(timeoutMs, [&] {
         for (Window w : x.clients()) {
             std::vector<unsigned long> owner = x.cardinals(w, x.netWmPid, XA_CARDINAL);
             if (pid != 0 && (owner.empty() || owner[0] != static_cast<unsigned long>(pid))) {
                 continue;
             }
-            // Title changes of the candidates wake the wait below too.
+            // Title changes of the candidates wake the wait too.
             XSelectInput(x.display, w, PropertyChangeMask | StructureNotifyMask);
-            if (x.text(w, x.netWmName, x.utf8) == title) return w;
+            if (x.text(w, x.netWmName, x.utf8) == title) {
+                found = w;
+                return true;
+            }
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0) return 0;
-        // Sleep until the server says something changed, then look again.
-        XFlush(x.display);
-        if (XPending(x.display) == 0) {
-            pollfd p{ConnectionNumber(x.display), POLLIN, 0};
-            ::poll(&p, 1, static_cast<int>(left));
-        }
-        x.drain();
-    }
+        return false;
+    });
+    return found;
 }
 
 void X11Desktop::show(XWindowId w) {
@@ -222,7 +237,11 @@ void X11Desktop::show(XWindowId w) {
         XSetWMHints(x.display, w, hints);
         XFree(hints);
     }
+    XSelectInput(x.display, w, PropertyChangeMask | StructureNotifyMask);
     XMapRaised(x.display, w);
+    // Once the window manager has mapped it: state requests (Chromium's among them) sent to a
+    // window it does not manage yet are lost.
+    x.waitUntil(kMapTimeoutMs, [&] { return viewable(w); });
     // Source 2: a pager-like request, which window managers honour without focus-stealing checks.
     x.clientMessage(w, x.netActiveWindow, 2, CurrentTime, 0, 0, 0);
     XFlush(x.display);

@@ -57,8 +57,10 @@ public:
     // title; waits up to timeoutMs for it to appear. 0 when none does.
     XWindowId findByTitle(const std::string& title, pid_t pid, int timeoutMs);
 
-    // Maps the window in the normal state, raises it and asks the window manager to focus it.
+    // Maps the window in the normal state, raises it and asks the window manager to focus it;
+    // returns once it is viewable (or after kMapTimeoutMs).
     void show(XWindowId w);
+    static constexpr int kMapTimeoutMs = 2000;
     // Withdraws the window: unmapped, and the window manager told so (ICCCM).
     void hide(XWindowId w);
     void setTitle(XWindowId w, const std::string& utf8);

@@ -95,14 +95,12 @@ std::vector<std::string> chromiumArguments(const ChromiumOptions& o) {
         args.push_back("--headless=new");
         args.push_back("--screen-info={" + std::to_string(o.screenWidth) + "x" +
                        std::to_string(o.screenHeight) + "}");
-    } else {
-        // Every window is an application window the program opens (openAppWindow).
-        args.push_back("--no-startup-window");
     }
+    // No window until the program opens one (with a display: application windows).
+    args.push_back("--no-startup-window");
     if (!o.locale.empty()) args.push_back("--lang=" + o.locale);
     if (!o.userAgent.empty()) args.push_back("--user-agent=" + o.userAgent);
     if (!o.javascriptFlags.empty()) args.push_back("--js-flags=" + o.javascriptFlags);
-    if (o.headless) args.push_back("about:blank");
     return args;
 }
 

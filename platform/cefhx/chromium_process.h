@@ -25,8 +25,8 @@ struct ChromiumOptions {
 };
 
 // The command line: no network of its own, no first-run or sync traffic, no throttling of hidden
-// or occluded windows (the lobby page holds the server connection), a start page that loads
-// nothing headless; with a display no window at all until the program opens one.
+// or occluded windows (the lobby page holds the server connection), and no window or start page
+// until the program opens one.
 std::vector<std::string> chromiumArguments(const ChromiumOptions& options);
 // The command line of a second copy that hands an application window for url (no tab strip,
 // address bar or menu) to the running browser of the same profile and exits.

@@ -127,6 +127,54 @@ PngImage decodePng(const std::string& bytes) {
     return image;
 }
 
+namespace {
+
+void putBigEndian(std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(v >> shift & 0xff);
+}
+
+void putChunk(std::string& out, const char* type, const std::string& data) {
+    putBigEndian(out, static_cast<uint32_t>(data.size()));
+    std::string body = std::string(type, 4) + data;
+    out += body;
+    putBigEndian(out, static_cast<uint32_t>(
+                          crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size())));
+}
+
+}  // namespace
+
+std::string encodePng(const PngImage& image) {
+    std::string raw;
+    raw.reserve(static_cast<size_t>(image.height) * (1 + 3 * image.width));
+    for (int y = 0; y < image.height; ++y) {
+        raw += '\0';
+        for (int x = 0; x < image.width; ++x) {
+            uint32_t p = image.pixels[static_cast<size_t>(y) * image.width + x];
+            raw += static_cast<char>(p >> 16 & 0xff);
+            raw += static_cast<char>(p >> 8 & 0xff);
+            raw += static_cast<char>(p & 0xff);
+        }
+    }
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(size, '\0');
+    if (compress(reinterpret_cast<Bytef*>(packed.data()), &size,
+                 reinterpret_cast<const Bytef*>(raw.data()),
+                 static_cast<uLong>(raw.size())) != Z_OK) {
+        throw std::runtime_error("cannot compress a " + std::to_string(image.width) + "x" +
+                                 std::to_string(image.height) + " image");
+    }
+    packed.resize(size);
+    std::string out(reinterpret_cast<const char*>(kSignature), sizeof kSignature);
+    std::string header;
+    putBigEndian(header, static_cast<uint32_t>(image.width));
+    putBigEndian(header, static_cast<uint32_t>(image.height));
+    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, plain
+    putChunk(out, "IHDR", header);
+    putChunk(out, "IDAT", packed);
+    putChunk(out, "IEND", "");
+    return out;
+}
+
 size_t distinctColours(const PngImage& image) {
     std::vector<uint32_t> sorted = image.pixels;
     std::sort(sorted.begin(), sorted.end());

@@ -18,6 +18,9 @@ struct PngImage {
 // Decodes a PNG file's bytes; throws std::runtime_error saying what is wrong with them.
 PngImage decodePng(const std::string& bytes);
 
+// An 8-bit RGB PNG of the image (no filters), for screenshots a test takes itself.
+std::string encodePng(const PngImage& image);
+
 // How many different colours the image holds.
 size_t distinctColours(const PngImage& image);
 // The share (0..1) of the pixels taken by the most common colour.

@@ -108,6 +108,17 @@ TEST(PngImageTest, CountsColoursAndTheLargestShare) {
     EXPECT_DOUBLE_EQ(largestColourShare(image), 0.97);
 }
 
+TEST(PngImageTest, WhatItWritesReadsBackPixelForPixel) {
+    PngImage image;
+    image.width = 5;
+    image.height = 3;
+    for (uint32_t i = 0; i < 15; ++i) image.pixels.push_back(i * 0x10203u ^ 0xa05f00u);
+    const PngImage back = decodePng(encodePng(image));
+    EXPECT_EQ(back.width, 5);
+    EXPECT_EQ(back.height, 3);
+    EXPECT_EQ(back.pixels, image.pixels);
+}
+
 TEST(PngImageTest, RefusesWhatItCannotRead) {
     EXPECT_THROW(decodePng("GIF89a"), std::runtime_error);
     std::string png = encode(4, 4, gradient(4, 4), false);

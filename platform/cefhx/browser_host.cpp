@@ -1,5 +1,6 @@
 #include "platform/cefhx/browser_host.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -106,6 +107,13 @@ void BrowserHost::start(const ChromiumOptions& options) {
     if (cdp_.isOpen()) return;
     if (!ensureLoop()) throw std::runtime_error("the message loop cannot start");
     options_ = options;
+    if (!options.headless) desktop_ = X11Desktop::open();
+    // System metrics describe the screen the windows are on.
+    if (desktop_) desktop_->screenSize(&options_.screenWidth, &options_.screenHeight);
+    if (desktop_ && ml_watch_fd(desktop_->connectionFd(), POLLIN, 0, &BrowserHost::desktopReadable,
+                                this, &desktopWatch_) != ML_OK) {
+        desktopWatch_ = 0;
+    }
     chromium_.start(options);
     connect(chromium_.commandFd(), chromium_.eventFd());
     std::string error;
@@ -177,12 +185,19 @@ void BrowserHost::requestQuit() {
 }
 
 void BrowserHost::shutdown() {
+    if (drag_) drag_->stop();
+    drag_.reset();
     for (const auto& w : windows()) destroyWindow(w);
     cdp_.close();
     chromium_.stop(5000);
     sessions_.clear();
     unclaimed_.clear();
     popups_.clear();
+    appQueue_.clear();
+    appLaunching_ = 0;
+    if (desktopWatch_) ml_unwatch_fd(desktopWatch_);
+    desktopWatch_ = 0;
+    desktop_.reset();
     instance_.release();
 }
 
@@ -281,7 +296,15 @@ void BrowserHost::destroyWindow(const std::shared_ptr<HostWindow>& w) {
 
 void BrowserHost::showWindow(const std::shared_ptr<HostWindow>& w, bool visible) {
     w->visible = visible;
-    if (!options_.headless) applyBounds(*w);
+    if (options_.headless) return;
+    if (desktop_ && w->xWindow) {
+        if (visible) {
+            desktop_->show(w->xWindow);
+        } else {
+            desktop_->hide(w->xWindow);
+        }
+    }
+    applyBounds(*w);
 }
 
 void BrowserHost::setWindowProperty(const std::shared_ptr<HostWindow>& w, WindowProperty id,
@@ -313,6 +336,9 @@ void BrowserHost::setWindowProperty(const std::shared_ptr<HostWindow>& w, Window
             break;
     }
     applyBounds(*w);
+    if (id == WindowProperty::Caption && desktop_ && w->xWindow) {
+        desktop_->setDecorated(w->xWindow, w->flagProperty(WindowProperty::Caption));
+    }
     if (notice) ml_post(w->hwnd(), notice, 0, 0);
 }
 
@@ -322,10 +348,16 @@ void BrowserHost::applyBounds(HostWindow& w) {
     // normal state. Headless, a window is never minimised in Chromium (the state is the host's
     // alone): there is no screen to leave, and a minimised headless window stops drawing, so its
     // page's animation frames and screenshots would stall.
+    // A withdrawn window is the host's to map again: Chromium would show it on a state change.
+    if (!options_.headless && w.xWindow && !w.visible) return;
     std::string state = "normal";
     if (w.flagProperty(WindowProperty::FullScreen)) {
         state = "fullscreen";
-    } else if (!options_.headless && (w.flagProperty(WindowProperty::Minimized) || !w.visible)) {
+    } else if (!options_.headless &&
+               (w.flagProperty(WindowProperty::Minimized) || (!w.visible && !desktop_))) {
+        // Without X, hiding is minimising. With X a hidden window is withdrawn once its X window
+        // is known; until then it keeps its normal state, since a window minimised before it was
+        // ever shown comes back at the browser's default size instead of its own.
         state = "minimized";
     } else if (w.flagProperty(WindowProperty::Maximized)) {
         state = "maximized";
@@ -422,6 +454,10 @@ Json::Value BrowserHost::callPage(HostWindow& w, const std::string& method,
 }
 
 void BrowserHost::createTarget(const std::shared_ptr<HostWindow>& w) {
+    if (!options_.headless) {
+        queueAppWindow(w);
+        return;
+    }
     Json::Value params(Json::objectValue);
     params["url"] = "about:blank";
     params["newWindow"] = true;
@@ -480,6 +516,7 @@ void BrowserHost::onAttached(const Json::Value& params) {
         setUpSession(w);
         return;
     }
+    if (claimAppWindow(info, sessionId)) return;
     std::shared_ptr<HostWindow> openerWindow = windowByTarget(opener);
     if (openerWindow) {
         Popup popup{openerWindow->hwnd(), targetId, false};
@@ -526,6 +563,9 @@ void BrowserHost::setUpSession(const std::shared_ptr<HostWindow>& w) {
                       applyBounds(*w);
                   }
               });
+    // The window opens blank and is sent to its page once the blank page's renderer answers:
+    // a target's first document is not seen by Fetch, and the bridge script and binding above
+    // reach the renderer only then.
     cdp_.send("Runtime.runIfWaitingForDebugger", none, sid,
               [this, weak](const Json::Value&, const std::string& error) {
                   std::shared_ptr<HostWindow> w = weak.lock();
@@ -606,6 +646,10 @@ void BrowserHost::onTargetInfoChanged(const Json::Value& info) {
     const std::string title = optionalText(info, "title");
     std::shared_ptr<HostWindow> w = windowByTarget(targetId);
     if (!w || !w->browserReady) return;
+    if (title.rfind(kTitleTokenPrefix, 0) == 0) return;
+    if (desktop_ && w->xWindow && !w->nativeTitle.empty()) {
+        desktop_->setTitle(w->xWindow, w->nativeTitle);
+    }
     if (title == w->title) return;
     w->title = title;
     w->raise(BrowserEvent::TitleChange, rt::Value(title));
@@ -701,6 +745,7 @@ void BrowserHost::onPageEvent(const std::shared_ptr<HostWindow>& w, const std::s
         w->raise(BrowserEvent::LoadStart, rt::Record::of({{"x", isMain}, {"y", name}}));
     } else if (method == "Page.frameStoppedLoading") {
         auto [isMain, name, url] = frameRecord(textField(params, "frameId"));
+        if (isMain && desktop_ && !w->xWindow && url.rfind("data:", 0) != 0) findXWindow(w);
         w->raise(BrowserEvent::LoadEnd, rt::Record::of({{"x", isMain}, {"y", 200}, {"_url", url}}));
     } else if (method == "Runtime.executionContextCreated") {
         const Json::Value& context = objectField(params, "context");

@@ -5,6 +5,7 @@
 
 #include <json/json.h>
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,6 +15,8 @@
 #include "platform/cefhx/chromium_process.h"
 #include "platform/cefhx/host_window.h"
 #include "platform/cefhx/single_instance.h"
+#include "platform/cefhx/x11_desktop.h"
+#include "platform/cefhx/x11_pointer_drag.h"
 #include "runtime/value.h"
 
 namespace cefhx {
@@ -64,6 +67,15 @@ public:
     void showWindow(const std::shared_ptr<HostWindow>& w, bool visible);
     void setWindowProperty(const std::shared_ptr<HostWindow>& w, WindowProperty id,
                            const rt::Value& v);
+    // With a display (browser_host_desktop.cpp; no-ops without one or before the window's X
+    // window is found): the native title, a pointer drag that moves or sizes the window while
+    // button 1 stays down, and a rounded bounding region (rect as left, top, right, bottom).
+    void setNativeTitle(const std::shared_ptr<HostWindow>& w, const std::string& title);
+    void dragWindow(const std::shared_ptr<HostWindow>& w, MoveResize what);
+    void setWindowRound(const std::shared_ptr<HostWindow>& w, int left, int top, int right,
+                        int bottom, int cornerWidth, int cornerHeight);
+    // Makes w a modal dialog of owner on the desktop (host-owned boxes and menus).
+    void setWindowOwner(const std::shared_ptr<HostWindow>& w, ml_hwnd owner);
     // Raises "on_task" with the delay value on the window after delayMs. Any thread.
     static bool postTask(ml_hwnd hwnd, const rt::Value& delay);
     // Delivers a system message to every window whose message hook is on.
@@ -79,6 +91,12 @@ public:
     static constexpr int kCallTimeoutMs = 10000;
     // The name of the page binding behind the bridge.
     static constexpr const char* kBindingName = "__cefhxCall";
+    // The page title the host sets for a moment to find a window's X window; never reported.
+    static constexpr const char* kTitleTokenPrefix = "cefhx-window-";
+    // How long a second copy of Chromium may take to hand over its window, and how long the
+    // window manager may take to show a page's new title.
+    static constexpr int kAppWindowTimeoutMs = 20000;
+    static constexpr int kFindWindowTimeoutMs = 5000;
 
 private:
     BrowserHost() = default;
@@ -106,6 +124,25 @@ private:
                      const Json::Value& params);
     void onDialog(const std::shared_ptr<HostWindow>& w, const Json::Value& params);
     void applyBounds(HostWindow& w);
+    // Application windows with a display, one second copy of Chromium at a time: the next
+    // attached page without an opener is the launching window's.
+    void queueAppWindow(const std::shared_ptr<HostWindow>& w);
+    void launchNextAppWindow();
+    bool claimAppWindow(const Json::Value& targetInfo, const std::string& sessionId);
+    static void appWindowLaunchTimedOut(void* launch);
+    void onAppWindowLaunchTimeout(uint64_t launch);
+    // Finds the window's X window once its page has loaded (a unique temporary page title),
+    // then puts the window's desktop state on it.
+    void findXWindow(const std::shared_ptr<HostWindow>& w);
+    void applyDesktopState(HostWindow& w);
+    void applyShape(HostWindow& w);
+    void applyOwner(HostWindow& w);
+    // Puts a window's rounded shape back when Chromium replaced it (it sets shapes of its own
+    // on size and state changes); runs when the X connection has events, and soon after the
+    // host used the connection (events may wait in Xlib's queue then).
+    void onDesktopEvents();
+    void checkDesktopSoon();
+    static void desktopReadable(int fd, unsigned revents, void* arg);
     Json::Value fetchPatterns() const;
     std::shared_ptr<HostWindow> windowBySession(const std::string& sessionId) const;
     std::shared_ptr<HostWindow> windowByTarget(const std::string& targetId) const;
@@ -122,6 +159,13 @@ private:
     // Targets attached before createTarget answered with their id: target id to session id.
     std::map<std::string, std::string> unclaimed_;
     std::map<std::string, Popup> popups_;
+    std::unique_ptr<X11Desktop> desktop_;
+    uint64_t desktopWatch_ = 0;
+    bool desktopCheckPosted_ = false;
+    std::deque<ml_hwnd> appQueue_;
+    ml_hwnd appLaunching_ = 0;
+    uint64_t appLaunchNumber_ = 0;
+    std::shared_ptr<PointerDrag> drag_;
 };
 
 }  // namespace cefhx

@@ -96,10 +96,19 @@ std::vector<std::string> chromiumArguments(const ChromiumOptions& o) {
         args.push_back("--screen-info={" + std::to_string(o.screenWidth) + "x" +
                        std::to_string(o.screenHeight) + "}");
     }
+    // No window until the program opens one (with a display: application windows).
+    args.push_back("--no-startup-window");
     if (!o.locale.empty()) args.push_back("--lang=" + o.locale);
     if (!o.userAgent.empty()) args.push_back("--user-agent=" + o.userAgent);
     if (!o.javascriptFlags.empty()) args.push_back("--js-flags=" + o.javascriptFlags);
-    args.push_back("about:blank");
+    return args;
+}
+
+std::vector<std::string> appWindowArguments(const ChromiumOptions& o, const std::string& url) {
+    std::vector<std::string> args = {o.binary, "--user-data-dir=" + o.profileDir, "--no-first-run",
+                                     "--test-type"};
+    if (geteuid() == 0) args.push_back("--no-sandbox");
+    args.push_back("--app=" + url);
     return args;
 }
 
@@ -160,6 +169,44 @@ void ChromiumProcess::start(const ChromiumOptions& options) {
     eventFd_ = events[0];
 }
 
+void ChromiumProcess::openAppWindow(const ChromiumOptions& options, const std::string& url) {
+    reapLaunchers();
+    if (pid_ <= 0) throw std::runtime_error("no browser runs to open " + url);
+    std::vector<std::string> args = appWindowArguments(options, url);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t group = pid_;
+    pid_t pid = fork();
+    if (pid < 0) throw systemError("fork for a window of " + url);
+    if (pid == 0) {
+        // Child: only async-signal-safe calls from here on.
+        setpgid(0, group);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        signal(SIGPIPE, SIG_DFL);
+        int devnull = open("/dev/null", O_RDWR);
+        if (devnull >= 0) {
+            dup2(devnull, 0);
+            dup2(devnull, 1);
+            dup2(devnull, 2);
+        }
+        for (int fd = 3; fd < 4096; ++fd) close(fd);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    setpgid(pid, group);
+    launchers_.push_back(pid);
+}
+
+void ChromiumProcess::reapLaunchers() {
+    std::erase_if(launchers_, [](pid_t pid) {
+        pid_t r = waitpid(pid, nullptr, WNOHANG);
+        return r == pid || (r < 0 && errno == ECHILD);
+    });
+}
+
 void ChromiumProcess::stop(int graceMs) {
     if (commandFd_ >= 0) close(commandFd_);
     if (eventFd_ >= 0) close(eventFd_);
@@ -176,6 +223,8 @@ void ChromiumProcess::stop(int graceMs) {
     while (groupRunning(pid_) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    for (pid_t launcher : launchers_) waitpid(launcher, nullptr, 0);
+    launchers_.clear();
     pid_ = -1;
 }
 

@@ -25,9 +25,12 @@ struct ChromiumOptions {
 };
 
 // The command line: no network of its own, no first-run or sync traffic, no throttling of hidden
-// or occluded windows (the lobby page holds the server connection), a start page that loads
-// nothing.
+// or occluded windows (the lobby page holds the server connection), and no window or start page
+// until the program opens one.
 std::vector<std::string> chromiumArguments(const ChromiumOptions& options);
+// The command line of a second copy that hands an application window for url (no tab strip,
+// address bar or menu) to the running browser of the same profile and exits.
+std::vector<std::string> appWindowArguments(const ChromiumOptions& options, const std::string& url);
 
 class ChromiumProcess {
 public:
@@ -50,7 +53,15 @@ public:
     // process of the group runs any more (waiting at most 2 s for the signal to take effect).
     void stop(int graceMs);
 
+    // Asks the running browser for an application window on url through a second copy (started
+    // in the browser's process group, reaped later). Throws std::runtime_error when it cannot
+    // start.
+    void openAppWindow(const ChromiumOptions& options, const std::string& url);
+
 private:
+    // Reaps the second copies that have ended.
+    void reapLaunchers();
+    std::vector<pid_t> launchers_;
     pid_t pid_ = -1;
     int commandFd_ = -1;
     int eventFd_ = -1;

@@ -293,20 +293,44 @@ value window_get_prop(value handle, value id) {
 }
 value window_set_title(value handle, value title) {
     return onWindow("window_set_title", handle, [&](HostWindow& w) {
-        w.nativeTitle = text(title);
+        host().setNativeTitle(host().windowByHwnd(w.hwnd()), text(title));
         return Value();
     });
 }
-// Moving, sizing from an edge and shaped windows need direct window-system access, which this
-// host does not have (docs/cefhx.md): accepted and ignored.
-value window_drag(value) {
-    return nullptr;
+// Moving, sizing and shapes act on the window's X window: without a display they change
+// nothing (docs/cefhx.md).
+value window_drag(value handle) {
+    return onWindow("window_drag", handle, [&](HostWindow& w) {
+        host().dragWindow(host().windowByHwnd(w.hwnd()), MoveResize::Move);
+        return Value();
+    });
 }
-value window_resize(value, value) {
-    return nullptr;
+value window_resize(value handle, value edge) {
+    return onWindow("window_resize", handle, [&](HostWindow& w) {
+        host().dragWindow(host().windowByHwnd(w.hwnd()), resizeDirection(rt::fromC(edge).toInt()));
+        return Value();
+    });
 }
-value window_setround(value, value, value) {
-    return nullptr;
+value window_setround(value handle, value rect, value size) {
+    return onWindow("window_setround", handle, [&](HostWindow& w) {
+        Value r = rt::fromC(rect);
+        Value s = rt::fromC(size);
+        // The rect's four numbers are its left, top, right and bottom; the size is the corner's.
+        host().setWindowRound(host().windowByHwnd(w.hwnd()), r.get("x").toInt(), r.get("y").toInt(),
+                              r.get("width").toInt(), r.get("height").toInt(),
+                              s.get("width").toInt(), s.get("height").toInt());
+        return Value();
+    });
+}
+// Not one of the program's primitives: other libraries bind it to make a window of their own
+// (a box, a menu) a modal dialog of a program window (docs/cefhx.md).
+value window_set_owner(value handle, value owner) {
+    return onWindow("window_set_owner", handle, [&](HostWindow& w) {
+        Value o = rt::fromC(owner);
+        host().setWindowOwner(host().windowByHwnd(w.hwnd()),
+                              o.isNumber() ? static_cast<ml_hwnd>(o.toInt()) : 0);
+        return Value();
+    });
 }
 value window_onresloaded(value handle, value record) {
     return onWindow("window_onresloaded", handle, [&](HostWindow& w) {
@@ -683,3 +707,4 @@ value request_geturl(value) {
     }
 
 CEFHX_PRIMITIVES(CEFHX_EXPORT)
+CEFHX_EXPORT(window_set_owner, 2)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/cefhx/browser_event.h"
+#include "platform/cefhx/x11_desktop.h"
 #include "platform/msgloop/msgloop.h"
 #include "runtime/value.h"
 
@@ -87,6 +88,14 @@ public:
     std::string targetId;
     std::string sessionId;
     int browserWindowId = 0;
+    // With a display: Chromium's X window for this window once found (0 until then), whether
+    // the search runs, and the rounded region window_setround asked for (left, top, right,
+    // bottom, corner width, corner height; empty for none).
+    XWindowId xWindow = 0;
+    // The window this one is a modal dialog of (window_set_owner), 0 for none.
+    ml_hwnd owner = 0;
+    bool findingXWindow = false;
+    std::vector<int> round;
     // The record window_onresloaded handed over during the current resource event.
     rt::Value resourceAnswer;
 

@@ -48,6 +48,6 @@ cmake_language(DEFER CALL add_dependencies lobby_app_machine_code_test Zorbtools
 # The start-up test runs the version-check thread.
 list(APPEND LOBBY_THREADED_TESTS app/main)
 
-include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake OPTIONAL)
-include(${CMAKE_CURRENT_LIST_DIR}/version_check.cmake OPTIONAL)
-include(${CMAKE_CURRENT_LIST_DIR}/game_registry.cmake OPTIONAL)
+include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/version_check.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/game_registry.cmake)

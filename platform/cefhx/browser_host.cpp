@@ -366,6 +366,9 @@ void BrowserHost::applyBounds(HostWindow& w) {
     stateParams["windowId"] = w.browserWindowId;
     stateParams["bounds"]["windowState"] = state;
     cdp_.send("Browser.setWindowBounds", stateParams, "");
+    // Chromium skips a minimise while it still believes the window minimised, which it does
+    // for a while after a restore it asked the window manager for: the host asks as well.
+    if (state == "minimized" && desktop_ && w.xWindow) desktop_->iconify(w.xWindow);
     if (state != "normal") return;
     Json::Value params(Json::objectValue);
     params["windowId"] = w.browserWindowId;

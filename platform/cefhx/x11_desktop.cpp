@@ -252,6 +252,11 @@ void X11Desktop::hide(XWindowId w) {
     XFlush(impl_->display);
 }
 
+void X11Desktop::iconify(XWindowId w) {
+    XIconifyWindow(impl_->display, w, DefaultScreen(impl_->display));
+    XFlush(impl_->display);
+}
+
 void X11Desktop::setTitle(XWindowId w, const std::string& utf8) {
     Impl& x = *impl_;
     const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());

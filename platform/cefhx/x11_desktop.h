@@ -63,6 +63,8 @@ public:
     static constexpr int kMapTimeoutMs = 2000;
     // Withdraws the window: unmapped, and the window manager told so (ICCCM).
     void hide(XWindowId w);
+    // Asks the window manager to iconify the window (ICCCM WM_CHANGE_STATE).
+    void iconify(XWindowId w);
     void setTitle(XWindowId w, const std::string& utf8);
     // Asks the window manager for no decorations (or its usual ones) through _MOTIF_WM_HINTS.
     void setDecorated(XWindowId w, bool decorated);

@@ -16,7 +16,7 @@ struct ServerEntry {
     std::vector<std::string> modules;  // the `dep` attribute split at ","
 };
 
-// The entries of a server list in document order; throws rt::Exception for text that is no XML.
+// The entries of a server list in document order; throws rt::XmlError for text that is no XML.
 std::vector<ServerEntry> parseServerList(std::string_view text);
 
 // The local list: a run of <f md5="..." dep="...">path</f> elements, read into a record from path

@@ -97,6 +97,10 @@ public:
     // window manager may take to show a page's new title.
     static constexpr int kAppWindowTimeoutMs = 20000;
     static constexpr int kFindWindowTimeoutMs = 5000;
+    // A window whose X window did not show in time is looked for again after a pause, this
+    // many times at most: a busy machine may take longer than one search to show a title.
+    static constexpr int kFindWindowRetryMs = 1000;
+    static constexpr int kFindWindowAttempts = 10;
 
 private:
     BrowserHost() = default;
@@ -134,6 +138,7 @@ private:
     // Finds the window's X window once its page has loaded (a unique temporary page title),
     // then puts the window's desktop state on it.
     void findXWindow(const std::shared_ptr<HostWindow>& w);
+    void findXWindowLater(ml_hwnd hwnd);
     void applyDesktopState(HostWindow& w);
     void applyShape(HostWindow& w);
     void applyOwner(HostWindow& w);

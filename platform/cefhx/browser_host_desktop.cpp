@@ -1,5 +1,6 @@
 // The browser host's windows on a display: application windows opened through a second copy of
 // Chromium, and what the host does to their X windows itself.
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 
@@ -104,8 +105,12 @@ void BrowserHost::findXWindow(const std::shared_ptr<HostWindow>& w) {
                    if (!w || w->destroying || !desktop_) return;
                    const Json::Value& value = anyField(anyField(result, "result"), "value");
                    if (error.empty() && value.isNull()) {
-                       // Not loaded yet: the start page's own load end asks again.
+                       // Not loaded yet: the page's load end asks again, and so does a later
+                       // look, since that end may have come before the document was complete.
                        w->findingXWindow = false;
+                       if (++w->findXWindowAttempts < kFindWindowAttempts) {
+                           findXWindowLater(w->hwnd());
+                       }
                        return;
                    }
                    if (!error.empty() || !value.isString()) {
@@ -123,10 +128,24 @@ void BrowserHost::findXWindow(const std::shared_ptr<HostWindow>& w) {
                    if (!w->xWindow) {
                        std::fprintf(stderr, "cefhx: window %u: no X window showed its title\n",
                                     w->hwnd());
+                       if (++w->findXWindowAttempts < kFindWindowAttempts) {
+                           findXWindowLater(w->hwnd());
+                       }
                        return;
                    }
                    applyDesktopState(*w);
                });
+}
+
+void BrowserHost::findXWindowLater(ml_hwnd hwnd) {
+    ml_post_task(
+        [](void* arg) {
+            BrowserHost& host = instance();
+            const auto hwnd = static_cast<ml_hwnd>(reinterpret_cast<uintptr_t>(arg));
+            std::shared_ptr<HostWindow> w = host.windowByHwnd(hwnd);
+            if (w && !w->destroying && !w->xWindow) host.findXWindow(w);
+        },
+        reinterpret_cast<void*>(static_cast<uintptr_t>(hwnd)), kFindWindowRetryMs);
 }
 
 void BrowserHost::applyDesktopState(HostWindow& w) {

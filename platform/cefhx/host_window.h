@@ -95,6 +95,7 @@ public:
     // The window this one is a modal dialog of (window_set_owner), 0 for none.
     ml_hwnd owner = 0;
     bool findingXWindow = false;
+    int findXWindowAttempts = 0;
     std::vector<int> round;
     // The record window_onresloaded handed over during the current resource event.
     rt::Value resourceAnswer;

@@ -100,14 +100,22 @@ struct X11Desktop::Impl {
 
     // Top-level client windows: the window manager's list, else every child of the root and, for
     // a reparenting manager without the list, their children.
+    // The window manager's clients, then the root's children it does not list: a withdrawn
+    // window is no client, yet it is still a window of the program's.
     std::vector<Window> clients() {
         std::vector<Window> out;
         for (unsigned long w : cardinals(root, netClientList, XA_WINDOW)) out.push_back(w);
-        if (!out.empty()) return out;
+        const bool managed = !out.empty();
         Window rootReturn = 0, parent = 0, *children = nullptr;
         unsigned int count = 0;
         if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count)) return out;
         for (unsigned int i = 0; i < count; ++i) {
+            if (managed) {
+                if (std::find(out.begin(), out.end(), children[i]) == out.end()) {
+                    out.push_back(children[i]);
+                }
+                continue;
+            }
             out.push_back(children[i]);
             Window* inner = nullptr;
             unsigned int innerCount = 0;

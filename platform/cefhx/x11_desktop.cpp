@@ -66,35 +66,36 @@ struct X11Desktop::Impl {
 
     Atom atom(const char* name) { return XInternAtom(display, name, False); }
 
-    // A property of 32-bit items (longs in Xlib) as a vector.
-    std::vector<unsigned long> cardinals(Window w, Atom property, Atom type) {
-        std::vector<unsigned long> out;
+    // Reads a property of the given item format (8 or 32 bits; 32-bit items are longs in
+    // Xlib) and hands its items to take; nothing when it is missing or of another format.
+    template <class Take>
+    void readProperty(Window w, Atom property, Atom type, int wantedFormat, Take take) {
         Atom actual = 0;
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         if (XGetWindowProperty(display, w, property, 0, 4096, False, type, &actual, &format, &count,
                                &after, &data) == Success &&
-            data && format == 32) {
-            auto* items = reinterpret_cast<unsigned long*>(data);
-            out.assign(items, items + count);
+            data && format == wantedFormat) {
+            take(data, count);
         }
         if (data) XFree(data);
+    }
+
+    std::vector<unsigned long> cardinals(Window w, Atom property, Atom type) {
+        std::vector<unsigned long> out;
+        readProperty(w, property, type, 32, [&](unsigned char* data, unsigned long count) {
+            auto* items = reinterpret_cast<unsigned long*>(data);
+            out.assign(items, items + count);
+        });
         return out;
     }
 
     std::string text(Window w, Atom property, Atom type) {
         std::string out;
-        Atom actual = 0;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(display, w, property, 0, 4096, False, type, &actual, &format, &count,
-                               &after, &data) == Success &&
-            data && format == 8) {
+        readProperty(w, property, type, 8, [&](unsigned char* data, unsigned long count) {
             out.assign(reinterpret_cast<char*>(data), count);
-        }
-        if (data) XFree(data);
+        });
         return out;
     }
 

@@ -15,9 +15,12 @@
 #include <string>
 
 #include "bench/support/pair_summary.h"
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/download_settings.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
-#include "lobby/app/main.h"
+#include "lobby/app/version_check.h"
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/fake_host.h"
 #include "lobby/download/download_game.h"
@@ -31,7 +34,6 @@
 
 namespace {
 
-using lobby::Main;
 using Clock = std::chrono::steady_clock;
 
 double seconds(Clock::time_point since) {
@@ -82,19 +84,19 @@ double engineRun(const std::string& install, const std::string& serverUrl, TaskL
                  bool& installed, bool& failed) {
     installed = failed = false;
     rt::FileSystem::createDirectory(install);
-    Main::appPath = install + "/";
-    Main::updateLocalRoot = Main::appPath + "app_update";
-    Main::httpEtag = "?r=0.5";
-    Main::versions = rt::Array::of({"1.0.0"});
-    Main::versionFileList = rt::make<rt::Array>();
-    Main::serverVerPath = "1_0_0";
-    Main::updateServerUrl = serverUrl;
-    Main::browserSet = rt::create<cef::CefBrowserSettings>();
-    Main::gamesWindow = rt::make<rt::Array>();
+    lobby::installPaths().appPath = install + "/";
+    lobby::downloadSettings().updateLocalRoot = lobby::installPaths().appPath + "app_update";
+    lobby::versionCheck().httpEtag = "?r=0.5";
+    lobby::downloadSettings().versions = rt::Array::of({"1.0.0"});
+    lobby::downloadSettings().versionFileList = rt::make<rt::Array>();
+    lobby::downloadSettings().serverVerPath = "1_0_0";
+    lobby::versionCheck().updateServerUrl = serverUrl;
+    lobby::appWindows().browserSet = rt::create<cef::CefBrowserSettings>();
+    lobby::appWindows().gamesWindow = rt::make<rt::Array>();
     rt::Ref<lobby::LobbyWindow> window = rt::create<lobby::LobbyWindow>();
     window->on_create("lobby");
     rt::Value(window).callMember("onBrowserEvent", {"onAfterCreated", rt::Value()});
-    Main::lobbyWindow = window;
+    lobby::appWindows().lobbyWindow = window;
 
     rt::Ref<lobby::DownloadGame> engine = rt::create<lobby::DownloadGame>();
     Clock::time_point start = Clock::now();

@@ -2,8 +2,8 @@
 // style sheets deflated, images and movies stored, names in mixed case), scrambled as installed
 // ("every third byte XOR 0x5E"), then loaded the way the program loads it at start (unscramble,
 // read every entry through the local headers, keep the entries by lower-cased name in
-// Main::resourceFilesData) and looked up as the windows serve a page request (the request's
-// local path, then the archive entry with its response status and type).
+// lobby::installPaths().resourceFilesData) and looked up as the windows serve a page request (the
+// request's local path, then the archive entry with its response status and type).
 //
 //   lobby_archive_bench [lookups]     (default 1000000)
 #include <zlib.h>
@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "lobby/app/main.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/resource_response.h"
 #include "lobby/app/xor_zip_archive.h"
 #include "lobby/bindings/cef/cef_response.h"
@@ -143,13 +143,13 @@ int main(int argc, char** argv) {
     for (lobby::ZipEntry& e : entries) {
         files[lower(e.fileName)] = rt::make<rt::Bytes>(std::move(e.data));
     }
-    lobby::Main::resourceFilesData = std::move(files);
+    lobby::installPaths().resourceFilesData = std::move(files);
     double mapMs = msSince(t);
     std::printf("load: unscramble %.1f ms, read and inflate %.1f ms, keep by name %.1f ms\n",
                 unscrambleMs, readMs, mapMs);
 
     // Lookups as a window serves a page request: the request's local path, then the entry.
-    lobby::Main::resourcePath = "/opt/morvick/resource/";
+    lobby::installPaths().resourcePath = "/opt/morvick/resource/";
     std::mt19937 random(11);
     std::vector<std::optional<std::string>> urls;
     for (int i = 0; i < 4096; ++i) {

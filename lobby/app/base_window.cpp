@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <utility>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/login_window.h"
-#include "lobby/app/main.h"
 #include "lobby/app/page_calls.h"
 #include "lobby/app/resource_response.h"
+#include "lobby/app/screen_metrics.h"
 #include "lobby/app/script_text.h"
 #include "lobby/app/url_rules.h"
 #include "lobby/bindings/cef/cef_app.h"
@@ -98,10 +100,10 @@ void BaseWindow::construct(std::string url, rt::Value width, rt::Value height) {
     isMainFrameLoad = false;
     isMaxWindow = false;
     isGameWindow = false;
-    int32_t w = width.toInt() == 0 ? Main::windowInitW : width.toInt();
-    int32_t h = height.toInt() == 0 ? Main::windowInitH : height.toInt();
-    CefWindow::construct(Main::appPath + url, w, h, cef::CefWindow::WF_NO_CAPTION,
-                         Main::browserSet);
+    int32_t w = width.toInt() == 0 ? screenMetrics().windowInitW : width.toInt();
+    int32_t h = height.toInt() == 0 ? screenMetrics().windowInitH : height.toInt();
+    CefWindow::construct(installPaths().appPath + url, w, h, cef::CefWindow::WF_NO_CAPTION,
+                         appWindows().browserSet);
 }
 
 rt::Value BaseWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
@@ -134,14 +136,16 @@ rt::Value BaseWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> a
     } else if (name == "showDevTool") {
         if (rt::Ref<cef::CefBrowser> browser = get_cefBrowser()) browser->showDevTools();
     } else if (name == "execLobbyJs") {
-        return invokeFrom(Main::lobbyWindow, rt::fromValue<std::string>(arg(args, 0)), args, 1);
+        return invokeFrom(appWindows().lobbyWindow, rt::fromValue<std::string>(arg(args, 0)), args,
+                          1);
     } else if (name == "execGameJs") {
         rt::Ref<cef::CefWindow> game = gameWindowOf(args, 1).as<cef::CefWindow>();
         if (!game) return {};
         return invokeFrom(game, rt::fromValue<std::string>(arg(args, 0)), args, 4);
     } else if (name == "execLoginJs") {
-        if (!Main::loginWindow) return {};
-        return invokeFrom(Main::loginWindow, rt::fromValue<std::string>(arg(args, 0)), args, 1);
+        if (!appWindows().loginWindow) return {};
+        return invokeFrom(appWindows().loginWindow, rt::fromValue<std::string>(arg(args, 0)), args,
+                          1);
     } else if (name == "setConfigVar") {
         std::string key = rt::fromValue<std::string>(arg(args, 0));
         Config::setConfigValue(key, rt::fromValue<std::string>(arg(args, 1)));
@@ -159,10 +163,10 @@ rt::Value BaseWindow::onBeforeResourceLoad(std::optional<std::string> url,
     std::optional<std::string> path = localRequestPath(url);
     if (!path || !response) return {};
     if (contains(*path, "lobbyclientmain.swf")) {
-        if (!Main::mainSwfData) return {};
+        if (!installPaths().mainSwfData) return {};
         response->mimeType = "application/x-shockwave-flash";
         response->status = 200;
-        return Main::mainSwfData;
+        return installPaths().mainSwfData;
     }
     return archiveEntry(*path, *response);
 }
@@ -306,22 +310,25 @@ void BaseWindow::onCreate() {
     }
 
     if (!isGameWindow) {
-        minSize->width = Main::screenWidth > 1000 ? 1000 : Main::windowInitW;
-        minSize->height = Main::windowFullHeight > 600 ? 600 : Main::windowInitH;
-        if (get_width() > Main::windowInitW) set_width(Main::windowInitW);
-        if (get_height() > Main::windowInitH) set_height(Main::windowInitH);
+        minSize->width = screenMetrics().screenWidth > 1000 ? 1000 : screenMetrics().windowInitW;
+        minSize->height =
+            screenMetrics().windowFullHeight > 600 ? 600 : screenMetrics().windowInitH;
+        if (get_width() > screenMetrics().windowInitW) set_width(screenMetrics().windowInitW);
+        if (get_height() > screenMetrics().windowInitH) set_height(screenMetrics().windowInitH);
     } else {
         int32_t width = 1350;
         int32_t height = 710;
-        if (Main::screenWidth < 1350 || Main::windowFullHeight - Main::borderY < 710) {
-            double scale = std::min((Main::screenWidth - Main::borderX - 275) / 1000.0,
-                                    (Main::windowFullHeight - Main::borderY - 30) / 680.0);
+        if (screenMetrics().screenWidth < 1350 ||
+            screenMetrics().windowFullHeight - screenMetrics().borderY < 710) {
+            double scale =
+                std::min((screenMetrics().screenWidth - screenMetrics().borderX - 275) / 1000.0,
+                         (screenMetrics().windowFullHeight - screenMetrics().borderY - 30) / 680.0);
             width = std::min(static_cast<int32_t>(scale * 1000) + 275, 1350);
             height = std::min(static_cast<int32_t>(scale * 680) + 30, 710);
-            if (Main::screenWidth > 1350) {
+            if (screenMetrics().screenWidth > 1350) {
                 width = 1350;
-            } else if (Main::screenWidth < 1350 && width < Main::screenWidth) {
-                width = Main::screenWidth;
+            } else if (screenMetrics().screenWidth < 1350 && width < screenMetrics().screenWidth) {
+                width = screenMetrics().screenWidth;
             }
         }
         set_width(width);
@@ -339,14 +346,16 @@ void BaseWindow::onCreate() {
     int32_t left;
     int32_t top;
     if (!isGameWindow) {
-        left = static_cast<int32_t>((Main::screenWidth - width) * 0.5);
-        top = static_cast<int32_t>((Main::windowFullHeight - height) * 0.5);
+        left = static_cast<int32_t>((screenMetrics().screenWidth - width) * 0.5);
+        top = static_cast<int32_t>((screenMetrics().windowFullHeight - height) * 0.5);
     } else {
-        left = static_cast<int32_t>((Main::screenWidth - width - Main::borderX) * 0.5);
-        top = static_cast<int32_t>((Main::borderY - height + Main::windowFullHeight) * 0.5);
+        left = static_cast<int32_t>(
+            (screenMetrics().screenWidth - width - screenMetrics().borderX) * 0.5);
+        top = static_cast<int32_t>(
+            (screenMetrics().borderY - height + screenMetrics().windowFullHeight) * 0.5);
     }
-    if (left < -Main::borderX) left = 0;
-    if (top + Main::borderY < 0) top = 0;
+    if (left < -screenMetrics().borderX) left = 0;
+    if (top + screenMetrics().borderY < 0) top = 0;
     set_left(left);
     set_top(top);
 }
@@ -358,8 +367,9 @@ bool BaseWindow::onSize() {
     if (isGameWindow) {
         setRound(rt::create<cef::Rect>(0, 0, width + 1, height + 1), corner);
     } else {
-        setRound(rt::create<cef::Rect>(Main::borderY - 1, Main::borderX - 1, width + Main::borderY,
-                                       height + Main::borderX),
+        setRound(rt::create<cef::Rect>(screenMetrics().borderY - 1, screenMetrics().borderX - 1,
+                                       width + screenMetrics().borderY,
+                                       height + screenMetrics().borderX),
                  corner);
     }
     return true;

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "lobby/app/app_windows.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/page_calls.h"
+#include "lobby/app/screen_metrics.h"
 #include "lobby/app/window_test_support.h"
 #include "lobby/bindings/cef/cef_response.h"
 #include "lobby/games/game_window.h"
@@ -38,7 +41,7 @@ class BaseWindowTest : public testing::WindowTest {
 protected:
     BaseWindowTest() {
         window = open(rt::create<BaseWindow>("resource/page.html", nullptr, nullptr), "base");
-        Main::lobbyWindow = nullptr;
+        appWindows().lobbyWindow = nullptr;
         host.clearCalls();
     }
 
@@ -110,8 +113,8 @@ TEST_F(BaseWindowTest, ConfigurationCallsAnswerAndForgetTheSiteWhenItChanges) {
 }
 
 TEST_F(BaseWindowTest, PageFunctionsOfOtherWindowsGetTheTrailingArgumentsOnlyWhenThereAreAny) {
-    Main::lobbyWindow = rt::create<LobbyWindow>();
-    open(Main::lobbyWindow, "lobby");
+    appWindows().lobbyWindow = rt::create<LobbyWindow>();
+    open(appWindows().lobbyWindow, "lobby");
     host.clearCalls();
     page("execLobbyJs", {"f"});
     page("execLobbyJs", {"g", 1, "two"});
@@ -133,7 +136,7 @@ TEST_F(BaseWindowTest, AGameFunctionGetsNoArgumentArrayWithExactlyFourArguments)
         rt::Record::of({{"wmode", 0}}),
         rt::Record::of({{"game_type", 1}, {"room_type", 2}, {"room_level", 3}}), false);
     open(game, "game");
-    Main::gamesWindow->push(game);
+    appWindows().gamesWindow->push(game);
     host.clearCalls();
     page("execGameJs", {"f", 1, 2, 3});
     page("execGameJs", {"g", 1, 2, 3, "x"});
@@ -162,16 +165,16 @@ TEST_F(BaseWindowTest, ServesTheLobbyMovieAndArchiveEntriesWithTheirTypes) {
     auto response = rt::create<cef::CefResponse>();
     EXPECT_TRUE(serve("http://127.0.0.1/LobbyClientMain.swf", response).isNull());
     EXPECT_TRUE(serve("file:///opt/lobby/LobbyClientMain.swf", response).isNull());
-    Main::mainSwfData = rt::Bytes::of("FWS");
+    installPaths().mainSwfData = rt::Bytes::of("FWS");
     EXPECT_EQ(serve("file:///opt/lobby/LobbyClientMain.swf?v=2", response).asBytes(),
-              Main::mainSwfData);
+              installPaths().mainSwfData);
     EXPECT_EQ(response->mimeType, "application/x-shockwave-flash");
     EXPECT_EQ(response->status, 200);
 
-    Main::resourcePath = "/opt/lobby/resource/";
+    installPaths().resourcePath = "/opt/lobby/resource/";
     EXPECT_TRUE(serve("file:///opt/lobby/resource/lobby.html", rt::create<cef::CefResponse>())
                     .isNull());  // pages come from the folder
-    Main::resourceFilesData =
+    installPaths().resourceFilesData =
         std::map<std::string, rt::Ref<rt::Bytes>>{{"css/main.css", rt::Bytes::of("body{}")},
                                                   {"img/a b.png", rt::Bytes::of("png")},
                                                   {"data.bin", rt::Bytes::of("raw")}};
@@ -337,8 +340,8 @@ TEST_F(BaseWindowTest, OnAWideScreenAGameWindowIs1350By710) {
 }
 
 TEST_F(BaseWindowTest, OnASmallScreenAGameWindowIsScaled) {
-    Main::screenWidth = 1280;
-    Main::windowFullHeight = 544;
+    screenMetrics().screenWidth = 1280;
+    screenMetrics().windowFullHeight = 544;
     rt::create<GameSizedWindow>()->on_create("small");
     // scale = min((1280 - 4 - 275) / 1000, (544 - 4 - 30) / 680) = 0.75: 1025 x 540, and a width
     // below the screen's takes the screen's.

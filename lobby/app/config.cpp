@@ -5,10 +5,12 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "lobby/app/app_windows.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
-#include "lobby/app/main.h"
 #include "lobby/app/position_key.h"
 #include "lobby/app/settings_file.h"
+#include "lobby/app/version_check.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/value_access.h"
 #include "runtime/class_builder.h"
@@ -50,7 +52,7 @@ std::optional<int32_t> leadingInt(const std::string& text) {
 }
 
 std::string versionFolder() {
-    return Main::appPath + "version";
+    return installPaths().appPath + "version";
 }
 
 std::string gameNameOf(const std::string& entry) {
@@ -69,7 +71,7 @@ void removeFirst(std::vector<std::string>& list, const std::string& name) {
 }  // namespace
 
 void Config::init() {
-    std::vector<uint8_t> client = rt::File::getBytes(Main::appPath + "Client.ini");
+    std::vector<uint8_t> client = rt::File::getBytes(installPaths().appPath + "Client.ini");
     if (client.empty() || client[0] != '<') applyPositionKey(client);
     configs = readSettingsXml(std::string(client.begin(), client.end()), "Client.ini");
     userSets = readUserSets();
@@ -108,7 +110,7 @@ void Config::init() {
     }
 
     domain.reset();
-    const std::string insLog = Main::appPath + "_ins.log";
+    const std::string insLog = installPaths().appPath + "_ins.log";
     if (rt::FileSystem::exists(insLog)) {
         const std::string text = rt::File::getContent(insLog);
         const std::vector<std::string> parts = rt::split(text, "_");
@@ -167,15 +169,15 @@ bool Config::setHotKeySet(rt::Value set) {
         const rt::Ref<rt::Record> old = getHotKeySet();
         // Keeps the user with the boss key the settings still name.
         const auto restoreOld = [&old] {
-            cef::CefApp::unRegisterHotKey(Main::lobbyWindow, Main::hotkeyName);
+            cef::CefApp::unRegisterHotKey(appWindows().lobbyWindow, appWindows().hotkeyName);
             if (old->get("enabled").toInt() == 1) {
-                cef::CefApp::registerHotKey(Main::lobbyWindow, Main::hotkeyName, 1,
+                cef::CefApp::registerHotKey(appWindows().lobbyWindow, appWindows().hotkeyName, 1,
                                             old->get("code").toInt());
             }
         };
-        cef::CefApp::unRegisterHotKey(Main::lobbyWindow, Main::hotkeyName);
+        cef::CefApp::unRegisterHotKey(appWindows().lobbyWindow, appWindows().hotkeyName);
         if (set.get("enabled").toInt() == 1 &&
-            cef::CefApp::registerHotKey(Main::lobbyWindow, Main::hotkeyName, 1,
+            cef::CefApp::registerHotKey(appWindows().lobbyWindow, appWindows().hotkeyName, 1,
                                         set.get("code").toInt()) == -1) {
             restoreOld();
             return false;
@@ -198,8 +200,8 @@ bool Config::setHotKeySet(rt::Value set) {
 }
 
 bool Config::addGameToUserSet(std::string name, bool fromDownload) {
-    if (fromDownload && Main::isGameNeedUpdate(name)) {
-        removeFirst(Main::updateModules, name);
+    if (fromDownload && versionCheck().isGameNeedUpdate(name)) {
+        removeFirst(versionCheck().updateModules, name);
         return false;
     }
     if (checkIsGameInstall(name)) return false;
@@ -234,12 +236,11 @@ std::string Config::checkInstallnewgame() {
         const std::string name = gameNameOf(entry);
         if (addGameToUserSet(name)) return name;
         const std::string content = rt::File::getContent(versionFolder() + "/" + entry);
+        VersionCheck& check = versionCheck();
         const std::optional<std::string> recorded =
-            Main::isUpdateModulesInit.load(std::memory_order_acquire)
-                ? valueOf(Main::updateVersion, name)
-                : std::nullopt;
-        if ((!recorded || *recorded != content) && Main::isGameNeedUpdate(name)) {
-            removeFirst(Main::updateModules, name);
+            check.isUpdateModulesInit ? valueOf(check.updateVersion, name) : std::nullopt;
+        if ((!recorded || *recorded != content) && check.isGameNeedUpdate(name)) {
+            removeFirst(check.updateModules, name);
             return name;
         }
     }
@@ -266,11 +267,12 @@ void Config::saveUserSets() {
         }
         marks.emplace_back(mark, rt::escapeXmlText(value));
     }
-    rt::File::replaceContent(Main::appPath + "UserSet.ini", fillTemplate(userSetTemplate, marks));
+    rt::File::replaceContent(installPaths().appPath + "UserSet.ini",
+                             fillTemplate(userSetTemplate, marks));
 }
 
 std::map<std::string, std::string> Config::readUserSets() {
-    const std::string path = Main::appPath + "UserSet.ini";
+    const std::string path = installPaths().appPath + "UserSet.ini";
     const std::string text = rt::File::getContent(path);
     try {
         return readSettingsXml(text, "UserSet.ini");

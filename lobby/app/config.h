@@ -15,8 +15,8 @@ namespace lobby {
 // Every setting of the lobby program: the client configuration ("Client.ini"), the user
 // settings ("UserSet.ini"), the settings the lobby page hands over at run time, the installed
 // games, the site domain ("_ins.log"), the boss-key set and the machine code. All files live in
-// Main::appPath. Statics only; used on the UI thread, except that the version-check thread reads
-// the installed games through installedGames().
+// the installation folder. Statics only; used on the UI thread, except that the version-check
+// thread reads the installed games through installedGames().
 class Config final : public rt::Object {
     RT_CLASS(Config)
 public:
@@ -38,8 +38,8 @@ public:
     // The cached machine code; absent until first asked for.
     static inline std::optional<std::string> machineCodeStr;
 
-    // Reads every settings file of Main::appPath. Throws when "Client.ini" or "UserSet.ini"
-    // cannot be read.
+    // Reads every settings file of the installation folder. Throws when "Client.ini" or
+    // "UserSet.ini" cannot be read.
     static void init();
 
     // A "Client.ini" value ("ver" from the user settings, "0" when absent); in the site

@@ -4,10 +4,12 @@
 
 #include <filesystem>
 
+#include "lobby/app/app_windows.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
-#include "lobby/app/main.h"
 #include "lobby/app/position_key.h"
 #include "lobby/app/settings_file.h"
+#include "lobby/app/version_check.h"
 #include "lobby/bindings/fake_host.h"
 #include "runtime/file.h"
 #include "runtime/test_folder.h"
@@ -19,17 +21,17 @@ namespace {
 class ConfigTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Main::appPath = folder.path() + "/";
-        Main::updateModules.clear();
-        Main::updateVersion.clear();
-        Main::isUpdateModulesInit = false;
-        Main::lobbyWindow = nullptr;
+        installPaths().appPath = folder.path() + "/";
+        versionCheck().updateModules.clear();
+        versionCheck().updateVersion.clear();
+        versionCheck().isUpdateModulesInit = false;
+        appWindows().lobbyWindow = nullptr;
         Config::remoteConfigs = nullptr;
         Config::machineCodeStr.reset();
     }
     void TearDown() override {
-        Main::lobbyWindow = nullptr;
-        Main::isUpdateModulesInit = false;
+        appWindows().lobbyWindow = nullptr;
+        versionCheck().isUpdateModulesInit = false;
     }
 
     void write(const std::string& name, const std::string& text) {
@@ -184,8 +186,8 @@ protected:
         write("Client.ini", "<config/>");
         write("UserSet.ini", userSet("g"));
         Config::init();
-        Main::lobbyWindow = rt::make<LobbyWindow>();
-        Main::lobbyWindow->_handle = 7;
+        appWindows().lobbyWindow = rt::make<LobbyWindow>();
+        appWindows().lobbyWindow->_handle = 7;
     }
     static rt::Ref<rt::Record> set(int code, int enabled) {
         return rt::Record::of(
@@ -205,7 +207,7 @@ TEST_F(HotKeyTest, ANewKeyIsRegisteredUnderTheLobbyKeyName) {
     EXPECT_TRUE(Config::setHotKeySet(set(66, 1)));
     const auto calls = host.calls("cef_app_registerhotkey");
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].args[1], rt::Value(Main::hotkeyName));
+    EXPECT_EQ(calls[0].args[1], rt::Value(appWindows().hotkeyName));
     EXPECT_EQ(calls[0].args[3], rt::Value(66));
     EXPECT_EQ(userSetFile().at("hotkey"), "F66,66,1");
 }
@@ -254,7 +256,7 @@ TEST_F(HotKeyTest, AFailedRegistrationRestoresTheOldKey) {
 // is unchanged, and the key registered last is the old one again.
 TEST_F(HotKeyTest, AFailedWriteRegistersTheOldKeyAgain) {
     host.answer("cef_app_registerhotkey", rt::Value(1));
-    Main::appPath = folder / "gone/";
+    installPaths().appPath = folder / "gone/";
     EXPECT_FALSE(Config::setHotKeySet(set(66, 1)));
     EXPECT_EQ(Config::getHotKeySet()->get("code"), rt::Value(121));
     const auto calls = host.calls();
@@ -273,12 +275,12 @@ TEST_F(ConfigTest, FinishedDownloadOfAGameWaitingForAnUpdateOnlyLeavesTheUpdateL
     write("Client.ini", "<config/>");
     write("UserSet.ini", userSet("g"));
     Config::init();
-    Main::updateModules = {"g", "h", "g"};
-    Main::isUpdateModulesInit = true;
+    versionCheck().updateModules = {"g", "h", "g"};
+    versionCheck().isUpdateModulesInit = true;
     EXPECT_FALSE(Config::addGameToUserSet("g", true));
-    EXPECT_EQ(Main::updateModules, (std::vector<std::string>{"h", "g"}));
+    EXPECT_EQ(versionCheck().updateModules, (std::vector<std::string>{"h", "g"}));
     EXPECT_FALSE(Config::addGameToUserSet("g", true));
-    EXPECT_EQ(Main::updateModules, (std::vector<std::string>{"h"}));
+    EXPECT_EQ(versionCheck().updateModules, (std::vector<std::string>{"h"}));
     EXPECT_FALSE(Config::addGameToUserSet("G", true));
     EXPECT_TRUE(Config::addGameToUserSet("k", true));
     EXPECT_EQ(userSetFile().at("games"), "g,k");
@@ -293,11 +295,11 @@ TEST_F(ConfigTest, CheckInstallNewGameFindsNewAndChangedGames) {
     write("version/b.v", "1");
     EXPECT_EQ(Config::checkInstallnewgame(), "b");
     EXPECT_EQ(Config::checkInstallnewgame(), "");
-    Main::updateVersion["a"] = "1";
-    Main::updateModules = {"a"};
-    Main::isUpdateModulesInit = true;
+    versionCheck().updateVersion["a"] = "1";
+    versionCheck().updateModules = {"a"};
+    versionCheck().isUpdateModulesInit = true;
     EXPECT_EQ(Config::checkInstallnewgame(), "a");
-    EXPECT_TRUE(Main::updateModules.empty());
+    EXPECT_TRUE(versionCheck().updateModules.empty());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/main.h"
 #include "lobby/games/fish_game_window.h"
@@ -75,20 +76,20 @@ rt::Ref<GameWindow> makeWindow(int32_t mode, const rt::Value& info, const rt::Va
 
 // Un-minimises the lobby window when no game window is left visible and un-minimised.
 void restoreLobbyWhenNoGameInView() {
-    if (Main::gamesWindow) {
-        for (const rt::Value& w : Main::gamesWindow->items()) {
+    if (appWindows().gamesWindow) {
+        for (const rt::Value& w : appWindows().gamesWindow->items()) {
             rt::Ref<GameWindow> window = w.as<GameWindow>();
             if (window && window->get_visible() && !window->get_minimized()) return;
         }
     }
-    if (Main::lobbyWindow && Main::lobbyWindow->get_minimized()) {
-        Main::lobbyWindow->set_minimized(false);
+    if (appWindows().lobbyWindow && appWindows().lobbyWindow->get_minimized()) {
+        appWindows().lobbyWindow->set_minimized(false);
     }
 }
 
 void removeFirst(const rt::Ref<GameWindow>& window) {
-    if (!Main::gamesWindow) return;
-    auto& items = Main::gamesWindow->items();
+    if (!appWindows().gamesWindow) return;
+    auto& items = appWindows().gamesWindow->items();
     for (auto it = items.begin(); it != items.end(); ++it) {
         if (it->heap() == window.get()) {
             items.erase(it);
@@ -101,14 +102,14 @@ void removeFirst(const rt::Ref<GameWindow>& window) {
 
 void Main::openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value arg4,
                     rt::Value arg5, std::string arg6) {
-    if (!gamesWindow) gamesWindow = rt::make<rt::Array>();
-    for (const rt::Value& w : gamesWindow->items()) {
+    if (!appWindows().gamesWindow) appWindows().gamesWindow = rt::make<rt::Array>();
+    for (const rt::Value& w : appWindows().gamesWindow->items()) {
         rt::Ref<GameWindow> window = w.as<GameWindow>();
         if (!window) continue;
         if (sameRoom(gameRoom, window->gameRoom) ||
             (plugInMode(gameInfo) && plugInMode(window->gameInfo))) {
             window->setShow(true);
-            if (lobbyWindow) lobbyWindow->set_minimized(true);
+            if (appWindows().lobbyWindow) appWindows().lobbyWindow->set_minimized(true);
             return;
         }
     }
@@ -125,12 +126,12 @@ void Main::openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::
     if (!named) return;
     rt::Ref<GameWindow> window =
         makeWindow(*named, gameInfo, gameRoom, isFixSeat, arg4, arg5, arg6);
-    if (window) gamesWindow->push(rt::Value(window));
+    if (window) appWindows().gamesWindow->push(rt::Value(window));
 }
 
 rt::Ref<GameWindow> Main::getGameWindow(int32_t game_type, int32_t room_type, int32_t room_level) {
-    if (!gamesWindow) return {};
-    for (const rt::Value& w : gamesWindow->items()) {
+    if (!appWindows().gamesWindow) return {};
+    for (const rt::Value& w : appWindows().gamesWindow->items()) {
         rt::Ref<GameWindow> window = w.as<GameWindow>();
         if (window && window->check(game_type, room_type, room_level)) return window;
     }

@@ -2,10 +2,13 @@
 
 #include <utility>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/login_window.h"
 #include "lobby/app/main.h"
 #include "lobby/app/page_calls.h"
+#include "lobby/app/version_check.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/cef/cef_frame.h"
 #include "lobby/bindings/syslite/clipboard.h"
@@ -22,7 +25,7 @@ namespace {
 
 // Calls `member` of every open game window with `value`.
 void toEveryGame(const char* member, const rt::Value& value) {
-    rt::Ref<rt::Array> games = Main::gamesWindow;
+    rt::Ref<rt::Array> games = appWindows().gamesWindow;
     if (!games) return;
     // A copy: a game window may leave the list while it handles the call.
     std::vector<rt::Value> windows = games->items();
@@ -37,7 +40,7 @@ void LobbyWindow::construct() {
     quitStr = cef::CefApp::unicode2Ansi("退出");
     updateStr = cef::CefApp::unicode2Ansi("检查更新");
     aboutStr = cef::CefApp::unicode2Ansi("关于");
-    BaseWindow::construct(Main::localRes + "/lobby.html", nullptr, nullptr);
+    BaseWindow::construct(installPaths().localRes + "/lobby.html", nullptr, nullptr);
     set_sysMessageHook(true);
 }
 
@@ -220,12 +223,12 @@ rt::Value LobbyWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> 
     } else if (name == "setRemoteConfig") {
         if (argCount(args) > 0) {
             Config::remoteConfigs = arg(args, 0);
-            if (Main::loginWindow) Main::loginWindow->initTipBar();
+            if (appWindows().loginWindow) appWindows().loginWindow->initTipBar();
         }
     } else if (name == "runApp") {
-        syslite::win::Tools::createProcess(cef::CefApp::unicode2Ansi(textOf(arg(args, 0))),
-                                           textOf(arg(args, 2)).value_or(""), Main::appPath,
-                                           arg(args, 2).toBool(), arg(args, 3).toBool());
+        syslite::win::Tools::createProcess(
+            cef::CefApp::unicode2Ansi(textOf(arg(args, 0))), textOf(arg(args, 2)).value_or(""),
+            installPaths().appPath, arg(args, 2).toBool(), arg(args, 3).toBool());
     } else if (name == "alert") {
         syslite::Dialogs::message(cef::CefApp::unicode2Ansi(textOf(arg(args, 0))),
                                   cef::CefApp::unicode2Ansi(textOf(arg(args, 1))),
@@ -242,15 +245,16 @@ rt::Value LobbyWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> 
     } else if (name == "setLoginState") {
         if (arg(args, 0).toInt() == 1) completeLogin();
     } else if (name == "setCaptchaUrl") {
-        if (Main::loginWindow) Main::loginWindow->setCaptchaUrl(arg(args, 0).toString());
+        if (appWindows().loginWindow)
+            appWindows().loginWindow->setCaptchaUrl(arg(args, 0).toString());
     } else if (name == "setLoginResult") {
-        if (Main::loginWindow) Main::loginWindow->setLoginResult(arg(args, 0));
+        if (appWindows().loginWindow) appWindows().loginWindow->setLoginResult(arg(args, 0));
     } else if (name == "getGameWndCount") {
-        return Main::gamesWindow ? Main::gamesWindow->size() : 0;
+        return appWindows().gamesWindow ? appWindows().gamesWindow->size() : 0;
     } else if (name == "getGameIsInstall") {
         return Config::checkIsGameInstall(rt::fromValue<std::string>(arg(args, 0)));
     } else if (name == "getGameNeedUpdate") {
-        return Main::isGameNeedUpdate(textOf(arg(args, 0)));
+        return versionCheck().isGameNeedUpdate(textOf(arg(args, 0)));
     } else if (name == "downloadGame") {
         if (!downloadGame) downloadGame = rt::ClassInfo::createByName("DownloadGame", {});
         downloadGame->call("DownloadClient", std::vector<rt::Value>{arg(args, 0).toString(),
@@ -273,13 +277,18 @@ rt::Value LobbyWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> 
     return {};
 }
 
+void LobbyWindow::onCreate() {
+    BaseWindow::onCreate();
+    versionCheck().deliverThrough(rt::Ref<cef::CefWindow>(this));
+}
+
 void LobbyWindow::completeLogin() {
     if (_isRecode) {
         callPage("recodeAccount", rt::Array::of({rt::toValue(_userName), rt::toValue(_passWord)}));
     } else if (rt::Ref<cef::CefFrame> frame = pageFrame()) {
         frame->executeJavaScript("clearRecordAccount();", get_url(), nullptr);
     }
-    if (Main::loginWindow) Main::loginWindow->setLoginResult("ok");
+    if (appWindows().loginWindow) appWindows().loginWindow->setLoginResult("ok");
     if (!isInit) {
         set_maximized(true);
         makeTray();

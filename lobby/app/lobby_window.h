@@ -45,6 +45,8 @@ public:
     bool onSystemMessage(std::optional<std::string> kind, rt::Value a, rt::Value b) override;
     bool onClose() override;
     bool onMinimize() override;
+    // Once the window exists, the version check's findings are posted through it.
+    void onCreate() override;
 
     // Operations for the game windows and the login window; most call the lobby page function of
     // the same name.

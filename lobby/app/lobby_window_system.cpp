@@ -1,6 +1,8 @@
 // The lobby window's system messages: the tray icon and its menu, the boss key and the notice
 // that a second copy of the program was started.
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/login_window.h"
 #include "lobby/app/main.h"
@@ -60,16 +62,16 @@ void LobbyWindow::onTrayMessage(const rt::Value& mouseMessage) {
 }
 
 void LobbyWindow::makeTray() {
-    Main::tray = rt::create<syslite::win::Tray>(_handle, Main::appPath + "Lobby.ico",
-                                                Config::getConfigValue("product"));
+    appWindows().tray = rt::create<syslite::win::Tray>(
+        _handle, installPaths().appPath + "Lobby.ico", Config::getConfigValue("product"));
 }
 
 void LobbyWindow::onHotKeyMessage() {
     if (isHotKeySetting) return;
     if (isInit) {
-        if (Main::isHotKey) {
+        if (appWindows().isHotKey) {
             makeTray();
-        } else if (rt::Ref<syslite::win::Tray> tray = std::exchange(Main::tray, nullptr)) {
+        } else if (rt::Ref<syslite::win::Tray> tray = std::exchange(appWindows().tray, nullptr)) {
             tray->dispose();
         }
     }
@@ -79,7 +81,7 @@ void LobbyWindow::onHotKeyMessage() {
 void LobbyWindow::onNewApp() {
     rt::Ref<cef::CefWindow> window;
     if (!isLogin) {
-        window = Main::loginWindow;
+        window = appWindows().loginWindow;
     } else {
         window = rt::Ref<cef::CefWindow>(this);
     }

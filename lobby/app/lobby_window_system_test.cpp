@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/window_test_support.h"
 
@@ -13,9 +14,9 @@ class LobbySystemMessageTest : public testing::WindowTest {
 protected:
     LobbySystemMessageTest() {
         lobby = open(rt::create<LobbyWindow>(), "lobby");
-        Main::lobbyWindow = lobby;
+        appWindows().lobbyWindow = lobby;
         login = open(rt::create<LoginWindow>(std::nullopt, nullptr, nullptr), "login");
-        Main::loginWindow = login;
+        appWindows().loginWindow = login;
         host.clearCalls();
     }
 
@@ -95,24 +96,24 @@ TEST_F(LobbySystemMessageTest, ADoubleClickTogglesMinimisingOnlyWhenVisible) {
 TEST_F(LobbySystemMessageTest, BeforeTheFirstLoginTheBossKeyMakesNoTrayIcon) {
     login->set_enabled(true);
     message("hotkey");
-    EXPECT_TRUE(Main::isHotKey);
+    EXPECT_TRUE(appWindows().isHotKey);
     message("hotkey");
-    EXPECT_FALSE(Main::isHotKey);
+    EXPECT_FALSE(appWindows().isHotKey);
     EXPECT_EQ(host.count("systray_create_icon"), 0);
     EXPECT_EQ(host.count("systray_destroy_icon"), 0);
 }
 
 TEST_F(LobbySystemMessageTest, TheBossKeyRemovesTheTrayIconAndMakesANewOneBeforeShowing) {
     lobby->onJsCallBack("setLoginState", rt::Array::of({1}));
-    ASSERT_TRUE(Main::tray);
+    ASSERT_TRUE(appWindows().tray);
     host.clearCalls();
     message("hotkey");
-    EXPECT_TRUE(Main::isHotKey);
-    EXPECT_FALSE(Main::tray);
+    EXPECT_TRUE(appWindows().isHotKey);
+    EXPECT_FALSE(appWindows().tray);
     EXPECT_EQ(host.count("systray_destroy_icon"), 1);
     message("hotkey");
-    EXPECT_FALSE(Main::isHotKey);
-    EXPECT_TRUE(Main::tray);
+    EXPECT_FALSE(appWindows().isHotKey);
+    EXPECT_TRUE(appWindows().tray);
     EXPECT_EQ(host.count("systray_create_icon"), 1);
 }
 
@@ -120,10 +121,10 @@ TEST_F(LobbySystemMessageTest, TheBossKeyDoesNothingWhileThePageRecordsANewKey) 
     lobby->onJsCallBack("hotkeySet", rt::Array::of({1}));
     EXPECT_TRUE(LobbyWindow::isHotKeySetting);
     message("hotkey");
-    EXPECT_FALSE(Main::isHotKey);
+    EXPECT_FALSE(appWindows().isHotKey);
     lobby->onJsCallBack("hotkeySet", rt::Array::of({0}));
     message("hotkey");
-    EXPECT_TRUE(Main::isHotKey);
+    EXPECT_TRUE(appWindows().isHotKey);
 }
 
 TEST_F(LobbySystemMessageTest, ASecondCopyBringsBackTheLoginOrTheLobbyWindow) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/window_test_support.h"
 #include "lobby/games/game_window.h"
 #include "runtime/class_builder.h"
@@ -60,9 +61,9 @@ class LobbyWindowTest : public testing::WindowTest {
 protected:
     LobbyWindowTest() {
         lobby = open(rt::create<LobbyWindow>(), "lobby");
-        Main::lobbyWindow = lobby;
+        appWindows().lobbyWindow = lobby;
         login = open(rt::create<LoginWindow>(std::nullopt, nullptr, nullptr), "login");
-        Main::loginWindow = login;
+        appWindows().loginWindow = login;
         host.clearCalls();
     }
 
@@ -120,7 +121,7 @@ TEST_F(LobbyWindowTest, TheFirstLoginMaximisesMakesTheTrayAndHidesTheLoginWindow
 }
 
 TEST_F(LobbyWindowTest, ALoginWithoutRememberingClearsTheRecordedAccount) {
-    Main::loginWindow = nullptr;
+    appWindows().loginWindow = nullptr;
     page("setLoginState", {1});
     EXPECT_TRUE(lobby->isLogin);
     EXPECT_EQ(scripts(), std::vector<std::string>{"clearRecordAccount();"});
@@ -147,7 +148,7 @@ TEST_F(LobbyWindowTest, LoginAnswersReachTheLoginWindowWhenThereIsOne) {
     ASSERT_EQ(pageCalls().size(), 1u);
     EXPECT_EQ(pageCalls()[0].second.asArray()->items(), std::vector<rt::Value>{"null"});
     EXPECT_EQ(scripts(), std::vector<std::string>{"setLoginResult('bad\\'')"});
-    Main::loginWindow = nullptr;
+    appWindows().loginWindow = nullptr;
     host.clearCalls();
     page("setCaptchaUrl", {"x"});
     page("setLoginResult", {"ok"});
@@ -168,8 +169,8 @@ TEST_F(LobbyWindowTest, RemoteConfigRefreshesTheLoginTipBar) {
 TEST_F(LobbyWindowTest, MessagesReachEveryGameWindow) {
     auto a = rt::create<testing::Recorder>();
     auto b = rt::create<testing::Recorder>();
-    Main::gamesWindow->push(a);
-    Main::gamesWindow->push(b);
+    appWindows().gamesWindow->push(a);
+    appWindows().gamesWindow->push(b);
     rt::Value message = rt::Record::of({{"messageType", 99}});
     page("onMessage", {message});
     page("onAccountUpdate", {5});
@@ -194,8 +195,8 @@ TEST_F(LobbyWindowTest, CallsForAGameKeyWithoutAWindowDoNothing) {
 TEST_F(LobbyWindowTest, CallsForAGameKeyReachOnlyTheWindowOfThatKey) {
     auto game = rt::create<RelayedGame>(1, 0, false);
     auto other = rt::create<RelayedGame>(7, 0, false);
-    Main::gamesWindow->push(other);
-    Main::gamesWindow->push(game);
+    appWindows().gamesWindow->push(other);
+    appWindows().gamesWindow->push(game);
     game->received.clear();
     other->received.clear();
     page("sendDataToServer", {1, 2, 3, "packet"});
@@ -215,8 +216,8 @@ TEST_F(LobbyWindowTest, CallsForAGameKeyReachOnlyTheWindowOfThatKey) {
 TEST_F(LobbyWindowTest, ShowingAFixedSeatFishGameReEntersItsRoom) {
     auto fish = rt::create<RelayedGame>(1, 1, true);
     auto plain = rt::create<RelayedGame>(5, 1, false);
-    Main::gamesWindow->push(fish);
-    Main::gamesWindow->push(plain);
+    appWindows().gamesWindow->push(fish);
+    appWindows().gamesWindow->push(plain);
     fish->received.clear();
     plain->received.clear();
     page("showGameWindow", {1, 2, 3});

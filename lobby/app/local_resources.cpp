@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "lobby/app/config.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/main.h"
 #include "lobby/app/position_key.h"
 #include "lobby/app/xor_zip_archive.h"
@@ -31,23 +32,25 @@ std::map<std::string, rt::Ref<rt::Bytes>> readArchive(const std::string& path) {
 }  // namespace
 
 void Main::loadLocalResources() {
-    localRes = Config::getConfigValue("localRes").value_or("resource");
-    const std::string folder = rt::replaceAll(appPath + localRes + "/", "\\", "/");
-    resourcePath = rt::toLower(cef::CefApp::ansi2Unicode(folder).value_or(folder));
-    resourceFilesData.reset();
-    if (!rt::FileSystem::exists(appPath + localRes)) {
-        resourceFilesData = readArchive(appPath + localRes + ".pak");
+    InstallPaths& paths = installPaths();
+    paths.localRes = Config::getConfigValue("localRes").value_or("resource");
+    const std::string folder = rt::replaceAll(paths.appPath + paths.localRes + "/", "\\", "/");
+    paths.resourcePath = rt::toLower(cef::CefApp::ansi2Unicode(folder).value_or(folder));
+    paths.resourceFilesData.reset();
+    if (!rt::FileSystem::exists(paths.appPath + paths.localRes)) {
+        paths.resourceFilesData = readArchive(paths.appPath + paths.localRes + ".pak");
     }
-    mainSwfData = nullptr;
-    if (!rt::FileSystem::exists(appPath + "LobbyClientMain.swf")) {
-        std::vector<uint8_t> movie = rt::File::getBytes(appPath + "lobby.dat");
+    paths.mainSwfData = nullptr;
+    if (!rt::FileSystem::exists(paths.appPath + "LobbyClientMain.swf")) {
+        std::vector<uint8_t> movie = rt::File::getBytes(paths.appPath + "lobby.dat");
         if (movie.size() < kMovieHead) movie.resize(kMovieHead, 0);
         applyPositionKey(std::span<uint8_t>(movie.data(), kMovieHead));
-        mainSwfData = rt::make<rt::Bytes>(std::move(movie));
+        paths.mainSwfData = rt::make<rt::Bytes>(std::move(movie));
     }
 }
 
 void Main::setFlashTrust() {
+    InstallPaths& paths = installPaths();
     const std::string root = rt::env("SystemRoot").value_or("");
     const std::string macromed = root + "\\System32\\Macromed";
     const std::string trust = macromed + "\\Flash\\FlashPlayerTrust";
@@ -59,14 +62,14 @@ void Main::setFlashTrust() {
     const std::string file = trust + "\\Velmoor.cfg";
     if (rt::FileSystem::exists(file)) {
         const std::string text = rt::File::getContent(file);
-        if (text.find(appPath) == std::string::npos) {
-            rt::File::saveContent(file, text + "\n" + appPath);
+        if (text.find(paths.appPath) == std::string::npos) {
+            rt::File::saveContent(file, text + "\n" + paths.appPath);
         }
     } else {
-        rt::File::saveContent(file, appPath);
+        rt::File::saveContent(file, paths.appPath);
     }
-    sys_env_apppath = rt::env("APPDATA").value_or("");
-    programFiles = rt::env("ProgramFiles").value_or("");
+    paths.appDataPath = rt::env("APPDATA").value_or("");
+    paths.programFiles = rt::env("ProgramFiles").value_or("");
 }
 
 void Main::checkUnityPlayer(Main& main) {
@@ -82,7 +85,8 @@ void Main::checkUnityPlayer(Main& main) {
 }
 
 void Main::registerUnity() {
-    syslite::win::Tools::createProcess(appPath + "UnityWebPlayer.exe", "/S", "", true, false);
+    syslite::win::Tools::createProcess(installPaths().appPath + "UnityWebPlayer.exe", "/S", "",
+                                       true, false);
 }
 
 }  // namespace lobby

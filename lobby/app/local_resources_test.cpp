@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "lobby/app/config.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/main.h"
 #include "lobby/app/position_key.h"
 #include "lobby/app/xor_zip_archive.h"
@@ -49,14 +50,14 @@ std::vector<uint8_t> storedZip(const std::vector<std::pair<std::string, std::str
 class LocalResourcesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Main::appPath = folder.path() + "/";
+        installPaths().appPath = folder.path() + "/";
         Config::configs.clear();
         Config::userSets.clear();
         rt::File::saveContent(folder / "LobbyClientMain.swf", "movie");
     }
     void TearDown() override {
-        Main::resourceFilesData.reset();
-        Main::mainSwfData = nullptr;
+        installPaths().resourceFilesData.reset();
+        installPaths().mainSwfData = nullptr;
     }
     void writePak(const std::string& name,
                   const std::vector<std::pair<std::string, std::string>>& files) {
@@ -65,7 +66,7 @@ protected:
         rt::File::saveBytes(folder / name, bytes);
     }
     std::string entry(const std::string& key) {
-        return std::string(Main::resourceFilesData->at(key)->view());
+        return std::string(installPaths().resourceFilesData->at(key)->view());
     }
 
     bindings::FakeHost host;
@@ -76,10 +77,10 @@ TEST_F(LocalResourcesTest, TheFolderWinsOverTheArchive) {
     std::filesystem::create_directory(folder / "resource");
     writePak("resource.pak", {{"lobby.html", "from archive"}});
     Main::loadLocalResources();
-    EXPECT_EQ(Main::localRes, "resource");
-    EXPECT_FALSE(Main::resourceFilesData.has_value());
-    EXPECT_EQ(Main::resourcePath, rt::toLower(folder.path() + "/resource/"));
-    EXPECT_EQ(Main::mainSwfData, nullptr);
+    EXPECT_EQ(installPaths().localRes, "resource");
+    EXPECT_FALSE(installPaths().resourceFilesData.has_value());
+    EXPECT_EQ(installPaths().resourcePath, rt::toLower(folder.path() + "/resource/"));
+    EXPECT_EQ(installPaths().mainSwfData, nullptr);
 }
 
 TEST_F(LocalResourcesTest, WithoutTheFolderPagesComeFromTheArchiveUnderLowerCaseNames) {
@@ -87,10 +88,10 @@ TEST_F(LocalResourcesTest, WithoutTheFolderPagesComeFromTheArchiveUnderLowerCase
     writePak("Pages.pak",
              {{"Lobby.HTML", "<html>lobby</html>"}, {"js/App.js", "old"}, {"JS/app.JS", "new"}});
     Main::loadLocalResources();
-    ASSERT_TRUE(Main::resourceFilesData.has_value());
+    ASSERT_TRUE(installPaths().resourceFilesData.has_value());
     EXPECT_EQ(entry("lobby.html"), "<html>lobby</html>");
     EXPECT_EQ(entry("js/app.js"), "new");
-    EXPECT_EQ(Main::resourceFilesData->size(), 2u);
+    EXPECT_EQ(installPaths().resourceFilesData->size(), 2u);
 }
 
 TEST_F(LocalResourcesTest, NeitherFolderNorArchiveEndsStartUp) {
@@ -106,15 +107,15 @@ TEST_F(LocalResourcesTest, LobbyDatIsUnscrambledInItsFirst64Bytes) {
     applyPositionKey(std::span<uint8_t>(scrambled.data(), 64));
     rt::File::saveBytes(folder / "lobby.dat", scrambled);
     Main::loadLocalResources();
-    ASSERT_NE(Main::mainSwfData, nullptr);
-    EXPECT_EQ(Main::mainSwfData->view(), movie);
+    ASSERT_NE(installPaths().mainSwfData, nullptr);
+    EXPECT_EQ(installPaths().mainSwfData->view(), movie);
 
     // A short file grows to 64 bytes, the missing ones counting as 0 before the XOR.
     rt::File::saveBytes(folder / "lobby.dat", {1, 2, 3});
     Main::loadLocalResources();
-    ASSERT_EQ(Main::mainSwfData->data().size(), 64u);
-    EXPECT_EQ(Main::mainSwfData->data()[0], 1 ^ positionKey(0));
-    EXPECT_EQ(Main::mainSwfData->data()[63], positionKey(63));
+    ASSERT_EQ(installPaths().mainSwfData->data().size(), 64u);
+    EXPECT_EQ(installPaths().mainSwfData->data()[0], 1 ^ positionKey(0));
+    EXPECT_EQ(installPaths().mainSwfData->data()[63], positionKey(63));
 }
 
 class FlashTrustTest : public LocalResourcesTest {
@@ -133,15 +134,15 @@ protected:
 
 TEST_F(FlashTrustTest, TheProgramFolderIsAddedOnce) {
     Main::setFlashTrust();
-    EXPECT_EQ(rt::File::getContent(trustFile()), Main::appPath);
-    EXPECT_EQ(Main::sys_env_apppath, root / "AppData");
-    EXPECT_EQ(Main::programFiles, root / "Programs");
+    EXPECT_EQ(rt::File::getContent(trustFile()), installPaths().appPath);
+    EXPECT_EQ(installPaths().appDataPath, root / "AppData");
+    EXPECT_EQ(installPaths().programFiles, root / "Programs");
 
     Main::setFlashTrust();
-    EXPECT_EQ(rt::File::getContent(trustFile()), Main::appPath);
+    EXPECT_EQ(rt::File::getContent(trustFile()), installPaths().appPath);
 
-    const std::string first = Main::appPath;
-    Main::appPath = "/opt/other/";
+    const std::string first = installPaths().appPath;
+    installPaths().appPath = "/opt/other/";
     Main::setFlashTrust();
     EXPECT_EQ(rt::File::getContent(trustFile()), first + "\n/opt/other/");
 }
@@ -167,7 +168,7 @@ TEST_F(UnityTest, AnIncompletePlayerStartsTheInstallerSilently) {
     check();
     const auto calls = host.calls("win_create_process");
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].args[0], rt::Value(Main::appPath + "UnityWebPlayer.exe"));
+    EXPECT_EQ(calls[0].args[0], rt::Value(installPaths().appPath + "UnityWebPlayer.exe"));
     EXPECT_EQ(calls[0].args[1], rt::Value("/S"));
     const auto registry = host.calls("registry_get_value");
     ASSERT_EQ(registry.size(), 1u);

@@ -2,11 +2,13 @@
 
 #include <utility>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
-#include "lobby/app/main.h"
 #include "lobby/app/page_calls.h"
 #include "lobby/app/resource_response.h"
+#include "lobby/app/screen_metrics.h"
 #include "lobby/app/script_text.h"
 #include "lobby/app/url_rules.h"
 #include "lobby/bindings/cef/cef_app.h"
@@ -28,8 +30,9 @@ void LoginWindow::construct(std::optional<std::string> page, rt::Value width, rt
     pageWidth = width.isNull() ? 470 : width.toInt();
     pageHeight = height.isNull() ? 343 : height.toInt();
     wndType = address == kLoginPage ? 0 : 1;
-    CefWindow::construct(Main::appPath + Main::localRes + address, pageWidth, pageHeight,
-                         wndType == 0 ? cef::CefWindow::WF_NO_CAPTION : 0, Main::browserSet);
+    CefWindow::construct(installPaths().appPath + installPaths().localRes + address, pageWidth,
+                         pageHeight, wndType == 0 ? cef::CefWindow::WF_NO_CAPTION : 0,
+                         appWindows().browserSet);
 }
 
 void LoginWindow::init() {
@@ -72,7 +75,7 @@ void LoginWindow::initTipBar() {
 }
 
 rt::Value LoginWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
-    rt::Ref<LobbyWindow> lobby = Main::lobbyWindow;
+    rt::Ref<LobbyWindow> lobby = appWindows().lobbyWindow;
     if (name == "toLogin") {
         rt::Value flag = arg(args, 3);
         if (lobby) {
@@ -141,8 +144,8 @@ void LoginWindow::onCreate() {
         handlers.set("onJSAlert", memberHandler(self, "onJSAlert"));
         if (wndType == 1) handlers.set("onBeforeMenu", memberHandler(self, "onBeforeMenu"));
     }
-    set_left(static_cast<int32_t>((Main::screenWidth - get_width()) * 0.5));
-    set_top(static_cast<int32_t>((Main::screenHeight - get_height()) * 0.5));
+    set_left(static_cast<int32_t>((screenMetrics().screenWidth - get_width()) * 0.5));
+    set_top(static_cast<int32_t>((screenMetrics().screenHeight - get_height()) * 0.5));
     set_resizable(false);
     set_maximizeIcon(false);
     set_caption(false);
@@ -158,10 +161,10 @@ bool LoginWindow::onSize() {
 
 bool LoginWindow::onClose() {
     if (wndType == 1) {
-        if (Main::userRegWindow.get() == this) Main::userRegWindow = nullptr;
+        if (appWindows().userRegWindow.get() == this) appWindows().userRegWindow = nullptr;
         return true;
     }
-    rt::Ref<LobbyWindow> lobby = Main::lobbyWindow;
+    rt::Ref<LobbyWindow> lobby = appWindows().lobbyWindow;
     if (!lobby || !lobby->isLogin) {
         if (lobby) {
             lobby->quitApplication();
@@ -169,7 +172,7 @@ bool LoginWindow::onClose() {
             cef::CefApp::quit();
         }
     }
-    if (Main::loginWindow.get() == this) Main::loginWindow = nullptr;
+    if (appWindows().loginWindow.get() == this) appWindows().loginWindow = nullptr;
     return true;
 }
 

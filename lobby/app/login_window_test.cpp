@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/window_test_support.h"
 #include "runtime/record.h"
 
@@ -14,9 +15,9 @@ namespace {
 class LoginWindowTest : public testing::WindowTest {
 protected:
     LoginWindowTest() {
-        Main::lobbyWindow = open(rt::create<LobbyWindow>(), "lobby");
+        appWindows().lobbyWindow = open(rt::create<LobbyWindow>(), "lobby");
         login = open(rt::create<LoginWindow>(std::nullopt, nullptr, nullptr), "login");
-        Main::loginWindow = login;
+        appWindows().loginWindow = login;
         host.clearCalls();
     }
 
@@ -98,7 +99,7 @@ TEST_F(LoginWindowTest, OnlyOkHidesTheWindowAndThePageGetsTheResultAsALiteral) {
 TEST_F(LoginWindowTest, LoginCallsAreRelayedToTheLobbyPage) {
     Config::machineCodeStr = "MC-7";
     page("toLogin", {"user", "secret", "code", 1});
-    EXPECT_TRUE(Main::lobbyWindow->_isRecode);
+    EXPECT_TRUE(appWindows().lobbyWindow->_isRecode);
     auto calls = pageCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].first, "login");
@@ -106,7 +107,7 @@ TEST_F(LoginWindowTest, LoginCallsAreRelayedToTheLobbyPage) {
               (std::vector<rt::Value>{"user", "secret", "code", "MC-7"}));
     EXPECT_EQ(host.calls("frame_invokejsfunc")[0].args[0], rt::Value("lobby"));
     page("toLogin", {"user", "secret", "code"});
-    EXPECT_FALSE(Main::lobbyWindow->_isRecode);
+    EXPECT_FALSE(appWindows().lobbyWindow->_isRecode);
     host.answer("frame_evaljavascript", rt::Value("remembered"));
     EXPECT_EQ(page("getRecodeAccount"), rt::Value("remembered"));
     page("getCaptchaUrl");
@@ -126,24 +127,24 @@ TEST_F(LoginWindowTest, ConfigurationAndFallbackCalls) {
 
 TEST_F(LoginWindowTest, ClosingBeforeLoginStopsTheDownloadsAndQuits) {
     auto engine = rt::create<testing::Recorder>();
-    Main::lobbyWindow->downloadGame = engine;
+    appWindows().lobbyWindow->downloadGame = engine;
     EXPECT_TRUE(login->on_close());
     ASSERT_EQ(engine->calls.size(), 1u);
     EXPECT_EQ(engine->calls[0].first, "OnDestroy");
-    EXPECT_FALSE(Main::lobbyWindow->downloadGame);
+    EXPECT_FALSE(appWindows().lobbyWindow->downloadGame);
     EXPECT_EQ(host.count("cef_app_quit"), 1);
-    EXPECT_FALSE(Main::loginWindow);
+    EXPECT_FALSE(appWindows().loginWindow);
 }
 
 TEST_F(LoginWindowTest, ClosingAfterLoginOnlyForgetsTheWindow) {
-    Main::lobbyWindow->isLogin = true;
+    appWindows().lobbyWindow->isLogin = true;
     EXPECT_TRUE(login->on_close());
     EXPECT_EQ(host.count("cef_app_quit"), 0);
-    EXPECT_FALSE(Main::loginWindow);
+    EXPECT_FALSE(appWindows().loginWindow);
     auto reg = open(rt::create<LoginWindow>("/reg.html", 690, 550), "reg");
-    Main::userRegWindow = reg;
+    appWindows().userRegWindow = reg;
     EXPECT_TRUE(reg->on_close());
-    EXPECT_FALSE(Main::userRegWindow);
+    EXPECT_FALSE(appWindows().userRegWindow);
     EXPECT_EQ(host.count("cef_app_quit"), 0);
 }
 

@@ -1,5 +1,5 @@
 #include "lobby/app/config.h"
-#include "lobby/app/main.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/bindings/primitive_binder.h"
 #include "runtime/file.h"
 #include "runtime/file_system.h"
@@ -11,7 +11,7 @@ namespace lobby {
 
 std::string Config::getMachineCode() {
     if (machineCodeStr) return *machineCodeStr;
-    const std::string stored = Main::sys_env_apppath + "/Velto/Client.dat";
+    const std::string stored = installPaths().appDataPath + "/Velto/Client.dat";
     if (rt::FileSystem::exists(stored)) {
         machineCodeStr = rt::File::getContent(stored);
         return *machineCodeStr;
@@ -26,8 +26,8 @@ std::string Config::getMachineCode() {
     const rt::Value info = hardInfo();
     machineCodeStr = rt::md5Hex(info.isString() ? std::string(info.str()) : info.toString());
     try {
-        if (rt::FileSystem::exists(Main::sys_env_apppath)) {
-            const std::string folder = Main::sys_env_apppath + "/Velto";
+        if (rt::FileSystem::exists(installPaths().appDataPath)) {
+            const std::string folder = installPaths().appDataPath + "/Velto";
             if (!rt::FileSystem::exists(folder)) rt::FileSystem::createDirectory(folder);
             rt::File::saveContent(stored, *machineCodeStr);
         }

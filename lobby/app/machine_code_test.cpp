@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "lobby/app/config.h"
-#include "lobby/app/main.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/bindings/fake_host.h"
 #include "runtime/file.h"
 #include "runtime/md5.h"
@@ -16,8 +16,8 @@ namespace {
 class MachineCodeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Main::appPath = install.path() + "/";
-        Main::sys_env_apppath = appData.path();
+        installPaths().appPath = install.path() + "/";
+        installPaths().appDataPath = appData.path();
         Config::machineCodeStr.reset();
         host.answer("trox_gethardinfo", rt::Value(hardware));
     }

@@ -5,14 +5,13 @@
 #include <string_view>
 #include <system_error>
 
+#include "lobby/app/application.h"
 #include "lobby/app/config.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/login_window.h"
-#include "lobby/app/version_servers.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/cef/cef_settings.h"
 #include "lobby/bindings/cef/page_callers.h"
-#include "lobby/bindings/syslite/display.h"
 #include "lobby/bindings/value_access.h"
 #include "runtime/class_builder.h"
 #include "runtime/file_system.h"
@@ -23,59 +22,7 @@
 
 namespace lobby {
 
-rt::Ref<cef::CefBrowserSettings> Main::browserSet;
-rt::Ref<LobbyWindow> Main::lobbyWindow;
-rt::Ref<LoginWindow> Main::loginWindow;
-rt::Ref<LoginWindow> Main::userRegWindow;
-rt::Ref<rt::Array> Main::gamesWindow;
-rt::Ref<syslite::win::Tray> Main::tray;
-
 namespace {
-
-// System metric indices asked of the browser host.
-constexpr int32_t kFullScreenHeight = 17;
-constexpr int32_t kFrameWidth = 32;
-constexpr int32_t kFrameHeight = 33;
-constexpr int32_t kCaptionHeight = 4;
-
-std::string withSeparator(std::string path) {
-    if (path.empty() || (path.back() != '/' && path.back() != '\\')) path += '/';
-    return path;
-}
-
-// The working folder; a short (8.3) path is replaced by the program's own folder, which then
-// becomes the current folder.
-void findAppPath() {
-    Main::appPath = withSeparator(rt::FileSystem::currentDirectory());
-    if (Main::appPath.find("~1") == std::string::npos) return;
-    const std::string exe = cef::CefApp::unicode2Ansi(rt::FileSystem::executablePath())
-                                .value_or(rt::FileSystem::executablePath());
-    Main::appPath = exe.substr(0, exe.find_last_of("/\\") + 1);
-    rt::FileSystem::setCurrentDirectory(Main::appPath);
-}
-
-void makeServerList() {
-    Main::updateServerUrl = Config::getConfigValue("ver_url");
-    Main::update_ServerUrls_arr.clear();
-    if (Main::updateServerUrl) Main::update_ServerUrls_arr = rt::split(*Main::updateServerUrl, "|");
-    for (const std::string& server : builtInVersionServers()) {
-        Main::update_ServerUrls_arr.push_back(server);
-    }
-    Main::curUpdateServerInx = 0;
-    Main::curUpdateServerUrl = Main::update_ServerUrls_arr.front();
-}
-
-void readScreenMetrics() {
-    const rt::Value size = syslite::win::Display::getScreenSize();
-    Main::screenWidth = size.get("w").toInt();
-    Main::screenHeight = size.get("h").toInt();
-    Main::windowFullHeight = cef::CefApp::getSystemMetrics(kFullScreenHeight);
-    Main::windowInitW = static_cast<int32_t>(Main::screenWidth * 0.8);
-    Main::windowInitH = static_cast<int32_t>(Main::windowFullHeight * 0.8);
-    Main::borderX = cef::CefApp::getSystemMetrics(kFrameWidth);
-    Main::borderY = cef::CefApp::getSystemMetrics(kFrameHeight);
-    Main::captionHeight = cef::CefApp::getSystemMetrics(kCaptionHeight);
-}
 
 // The integer a text starts with (digits after an optional minus sign); nothing when the text
 // does not start with one or the number does not fit 32 bits.
@@ -110,29 +57,32 @@ void Main::main() {
 }
 
 void Main::construct() {
-    findAppPath();
+    InstallPaths& paths = installPaths();
+    VersionCheck& check = versionCheck();
+    AppWindows& windows = appWindows();
+    paths.findAppPath();
     Config::init();
     if (!cef::CefApp::registeAppInstance(
             cef::CefApp::ansi2Unicode(Config::getConfigValue("product")))) {
         cef::CefApp::quit();
         return;
     }
-    makeServerList();
-    updateLocalRoot = appPath + "app_update";
-    versionFileList = rt::make<rt::Array>();
-    httpEtag = "?r=" + rt::Value(rt::random()).toString() + rt::Value(rt::random()).toString();
-    updateVersion.clear();
-    updateThread = rt::Thread::create([] { Main::checkUpdate(); });
-    updateThread->sendMessage(false);
-    hotkeyName = "_global_hot_key_lobby_";
-    isHotKey = false;
-    readScreenMetrics();
+    check.makeServerList(Config::getConfigValue("ver_url"));
+    downloadSettings().updateLocalRoot = paths.appPath + "app_update";
+    downloadSettings().versionFileList = rt::make<rt::Array>();
+    check.httpEtag =
+        "?r=" + rt::Value(rt::random()).toString() + rt::Value(rt::random()).toString();
+    check.updateVersion.clear();
+    check.start();
+    windows.hotkeyName = "_global_hot_key_lobby_";
+    windows.isHotKey = false;
+    screenMetrics().read();
     loadLocalResources();
     setFlashTrust();
-    const std::string flashPath = rt::replaceAll(appPath + "plugin\\NPSWF32.dll", "/", "\\");
-    if (rt::FileSystem::exists(appPath + "UnityWebPlayer.exe")) checkUnityPlayer(*this);
+    const std::string flashPath = rt::replaceAll(paths.appPath + "plugin\\NPSWF32.dll", "/", "\\");
+    if (rt::FileSystem::exists(paths.appPath + "UnityWebPlayer.exe")) checkUnityPlayer(*this);
     rt::Ref<cef::CefSettings> settings = makeSettings(flashPath);
-    gamesWindow = rt::make<rt::Array>();
+    windows.gamesWindow = rt::make<rt::Array>();
     Config::getMachineCode();
     rt::Ref<Main> self(this);
     cef::CefApp::onQuit = closure("Main.onQuit", [self] { self->onQuit(); });
@@ -140,6 +90,8 @@ void Main::construct() {
 }
 
 void Main::init() {
+    AppWindows& windows = appWindows();
+    rt::Ref<cef::CefBrowserSettings>& browserSet = windows.browserSet;
     browserSet = rt::create<cef::CefBrowserSettings>();
     browserSet->dragDropDisabled = true;
     browserSet->loadDropsDisabled = true;
@@ -149,61 +101,74 @@ void Main::init() {
     browserSet->fileAccessFromFileUrlsAllowed = true;
     browserSet->universalAccessFromFileUrlsAllowed = true;
 
+    const InstallPaths& paths = installPaths();
     rt::Ref<rt::Array> filters = rt::make<rt::Array>();
-    filters->push(rt::toValue(cef::CefApp::ansi2Unicode("/" + localRes + "/")));
+    filters->push(rt::toValue(cef::CefApp::ansi2Unicode("/" + paths.localRes + "/")));
     filters->push(rt::toValue(cef::CefApp::ansi2Unicode("/LobbyClientMain.swf")));
     cef::CefApp::setFilterResourcePath(filters);
     // Page calls are served to the local pages and to the configured site only.
-    cef::PageCallers::trust(resourcePath, Config::getConfigValue("site").value_or(""));
+    cef::PageCallers::trust(paths.resourcePath, Config::getConfigValue("site").value_or(""));
 
-    lobbyWindow = rt::create<LobbyWindow>();
-    loginWindow = rt::create<LoginWindow>(std::optional<std::string>(), rt::Value(), rt::Value());
+    windows.lobbyWindow = rt::create<LobbyWindow>();
+    windows.loginWindow =
+        rt::create<LoginWindow>(std::optional<std::string>(), rt::Value(), rt::Value());
 
     const rt::Ref<rt::Record> hotKey = Config::getHotKeySet();
     if (hotKey->get("enabled").toInt() == 1 &&
-        cef::CefApp::registerHotKey(lobbyWindow, hotkeyName, 1, hotKey->get("code").toInt()) ==
-            -1) {
+        cef::CefApp::registerHotKey(windows.lobbyWindow, windows.hotkeyName, 1,
+                                    hotKey->get("code").toInt()) == -1) {
         RT_TRACE("hot key error");
     }
 }
 
 void Main::onQuit() {
-    if (tray) tray->dispose();
-    if (gamesWindow) {
-        const std::vector<rt::Value> open = gamesWindow->items();
+    AppWindows& windows = appWindows();
+    if (windows.tray) windows.tray->dispose();
+    if (windows.gamesWindow) {
+        const std::vector<rt::Value> open = windows.gamesWindow->items();
         for (const rt::Value& window : open) {
             rt::Ref<cef::CefWindow> w = window.as<cef::CefWindow>();
             if (w && w->_handle.toInt() > 0) w->destroy();
         }
     }
-    cef::CefApp::unRegisterHotKey(lobbyWindow, hotkeyName);
+    cef::CefApp::unRegisterHotKey(windows.lobbyWindow, windows.hotkeyName);
+}
+
+void Main::checkUpdate() {
+    versionCheck().run();
+}
+
+bool Main::isGameNeedUpdate(std::optional<std::string> name) {
+    return versionCheck().isGameNeedUpdate(name);
 }
 
 void Main::onHotkey() {
-    if (loginWindow && loginWindow->get_enabled()) {
-        loginWindow->show(isHotKey, false, false);
-        isHotKey = !isHotKey;
+    AppWindows& windows = appWindows();
+    if (windows.loginWindow && windows.loginWindow->get_enabled()) {
+        windows.loginWindow->show(windows.isHotKey, false, false);
+        windows.isHotKey = !windows.isHotKey;
         return;
     }
-    lobbyWindow->show(isHotKey, false, false);
-    if (gamesWindow) {
-        const std::vector<rt::Value> open = gamesWindow->items();
-        for (const rt::Value& window : open) window.callMember("hotkeyShow", {isHotKey});
+    windows.lobbyWindow->show(windows.isHotKey, false, false);
+    if (windows.gamesWindow) {
+        const std::vector<rt::Value> open = windows.gamesWindow->items();
+        for (const rt::Value& window : open) window.callMember("hotkeyShow", {windows.isHotKey});
     }
-    isHotKey = !isHotKey;
+    windows.isHotKey = !windows.isHotKey;
 }
 
 void Main::showLoginWindow() {
-    loginWindow->init();
-    lobbyWindow->getCaptchaUrl();
+    appWindows().loginWindow->init();
+    appWindows().lobbyWindow->getCaptchaUrl();
 }
 
 void Main::showUserRegWindow() {
-    if (!userRegWindow) {
-        userRegWindow = rt::create<LoginWindow>(std::optional<std::string>("/reg.html"),
-                                                rt::Value(690), rt::Value(550));
+    rt::Ref<LoginWindow>& window = appWindows().userRegWindow;
+    if (!window) {
+        window = rt::create<LoginWindow>(std::optional<std::string>("/reg.html"), rt::Value(690),
+                                         rt::Value(550));
     }
-    userRegWindow->show(true);
+    window->show(true);
 }
 
 const rt::ClassInfo& Main::staticClassInfo() {
@@ -212,42 +177,42 @@ const rt::ClassInfo& Main::staticClassInfo() {
             .method("onQuit", &Main::onQuit)
             .method("init", &Main::init)
             .method("registerUnity", &Main::registerUnity)
-            .staticField("appPath", &Main::appPath)
-            .staticField("localRes", &Main::localRes)
-            .staticField("resourcePath", &Main::resourcePath)
-            .staticField("resourceFilesData", &Main::resourceFilesData)
-            .staticField("mainSwfData", &Main::mainSwfData)
-            .staticField("programFiles", &Main::programFiles)
-            .staticField("sys_env_apppath", &Main::sys_env_apppath)
-            .staticField("screenWidth", &Main::screenWidth)
-            .staticField("screenHeight", &Main::screenHeight)
-            .staticField("windowFullHeight", &Main::windowFullHeight)
-            .staticField("windowInitW", &Main::windowInitW)
-            .staticField("windowInitH", &Main::windowInitH)
-            .staticField("borderX", &Main::borderX)
-            .staticField("borderY", &Main::borderY)
-            .staticField("captionHeight", &Main::captionHeight)
-            .staticField("hotkeyName", &Main::hotkeyName)
-            .staticField("isHotKey", &Main::isHotKey)
-            .staticField("browserSet", &Main::browserSet)
-            .staticField("lobbyWindow", &Main::lobbyWindow)
-            .staticField("loginWindow", &Main::loginWindow)
-            .staticField("userRegWindow", &Main::userRegWindow)
-            .staticField("gamesWindow", &Main::gamesWindow)
-            .staticField("tray", &Main::tray)
-            .staticField("updateServerUrl", &Main::updateServerUrl)
-            .staticField("update_ServerUrls_arr", &Main::update_ServerUrls_arr)
-            .staticField("curUpdateServerInx", &Main::curUpdateServerInx)
-            .staticField("curUpdateServerUrl", &Main::curUpdateServerUrl)
-            .staticField("httpEtag", &Main::httpEtag)
-            .staticField("updateVersion", &Main::updateVersion)
-            .staticField("updateModules", &Main::updateModules)
-            .staticField("isUpdateModulesInit", &Main::isUpdateModulesInit)
-            .staticField("isUpdateChecking", &Main::isUpdateChecking)
-            .staticField("updateLocalRoot", &Main::updateLocalRoot)
-            .staticField("versionFileList", &Main::versionFileList)
-            .staticField("versions", &Main::versions)
-            .staticField("serverVerPath", &Main::serverVerPath)
+            .staticField("appPath", &installPaths().appPath)
+            .staticField("localRes", &installPaths().localRes)
+            .staticField("resourcePath", &installPaths().resourcePath)
+            .staticField("resourceFilesData", &installPaths().resourceFilesData)
+            .staticField("mainSwfData", &installPaths().mainSwfData)
+            .staticField("programFiles", &installPaths().programFiles)
+            .staticField("sys_env_apppath", &installPaths().appDataPath)
+            .staticField("screenWidth", &screenMetrics().screenWidth)
+            .staticField("screenHeight", &screenMetrics().screenHeight)
+            .staticField("windowFullHeight", &screenMetrics().windowFullHeight)
+            .staticField("windowInitW", &screenMetrics().windowInitW)
+            .staticField("windowInitH", &screenMetrics().windowInitH)
+            .staticField("borderX", &screenMetrics().borderX)
+            .staticField("borderY", &screenMetrics().borderY)
+            .staticField("captionHeight", &screenMetrics().captionHeight)
+            .staticField("hotkeyName", &appWindows().hotkeyName)
+            .staticField("isHotKey", &appWindows().isHotKey)
+            .staticField("browserSet", &appWindows().browserSet)
+            .staticField("lobbyWindow", &appWindows().lobbyWindow)
+            .staticField("loginWindow", &appWindows().loginWindow)
+            .staticField("userRegWindow", &appWindows().userRegWindow)
+            .staticField("gamesWindow", &appWindows().gamesWindow)
+            .staticField("tray", &appWindows().tray)
+            .staticField("updateServerUrl", &versionCheck().updateServerUrl)
+            .staticField("update_ServerUrls_arr", &versionCheck().serverUrls)
+            .staticField("curUpdateServerInx", &versionCheck().currentServerIndex)
+            .staticField("curUpdateServerUrl", &versionCheck().currentServerUrl)
+            .staticField("httpEtag", &versionCheck().httpEtag)
+            .staticField("updateVersion", &versionCheck().updateVersion)
+            .staticField("updateModules", &versionCheck().updateModules)
+            .staticField("isUpdateModulesInit", &versionCheck().isUpdateModulesInit)
+            .staticField("isUpdateChecking", &versionCheck().isUpdateChecking)
+            .staticField("updateLocalRoot", &downloadSettings().updateLocalRoot)
+            .staticField("versionFileList", &downloadSettings().versionFileList)
+            .staticField("versions", &downloadSettings().versions)
+            .staticField("serverVerPath", &downloadSettings().serverVerPath)
             .staticMethod("main", &Main::main)
             .staticMethod("setFlashTrust", &Main::setFlashTrust)
             .staticMethod("isGameNeedUpdate", &Main::isGameNeedUpdate)

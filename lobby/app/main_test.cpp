@@ -6,9 +6,14 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/download_settings.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/login_window.h"
+#include "lobby/app/screen_metrics.h"
+#include "lobby/app/version_check.h"
 #include "lobby/app/version_servers.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/cef/cef_settings.h"
@@ -59,15 +64,15 @@ protected:
         Config::machineCodeStr.reset();
     }
     void TearDown() override {
-        if (Main::updateThread) Main::updateThread->join();
-        Main::updateThread = nullptr;
-        Main::isUpdateChecking = false;
-        Main::isUpdateModulesInit = false;
-        Main::lobbyWindow = nullptr;
-        Main::loginWindow = nullptr;
-        Main::userRegWindow = nullptr;
-        Main::gamesWindow = nullptr;
-        Main::browserSet = nullptr;
+        if (versionCheck().thread) versionCheck().thread->join();
+        versionCheck().thread = nullptr;
+        versionCheck().isUpdateChecking = false;
+        versionCheck().isUpdateModulesInit = false;
+        appWindows().lobbyWindow = nullptr;
+        appWindows().loginWindow = nullptr;
+        appWindows().userRegWindow = nullptr;
+        appWindows().gamesWindow = nullptr;
+        appWindows().browserSet = nullptr;
         Config::machineCodeStr.reset();
         fs::current_path(previousFolder);
     }
@@ -92,23 +97,24 @@ TEST_F(MainTest, StartUpSetsPathsMetricsAndBrowserSettingsThenEntersTheLoop) {
     Main::main();
     // The version check runs at once and moves the current server on as servers fail; let it end
     // before reading what it shares.
-    ASSERT_NE(Main::updateThread, nullptr);
-    Main::updateThread->join();
-    EXPECT_EQ(Main::appPath, install.path() + "/");
-    EXPECT_EQ(Main::screenWidth, 1920);
-    EXPECT_EQ(Main::windowFullHeight, 1040);
-    EXPECT_EQ(Main::windowInitW, 1536);
-    EXPECT_EQ(Main::windowInitH, 832);
-    EXPECT_EQ(Main::captionHeight, 23);
-    EXPECT_EQ(Main::updateLocalRoot, Main::appPath + "app_update");
-    EXPECT_EQ(Main::update_ServerUrls_arr, builtInVersionServers());
+    ASSERT_NE(versionCheck().thread, nullptr);
+    versionCheck().thread->join();
+    EXPECT_EQ(installPaths().appPath, install.path() + "/");
+    EXPECT_EQ(screenMetrics().screenWidth, 1920);
+    EXPECT_EQ(screenMetrics().windowFullHeight, 1040);
+    EXPECT_EQ(screenMetrics().windowInitW, 1536);
+    EXPECT_EQ(screenMetrics().windowInitH, 832);
+    EXPECT_EQ(screenMetrics().captionHeight, 23);
+    EXPECT_EQ(downloadSettings().updateLocalRoot, installPaths().appPath + "app_update");
+    EXPECT_EQ(versionCheck().serverUrls, builtInVersionServers());
     const std::vector<std::string> servers = builtInVersionServers();
-    EXPECT_NE(std::find(servers.begin(), servers.end(), Main::curUpdateServerUrl), servers.end())
-        << Main::curUpdateServerUrl;
-    EXPECT_EQ(Main::httpEtag.rfind("?r=0", 0), 0u) << Main::httpEtag;
-    EXPECT_EQ(Main::localRes, "resource");
-    ASSERT_NE(Main::gamesWindow, nullptr);
-    EXPECT_EQ(Main::gamesWindow->size(), 0);
+    EXPECT_NE(std::find(servers.begin(), servers.end(), versionCheck().currentServerUrl),
+              servers.end())
+        << versionCheck().currentServerUrl;
+    EXPECT_EQ(versionCheck().httpEtag.rfind("?r=0", 0), 0u) << versionCheck().httpEtag;
+    EXPECT_EQ(installPaths().localRes, "resource");
+    ASSERT_NE(appWindows().gamesWindow, nullptr);
+    EXPECT_EQ(appWindows().gamesWindow->size(), 0);
 
     rt::Ref<cef::CefSettings> settings = settingsGiven();
     ASSERT_NE(settings, nullptr);
@@ -116,7 +122,7 @@ TEST_F(MainTest, StartUpSetsPathsMetricsAndBrowserSettingsThenEntersTheLoop) {
     EXPECT_EQ(settings->logSeverity, 0);
     ASSERT_EQ(settings->extraPluginPaths->size(), 1);
     EXPECT_EQ(settings->extraPluginPaths->get(0).toString(),
-              rt::replaceAll(Main::appPath, "/", "\\") + "plugin\\NPSWF32.dll");
+              rt::replaceAll(installPaths().appPath, "/", "\\") + "plugin\\NPSWF32.dll");
     EXPECT_EQ(host.calls("cef_app_registeinstance")[0].args[0], rt::Value("Morvick Lobby"));
     EXPECT_FALSE(cef::CefApp::onQuit.isNull());
 }
@@ -129,10 +135,10 @@ TEST_F(MainTest, BuiltInServersFollowTheConfiguredOnes) {
     setClientValue("<ver_url>http://127.0.0.1:1/a/|http://127.0.0.1:2/b/</ver_url>");
     setClientValue("<logSeverity>3 (warnings)</logSeverity>");
     Main::main();
-    ASSERT_EQ(Main::update_ServerUrls_arr.size(), 10u);
-    EXPECT_EQ(Main::update_ServerUrls_arr[0], "http://127.0.0.1:1/a/");
-    EXPECT_EQ(Main::update_ServerUrls_arr[1], "http://127.0.0.1:2/b/");
-    EXPECT_EQ(Main::update_ServerUrls_arr[2], builtInVersionServers()[0]);
+    ASSERT_EQ(versionCheck().serverUrls.size(), 10u);
+    EXPECT_EQ(versionCheck().serverUrls[0], "http://127.0.0.1:1/a/");
+    EXPECT_EQ(versionCheck().serverUrls[1], "http://127.0.0.1:2/b/");
+    EXPECT_EQ(versionCheck().serverUrls[2], builtInVersionServers()[0]);
     EXPECT_EQ(settingsGiven()->logSeverity, 3);
 }
 
@@ -151,29 +157,29 @@ TEST_F(MainTest, VersionAndArchiveStaticsAreReadAndWrittenByName) {
     ASSERT_NE(info, nullptr);
     info->setStatic("update_ServerUrls_arr",
                     rt::Value(rt::Array::of({"http://127.0.0.1:1/version/", 7})));
-    EXPECT_EQ(Main::update_ServerUrls_arr,
+    EXPECT_EQ(versionCheck().serverUrls,
               (std::vector<std::string>{"http://127.0.0.1:1/version/", "7"}));
     EXPECT_EQ(info->getStatic("update_ServerUrls_arr").asArray()->get(1), rt::Value("7"));
 
     info->setStatic("updateVersion", rt::Value(rt::Record::of({{"fishing", "3"}})));
-    EXPECT_EQ(Main::updateVersion, (std::map<std::string, std::string>{{"fishing", "3"}}));
+    EXPECT_EQ(versionCheck().updateVersion, (std::map<std::string, std::string>{{"fishing", "3"}}));
     info->setStatic("updateModules", rt::Value(rt::Array::of({"fishing"})));
-    EXPECT_EQ(Main::updateModules, std::vector<std::string>{"fishing"});
+    EXPECT_EQ(versionCheck().updateModules, std::vector<std::string>{"fishing"});
     EXPECT_EQ(info->getStatic("updateModules").asArray()->size(), 1);
     EXPECT_EQ(info->getStatic("updateVersion").get("fishing"), rt::Value("3"));
 
     EXPECT_TRUE(info->getStatic("resourceFilesData").isNull());
     const rt::Value page(rt::Bytes::of("<html>"));
     info->setStatic("resourceFilesData", rt::Value(rt::Record::of({{"lobby.html", page}})));
-    ASSERT_TRUE(Main::resourceFilesData.has_value());
-    EXPECT_EQ(Main::resourceFilesData->at("lobby.html").get(), page.asBytes().get());
+    ASSERT_TRUE(installPaths().resourceFilesData.has_value());
+    EXPECT_EQ(installPaths().resourceFilesData->at("lobby.html").get(), page.asBytes().get());
     EXPECT_EQ(info->getStatic("resourceFilesData").get("lobby.html"), page);
     info->setStatic("resourceFilesData", rt::Value());
-    EXPECT_FALSE(Main::resourceFilesData.has_value());
+    EXPECT_FALSE(installPaths().resourceFilesData.has_value());
 
-    Main::update_ServerUrls_arr.clear();
-    Main::updateVersion.clear();
-    Main::updateModules.clear();
+    versionCheck().serverUrls.clear();
+    versionCheck().updateVersion.clear();
+    versionCheck().updateModules.clear();
 }
 
 TEST_F(MainTest, ASecondCopyQuitsBeforeAnythingStarts) {
@@ -182,7 +188,7 @@ TEST_F(MainTest, ASecondCopyQuitsBeforeAnythingStarts) {
     EXPECT_EQ(host.count("cef_app_quit"), 1);
     EXPECT_EQ(host.count("cef_app_main"), 0);
     EXPECT_EQ(host.count("display_get_screen_size"), 0);
-    EXPECT_EQ(Main::updateThread, nullptr);
+    EXPECT_EQ(versionCheck().thread, nullptr);
 }
 
 TEST_F(MainTest, AShortPathIsReplacedByTheProgramFolder) {
@@ -192,7 +198,7 @@ TEST_F(MainTest, AShortPathIsReplacedByTheProgramFolder) {
     // The test program's folder holds no installation, so the start ends at the settings.
     EXPECT_ANY_THROW(Main::main());
     const std::string exeFolder = fs::path(rt::FileSystem::executablePath()).parent_path();
-    EXPECT_EQ(Main::appPath, exeFolder + "/");
+    EXPECT_EQ(installPaths().appPath, exeFolder + "/");
     EXPECT_EQ(fs::current_path(), exeFolder);
 }
 
@@ -205,11 +211,11 @@ TEST_F(MainTest, InitMakesTheWindowsAndRegistersTheBossKey) {
     testing::internal::CaptureStdout();
     Main::main();
     const std::string out = testing::internal::GetCapturedStdout();
-    ASSERT_NE(Main::lobbyWindow, nullptr);
-    ASSERT_NE(Main::loginWindow, nullptr);
-    EXPECT_EQ(Main::loginWindow->wndType, 0);
-    EXPECT_TRUE(Main::browserSet->webSecurityDisabled);
-    EXPECT_TRUE(Main::browserSet->universalAccessFromFileUrlsAllowed);
+    ASSERT_NE(appWindows().lobbyWindow, nullptr);
+    ASSERT_NE(appWindows().loginWindow, nullptr);
+    EXPECT_EQ(appWindows().loginWindow->wndType, 0);
+    EXPECT_TRUE(appWindows().browserSet->webSecurityDisabled);
+    EXPECT_TRUE(appWindows().browserSet->universalAccessFromFileUrlsAllowed);
     const auto filters = host.calls("cef_app_setfilterpath");
     ASSERT_EQ(filters.size(), 1u);
     EXPECT_EQ(filters[0].args[0].asArray()->get(0), rt::Value("/resource/"));
@@ -222,8 +228,8 @@ TEST_F(MainTest, InitMakesTheWindowsAndRegistersTheBossKey) {
     rt::Ref<cef::CefWindow> open = rt::make<cef::CefWindow>();
     open->_handle = 5;
     rt::Ref<cef::CefWindow> notYetOpen = rt::make<cef::CefWindow>();
-    Main::gamesWindow->push(open);
-    Main::gamesWindow->push(notYetOpen);
+    appWindows().gamesWindow->push(open);
+    appWindows().gamesWindow->push(notYetOpen);
     host.clearCalls();
     cef::CefApp::quit();
     cef::CefApp::quit();
@@ -240,15 +246,15 @@ TEST_F(MainTest, TheBossKeyTogglesOnlyTheLoginWindowBeforeLogin) {
     });
     host.answer("window_get_prop", rt::Value(1));
     Main::main();
-    Main::loginWindow->_handle = 11;
-    Main::lobbyWindow->_handle = 12;
+    appWindows().loginWindow->_handle = 11;
+    appWindows().lobbyWindow->_handle = 12;
     host.clearCalls();
-    Main::isHotKey = false;
+    appWindows().isHotKey = false;
     Main::onHotkey();
     Main::onHotkey();
     const auto shows = host.calls("cef_window_show");
     ASSERT_EQ(shows.size(), 2u);
-    for (const auto& call : shows) EXPECT_EQ(call.args[0], Main::loginWindow->_handle);
+    for (const auto& call : shows) EXPECT_EQ(call.args[0], appWindows().loginWindow->_handle);
     EXPECT_EQ(shows[0].args[1], rt::Value(false));
     EXPECT_EQ(shows[1].args[1], rt::Value(true));
 }

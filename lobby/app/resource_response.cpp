@@ -1,6 +1,6 @@
 #include "lobby/app/resource_response.h"
 
-#include "lobby/app/main.h"
+#include "lobby/app/install_paths.h"
 #include "runtime/strings.h"
 #include "runtime/url_codec.h"
 
@@ -25,12 +25,12 @@ std::optional<std::string> mimeTypeOf(std::string_view name) {
 }
 
 rt::Value archiveEntry(const std::string& path, cef::CefResponse& response) {
-    if (!Main::resourceFilesData || Main::resourcePath.empty()) return {};
-    size_t at = path.find(Main::resourcePath);
+    if (!installPaths().resourceFilesData || installPaths().resourcePath.empty()) return {};
+    size_t at = path.find(installPaths().resourcePath);
     if (at == std::string::npos) return {};
-    std::string key = path.substr(at + Main::resourcePath.size());
-    auto entry = Main::resourceFilesData->find(key);
-    if (entry == Main::resourceFilesData->end()) return {};
+    std::string key = path.substr(at + installPaths().resourcePath.size());
+    auto entry = installPaths().resourceFilesData->find(key);
+    if (entry == installPaths().resourceFilesData->end()) return {};
     response.mimeType = mimeTypeOf(key);
     response.status = 200;
     return entry->second;

@@ -17,7 +17,7 @@ std::optional<std::string> localRequestPath(const std::optional<std::string>& ur
 // The MIME type served for a resource name's extension; null leaves it unset.
 std::optional<std::string> mimeTypeOf(std::string_view name);
 
-// The archive entry that a request path names (the part after Main::resourcePath), with the
+// The archive entry that a request path names (the part after the page folder's path), with the
 // response's status 200 and MIME type set; null, and the response untouched, when the pages come
 // from the folder or the archive has no such entry.
 rt::Value archiveEntry(const std::string& path, cef::CefResponse& response);

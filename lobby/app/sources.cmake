@@ -25,11 +25,15 @@ find_package(ZLIB REQUIRED)
 
 list(APPEND LOBBY_SOURCES
     ${CMAKE_CURRENT_BINARY_DIR}/app/version_servers.cpp
+    app/app_windows.cpp
+    app/application.cpp
     app/config.cpp
+    app/install_paths.cpp
     app/local_resources.cpp
     app/machine_code.cpp
     app/main.cpp
     app/position_key.cpp
+    app/screen_metrics.cpp
     app/settings_file.cpp
     app/xor_zip_archive.cpp
 )

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "lobby/app/config.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/main.h"
+#include "lobby/app/version_check.h"
+#include "lobby/bindings/cef/cef_window.h"
 #include "lobby/bindings/fake_host.h"
 #include "runtime/file.h"
 #include "runtime/file_system.h"
@@ -21,25 +24,27 @@ namespace {
 using Strings = std::vector<std::string>;
 
 // Version servers on loopback, an installation folder with local version files, and the check
-// run on its own thread as the program runs it.
+// run on its own thread as the program runs it; its findings reach the test's thread as the task
+// it posts through a lobby window, which the test runs as the host's loop would.
 class VersionCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
         host.answer("cef_unicode2ansi", [](std::span<const rt::Value> args) { return args[0]; });
-        Main::appPath = folder.path() + "/";
+        installPaths().appPath = folder.path() + "/";
         rt::FileSystem::createDirectory(folder / "version");
-        Main::httpEtag = "?r=0.5";
-        Main::updateVersion.clear();
-        Main::updateModules.clear();
-        Main::isUpdateModulesInit = false;
-        Main::isUpdateChecking = false;
+        versionCheck().httpEtag = "?r=0.5";
+        versionCheck().updateVersion.clear();
+        versionCheck().updateModules.clear();
+        versionCheck().isUpdateModulesInit = false;
+        versionCheck().isUpdateChecking = false;
+        window->_handle = 7;
     }
 
     void servers(const std::vector<testhttp::Server*>& list) {
-        Main::update_ServerUrls_arr.clear();
-        for (testhttp::Server* s : list) Main::update_ServerUrls_arr.push_back(s->url("/version/"));
-        Main::curUpdateServerInx = 0;
-        Main::curUpdateServerUrl = Main::update_ServerUrls_arr.front();
+        versionCheck().serverUrls.clear();
+        for (testhttp::Server* s : list) versionCheck().serverUrls.push_back(s->url("/version/"));
+        versionCheck().currentServerIndex = 0;
+        versionCheck().currentServerUrl = versionCheck().serverUrls.front();
     }
 
     void installed(const Strings& games) {
@@ -51,17 +56,63 @@ protected:
         rt::File::saveContent(folder / ("version/" + game + ".v"), text);
     }
 
-    void runCheck() {
+    void runCheckThread() {
         rt::Ref<rt::Thread> thread = rt::Thread::create(&Main::checkUpdate);
         thread->sendMessage(false);
         thread->join();
+    }
+
+    void runPostedTask() {
+        ASSERT_EQ(host.count("cef_app_posttask"), 1);
+        rt::Value(window).callMember("onBrowserEvent", {"on_task", 0});
+    }
+
+    void runCheck() {
+        runCheckThread();
+        versionCheck().deliverThrough(window);
+        runPostedTask();
     }
 
     bindings::FakeHost host;
     rt::testing::TestFolder folder;
     testhttp::Server first;
     testhttp::Server second;
+    rt::Ref<cef::CefWindow> window = rt::make<cef::CefWindow>();
 };
+
+// Findings that are ready before the lobby window exists wait for it; until the posted task has
+// run on the UI thread nothing of them is visible there.
+TEST_F(VersionCheckTest, FindingsReadyBeforeTheWindowArePostedOnceItIsNamed) {
+    servers({&first, &second});
+    first.setFault("/version/game.v", testhttp::Fault::answerStatus(502));
+    second.addFile("/version/game.v", "9");
+    installed({"game"});
+    runCheckThread();
+    EXPECT_EQ(host.count("cef_app_posttask"), 0);
+    versionCheck().deliverThrough(window);
+    EXPECT_EQ(host.count("cef_app_posttask"), 1);
+    EXPECT_TRUE(versionCheck().updateModules.empty());
+    EXPECT_EQ(versionCheck().currentServerIndex, 0);
+    EXPECT_FALSE(Main::isGameNeedUpdate("game"));
+    runPostedTask();
+    EXPECT_TRUE(Main::isGameNeedUpdate("game"));
+    EXPECT_EQ(versionCheck().currentServerIndex, 1);
+    EXPECT_EQ(versionCheck().currentServerUrl, second.url("/version/"));
+}
+
+// With the window named first, the check thread posts its findings itself, once.
+TEST_F(VersionCheckTest, FindingsReadyAfterTheWindowArePostedByTheCheckThread) {
+    servers({&first});
+    first.addFile("/version/game.v", "9");
+    installed({"game"});
+    versionCheck().deliverThrough(window);
+    EXPECT_EQ(host.count("cef_app_posttask"), 0);
+    runCheckThread();
+    EXPECT_FALSE(versionCheck().isUpdateModulesInit);
+    runPostedTask();
+    EXPECT_TRUE(versionCheck().isUpdateModulesInit);
+    EXPECT_EQ(versionCheck().updateModules, Strings{"game"});
+}
 
 TEST_F(VersionCheckTest, OnlyAnExactlyEqualLocalTextLeavesAGameOffTheList) {
     servers({&first});
@@ -72,9 +123,9 @@ TEST_F(VersionCheckTest, OnlyAnExactlyEqualLocalTextLeavesAGameOffTheList) {
     localVersion("newline", "1.0.3\n");
     installed({"same", "newline", "missing"});
     runCheck();
-    EXPECT_EQ(Main::updateModules, (Strings{"newline", "missing"}));
-    EXPECT_EQ(Main::updateVersion.at("newline"), "1.0.3\n");
-    EXPECT_EQ(Main::updateVersion.count("missing"), 0u);
+    EXPECT_EQ(versionCheck().updateModules, (Strings{"newline", "missing"}));
+    EXPECT_EQ(versionCheck().updateVersion.at("newline"), "1.0.3\n");
+    EXPECT_EQ(versionCheck().updateVersion.count("missing"), 0u);
     auto requests = first.log().forPath("/version/same.v");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].request.headers.get("cache-control"), "no-cache");
@@ -91,10 +142,10 @@ TEST_F(VersionCheckTest, AnHtmlAnswerMovesToTheNextServerWhichTheNextGameAsksFir
     localVersion("b", "2.0");
     installed({"a", "b"});
     runCheck();
-    EXPECT_EQ(Main::updateModules, Strings{"a"});
+    EXPECT_EQ(versionCheck().updateModules, Strings{"a"});
     EXPECT_EQ(first.log().countFor("/version/b.v"), 0);
     EXPECT_EQ(second.log().countFor("/version/b.v"), 1);
-    EXPECT_EQ(Main::curUpdateServerInx, 1);
+    EXPECT_EQ(versionCheck().currentServerIndex, 1);
 }
 
 TEST_F(VersionCheckTest, AGameEveryServerFailsIsNotListedAndTheNextStartsAtTheFirstServer) {
@@ -105,19 +156,19 @@ TEST_F(VersionCheckTest, AGameEveryServerFailsIsNotListedAndTheNextStartsAtTheFi
     first.addFile("/version/b.v", "3");
     installed({"a", "b"});
     runCheck();
-    EXPECT_EQ(Main::updateModules, Strings{"b"});
+    EXPECT_EQ(versionCheck().updateModules, Strings{"b"});
     EXPECT_EQ(first.log().countFor("/version/b.v"), 1);
     EXPECT_EQ(second.log().countFor("/version/b.v"), 0);
-    EXPECT_TRUE(Main::isUpdateModulesInit);
+    EXPECT_TRUE(versionCheck().isUpdateModulesInit);
 }
 
 TEST_F(VersionCheckTest, TheAnswerWaitsForTheCheckAndIgnoresLetterCase) {
     servers({&first});
     first.addFile("/version/game.v", "9");
     installed({"game"});
-    Main::updateModules = {"game"};
+    versionCheck().updateModules = {"game"};
     EXPECT_FALSE(Main::isGameNeedUpdate("game"));
-    Main::updateModules.clear();
+    versionCheck().updateModules.clear();
     runCheck();
     EXPECT_TRUE(Main::isGameNeedUpdate("GAME"));
     EXPECT_FALSE(Main::isGameNeedUpdate("other"));
@@ -129,7 +180,7 @@ TEST_F(VersionCheckTest, ASecondCheckOfTheRunReturnsAtOnce) {
     first.addFile("/version/game.v", "9");
     installed({"game"});
     runCheck();
-    Main::updateModules.clear();
+    versionCheck().updateModules.clear();
     // The second check runs on a thread of its own and is sent no start message: a check that
     // waited for one would never end by itself. It is then woken so that the test can fail.
     std::promise<void> ended;
@@ -142,7 +193,7 @@ TEST_F(VersionCheckTest, ASecondCheckOfTheRunReturnsAtOnce) {
     if (!returned) thread->sendMessage(false);
     thread->join();
     EXPECT_TRUE(returned) << "the second check waited for a start message";
-    EXPECT_TRUE(Main::updateModules.empty());
+    EXPECT_TRUE(versionCheck().updateModules.empty());
     EXPECT_EQ(first.log().countFor("/version/game.v"), 1);
 }
 

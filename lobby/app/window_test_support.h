@@ -7,10 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/login_window.h"
-#include "lobby/app/main.h"
+#include "lobby/app/screen_metrics.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/cef/cef_browser.h"
 #include "lobby/bindings/cef/cef_browser_settings.h"
@@ -32,23 +34,24 @@ enum Prop : int32_t {
     kEnabled = 14,
 };
 
-// Main's window statics for a 1920 x 1080 screen (a 40-pixel task bar, 4-pixel frames), with the
+// The window state for a 1920 x 1080 screen (a 40-pixel task bar, 4-pixel frames), with the
 // shared browser settings and no game window.
 inline void useFullHdScreen() {
-    Main::screenWidth = 1920;
-    Main::screenHeight = 1080;
-    Main::windowFullHeight = 1040;
-    Main::windowInitW = 1536;
-    Main::windowInitH = 832;
-    Main::borderX = 4;
-    Main::borderY = 4;
-    Main::browserSet = rt::create<cef::CefBrowserSettings>();
-    Main::gamesWindow = rt::make<rt::Array>();
+    screenMetrics().screenWidth = 1920;
+    screenMetrics().screenHeight = 1080;
+    screenMetrics().windowFullHeight = 1040;
+    screenMetrics().windowInitW = 1536;
+    screenMetrics().windowInitH = 832;
+    screenMetrics().borderX = 4;
+    screenMetrics().borderY = 4;
+    appWindows().browserSet = rt::create<cef::CefBrowserSettings>();
+    appWindows().gamesWindow = rt::make<rt::Array>();
 }
 
 // The lobby's windows against the recording host: window properties read back what was set,
 // texts cross to and from the system unchanged, every browser has main frame 1 and named frames
-// on request. Main's and Config's statics are set to a 1920 x 1080 screen and put back after.
+// on request. The application's and Config's state is set to a 1920 x 1080 screen and put back
+// after.
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() {
@@ -67,24 +70,24 @@ protected:
             auto id = frameIds.try_emplace(a[1].toString(), 2 + frameIds.size()).first->second;
             return rt::Value(rt::Record::of({{"_url", id}, {"x", 0}, {"y", a[1]}}));
         });
-        Main::appPath = "/opt/lobby/";
-        Main::localRes = "resource";
+        installPaths().appPath = "/opt/lobby/";
+        installPaths().localRes = "resource";
         useFullHdScreen();
         Config::configs = {{"site", "http://127.0.0.1:8080"}, {"product", "Lobby"}};
         BaseWindow::siteUrl = std::nullopt;
     }
 
     ~WindowTest() override {
-        Main::lobbyWindow = nullptr;
-        Main::loginWindow = nullptr;
-        Main::userRegWindow = nullptr;
-        Main::gamesWindow = nullptr;
-        Main::tray = nullptr;
-        Main::browserSet = nullptr;
-        Main::resourceFilesData = std::nullopt;
-        Main::mainSwfData = nullptr;
-        Main::resourcePath.clear();
-        Main::isHotKey = false;
+        appWindows().lobbyWindow = nullptr;
+        appWindows().loginWindow = nullptr;
+        appWindows().userRegWindow = nullptr;
+        appWindows().gamesWindow = nullptr;
+        appWindows().tray = nullptr;
+        appWindows().browserSet = nullptr;
+        installPaths().resourceFilesData = std::nullopt;
+        installPaths().mainSwfData = nullptr;
+        installPaths().resourcePath.clear();
+        appWindows().isHotKey = false;
         Config::configs.clear();
         Config::userSets.clear();
         Config::remoteConfigs = nullptr;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "lobby/app/download_settings.h"
+#include "lobby/app/install_paths.h"
+#include "lobby/app/version_check.h"
 #include "lobby/download/engine_test_support.h"
 #include "platform/msgloop/msgloop.h"
 #include "runtime/file.h"
@@ -27,7 +30,7 @@ struct GameFile {
 class DownloadRoadTest : public testing::EngineTest {
 protected:
     DownloadRoadTest() {
-        Main::updateServerUrl = server.url("");
+        versionCheck().updateServerUrl = server.url("");
         std::lock_guard<std::mutex> lock(Config::installedGamesMutex);
         Config::userInstallGames.clear();
     }
@@ -64,12 +67,12 @@ protected:
     }
 
     std::string installedText(const std::string& relative) const {
-        return rt::File::getContent(Main::appPath + relative);
+        return rt::File::getContent(installPaths().appPath + relative);
     }
 
     unsigned installedMode(const std::string& relative) const {
         struct stat st {};
-        EXPECT_EQ(::stat((Main::appPath + relative).c_str(), &st), 0) << relative;
+        EXPECT_EQ(::stat((installPaths().appPath + relative).c_str(), &st), 0) << relative;
         return st.st_mode & 07777;
     }
 
@@ -78,7 +81,8 @@ protected:
         EXPECT_EQ(ml_init(), ML_OK);
         ml_process* process = nullptr;
         int code = -1000;
-        if (ml_process_start(("\"" + Main::appPath + relative + "\"").c_str(), &process) == ML_OK) {
+        if (ml_process_start(("\"" + installPaths().appPath + relative + "\"").c_str(), &process) ==
+            ML_OK) {
             EXPECT_EQ(ml_process_wait(process, -1), ML_OK);
             EXPECT_EQ(ml_process_exit_code(process, &code), ML_OK);
             ml_process_close(process);
@@ -105,7 +109,7 @@ TEST_F(DownloadRoadTest, AGameIsDownloadedCopiedIntoPlaceAndRecorded) {
     EXPECT_TRUE(installed("fish"));
     EXPECT_EQ(installedText("fish/data/a.dll"), "fish library");
     EXPECT_EQ(installedText("common.dat"), "shared");
-    EXPECT_FALSE(rt::FileSystem::exists(Main::appPath + "poker"));
+    EXPECT_FALSE(rt::FileSystem::exists(installPaths().appPath + "poker"));
     EXPECT_EQ(Config::installedGames(), Strings{"fish"});
     EXPECT_EQ(installedText("update.ini"), "<f md5=\"" + rt::md5Hex("shared") +
                                                "\" dep=\"@gameall\">\\common.dat</f>"
@@ -141,8 +145,8 @@ TEST_F(DownloadRoadTest, InstalledAndUpdatedProgramsStayExecutable) {
     EXPECT_EQ(runInstalled("game/run.sh"), 7);
 
     // An update keeps each replaced file's permissions, whatever they were made.
-    ASSERT_EQ(::chmod((Main::appPath + "game/run.sh").c_str(), 0700), 0);
-    ASSERT_EQ(::chmod((Main::appPath + "game/data.txt").c_str(), 0640), 0);
+    ASSERT_EQ(::chmod((installPaths().appPath + "game/run.sh").c_str(), 0700), 0);
+    ASSERT_EQ(::chmod((installPaths().appPath + "game/data.txt").c_str(), 0640), 0);
     publish({{"\\game\\run.sh", "game", "#!/bin/sh\nexit 9\n"},
              {"\\game\\bin\\game", "game", elf},
              {"\\game\\data.txt", "game", "#!still data"}});
@@ -215,7 +219,7 @@ TEST_F(DownloadRoadTest, AFileThatFailsBeforeAnEarlierOneArrivesIsReportedInItsT
     EXPECT_EQ(fileStates(module(0))[0], DownloadGame::kDownloaded);
     EXPECT_EQ(fileStates(module(0))[1], DownloadGame::kWaiting);
     EXPECT_FALSE(installed("fish"));
-    EXPECT_FALSE(rt::FileSystem::exists(Main::appPath + "fish"));
+    EXPECT_FALSE(rt::FileSystem::exists(installPaths().appPath + "fish"));
 }
 
 TEST_F(DownloadRoadTest, FilesInFlightOfADroppedQueueAreFetchedAgainByTheNextOne) {
@@ -260,8 +264,8 @@ TEST_F(DownloadRoadTest, MissingOrGatewayFailingNewerVersionsFallBackWithoutRetr
 
 TEST_F(DownloadRoadTest, AFileMissingEverywhereIsTriedFourTimesPerServerThenReported) {
     testhttp::Server second;
-    Main::updateServerUrl = server.url("") + "|" + second.url("");
-    Main::versions = rt::Array::of({"1.0.1"});
+    versionCheck().updateServerUrl = server.url("") + "|" + second.url("");
+    downloadSettings().versions = rt::Array::of({"1.0.1"});
     publish({{"\\fish\\a.dll", "fish", "x"}});
     server.removeFile("/1_0_1/fish/a.dll");
     fetchList();
@@ -273,7 +277,7 @@ TEST_F(DownloadRoadTest, AFileMissingEverywhereIsTriedFourTimesPerServerThenRepo
     EXPECT_EQ(module(0).get("state").toInt(), DownloadGame::kModuleFinished);
     EXPECT_EQ(module(0).get("downloads").asArray()->get(0).get("state").toInt(),
               DownloadGame::kWaiting);
-    EXPECT_FALSE(rt::FileSystem::exists(Main::appPath + "fish"));
+    EXPECT_FALSE(rt::FileSystem::exists(installPaths().appPath + "fish"));
 }
 
 TEST_F(DownloadRoadTest, AfterFourFailedConnectionsTheNextServerIsAskedForTheNewestVersion) {
@@ -286,7 +290,7 @@ TEST_F(DownloadRoadTest, AfterFourFailedConnectionsTheNextServerIsAskedForTheNew
     publish({{"\\fish\\a.dll", "fish", "from the second server"}});
     good.addFile("/1_0_1/fish/a.dll", "from the second server");
     fetchList();
-    Main::updateServerUrl = closed + "|" + good.url("");
+    versionCheck().updateServerUrl = closed + "|" + good.url("");
     downloadAndWait({"fish"});
     EXPECT_TRUE(installed("fish"));
     ASSERT_EQ(good.log().forPath("/1_0_1/fish/a.dll").size(), 1u);
@@ -322,8 +326,8 @@ TEST_F(DownloadRoadTest, AFileWhoseDigestDiffersIsNotInstalled) {
     ASSERT_EQ(errors().size(), 1u);
     EXPECT_EQ(errors()[0].args[1], "\\fish\\a.dll");
     EXPECT_NE(errors()[0].args[2].find("MD5"), std::string::npos) << errors()[0].args[2];
-    EXPECT_FALSE(rt::FileSystem::exists(Main::appPath + "fish/a.dll"));
-    EXPECT_FALSE(rt::FileSystem::exists(Main::appPath + "update.ini"));
+    EXPECT_FALSE(rt::FileSystem::exists(installPaths().appPath + "fish/a.dll"));
+    EXPECT_FALSE(rt::FileSystem::exists(installPaths().appPath + "update.ini"));
 }
 
 TEST_F(DownloadRoadTest, PathsLeavingTheInstallationFolderAreNeverFetchedOrWritten) {
@@ -342,7 +346,7 @@ TEST_F(DownloadRoadTest, PathsLeavingTheInstallationFolderAreNeverFetchedOrWritt
     EXPECT_EQ(errors()[1].args[0], "evil2");
     EXPECT_EQ(server.log().countFor("/escaped.txt"), 0);
     EXPECT_FALSE(rt::FileSystem::exists(folder.path() + "/../escaped.txt"));
-    EXPECT_FALSE(rt::FileSystem::exists(Main::appPath + "host"));
+    EXPECT_FALSE(rt::FileSystem::exists(installPaths().appPath + "host"));
 }
 
 TEST_F(DownloadRoadTest, ABodyWithoutLengthIsCompleteAndACutOneFailsWithoutStallingTheQueue) {

@@ -2,6 +2,7 @@
 // requests after a failed early step try again, and a request that is given up is reported.
 #include <gtest/gtest.h>
 
+#include "lobby/app/version_check.h"
 #include "lobby/download/download_game.h"
 #include "lobby/download/engine_test_support.h"
 #include "platform/msgloop/msgloop.h"
@@ -26,7 +27,7 @@ protected:
         }
         server.addFile("/1_0_0/update.ini", list);
         Config::configs["download_url"] = server.url("/");
-        Main::updateServerUrl = server.url("");
+        versionCheck().updateServerUrl = server.url("");
     }
 
     void ask(const std::string& games) { engine->DownloadClient(games, ""); }

@@ -2,6 +2,8 @@
 // handed in as the workers would hand them.
 #include <gtest/gtest.h>
 
+#include "lobby/app/download_settings.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/download/download_game.h"
 #include "lobby/download/engine_test_support.h"
 #include "runtime/file.h"
@@ -43,7 +45,7 @@ protected:
 
 TEST_F(DownloadQueueTest, WithoutVersionsTheListIsNeverAskedForAndOnlyOneErrorIsReported) {
     engine->updateState = 0;
-    Main::versions = rt::make<rt::Array>();
+    downloadSettings().versions = rt::make<rt::Array>();
     engine->toDownload("");
     engine->toDownload("");
     ASSERT_EQ(errors().size(), 1u);
@@ -110,7 +112,7 @@ TEST_F(DownloadQueueTest, AFailedFileEndsItsModuleAndTheRotationMovesOn) {
     EXPECT_EQ(engine->updateFiles->get(0).get("state").toInt(), DownloadGame::kWaiting);
     // The installed file of the next module counts as done: no download, straight to the copy.
     runUntil([this] { return installed("poker"); });
-    EXPECT_EQ(rt::File::getContent(Main::appPath + "update.ini"), "");
+    EXPECT_EQ(rt::File::getContent(installPaths().appPath + "update.ini"), "");
 }
 
 TEST_F(DownloadQueueTest, AResultThatIsNeitherDoneNorFailedStillEndsTheFile) {
@@ -137,9 +139,9 @@ TEST_F(DownloadQueueTest, ClearingWaitsForTheQueueThenDropsStagedCopiesAndProgre
     activeModule("fish");
     file("\\kept.dll", {"fish"}, DownloadGame::kDownloaded);
     file("\\done.dll", {"fish"}, DownloadGame::kInstalled);
-    rt::FileSystem::createDirectory(Main::updateLocalRoot);
-    rt::File::saveContent(Main::updateLocalRoot + "/kept.dll", "k");
-    rt::File::saveContent(Main::updateLocalRoot + "/done.dll", "d");
+    rt::FileSystem::createDirectory(downloadSettings().updateLocalRoot);
+    rt::File::saveContent(downloadSettings().updateLocalRoot + "/kept.dll", "k");
+    rt::File::saveContent(downloadSettings().updateLocalRoot + "/done.dll", "d");
     engine->clearDownList();
     ASSERT_TRUE(engine->downloadList);
 
@@ -148,8 +150,8 @@ TEST_F(DownloadQueueTest, ClearingWaitsForTheQueueThenDropsStagedCopiesAndProgre
     engine->clearDownList();
     EXPECT_FALSE(engine->downloadList);
     EXPECT_EQ(engine->curDownModuleInx, -1);
-    EXPECT_TRUE(rt::FileSystem::exists(Main::updateLocalRoot + "/kept.dll"));
-    EXPECT_FALSE(rt::FileSystem::exists(Main::updateLocalRoot + "/done.dll"));
+    EXPECT_TRUE(rt::FileSystem::exists(downloadSettings().updateLocalRoot + "/kept.dll"));
+    EXPECT_FALSE(rt::FileSystem::exists(downloadSettings().updateLocalRoot + "/done.dll"));
     EXPECT_TRUE(engine->getDownloadInfos().isNull());
 
     // A new request makes a new queue with a progress list of its own.

@@ -10,9 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/download_settings.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
-#include "lobby/app/main.h"
+#include "lobby/app/version_check.h"
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/fake_host.h"
 #include "lobby/download/download_game.h"
@@ -52,19 +55,19 @@ protected:
             "plug_create", [](std::span<const rt::Value>) { return rt::Value("instance"); })));
         DownloadGame::plug_destroy.replace(rt::Value(rt::Function::of(
             "plug_destroy", [](std::span<const rt::Value>) { return rt::Value(); })));
-        Main::appPath = folder.path() + "/";
-        Main::updateLocalRoot = Main::appPath + "app_update";
-        Main::httpEtag = "?r=0.25";
-        Main::versions = rt::Array::of({"1.0.0", "1.0.1"});
-        Main::versionFileList = rt::make<rt::Array>();
-        Main::serverVerPath = "1_0_1";
-        Main::localRes = "resource";
-        Main::browserSet = rt::create<cef::CefBrowserSettings>();
-        Main::gamesWindow = rt::make<rt::Array>();
+        installPaths().appPath = folder.path() + "/";
+        downloadSettings().updateLocalRoot = installPaths().appPath + "app_update";
+        versionCheck().httpEtag = "?r=0.25";
+        downloadSettings().versions = rt::Array::of({"1.0.0", "1.0.1"});
+        downloadSettings().versionFileList = rt::make<rt::Array>();
+        downloadSettings().serverVerPath = "1_0_1";
+        installPaths().localRes = "resource";
+        appWindows().browserSet = rt::create<cef::CefBrowserSettings>();
+        appWindows().gamesWindow = rt::make<rt::Array>();
         window = rt::create<LobbyWindow>();
         window->on_create("lobby");
         rt::Value(window).callMember("onBrowserEvent", {"onAfterCreated", rt::Value()});
-        Main::lobbyWindow = window;
+        appWindows().lobbyWindow = window;
         engine = rt::create<DownloadGame>();
     }
 
@@ -82,11 +85,11 @@ protected:
             rt::Value(window).callMember("onBrowserEvent", {"on_task", 0});
         }
         DownloadGame::progressList.drop();
-        Main::lobbyWindow = nullptr;
-        Main::browserSet = nullptr;
-        Main::gamesWindow = nullptr;
-        Main::versions = nullptr;
-        Main::versionFileList = nullptr;
+        appWindows().lobbyWindow = nullptr;
+        appWindows().browserSet = nullptr;
+        appWindows().gamesWindow = nullptr;
+        downloadSettings().versions = nullptr;
+        downloadSettings().versionFileList = nullptr;
         std::lock_guard<std::mutex> lock(Config::installedGamesMutex);
         Config::userInstallGames.clear();
     }
@@ -180,7 +183,7 @@ protected:
         });
         DownloadGame::initStatics();
         engine = rt::create<DownloadGame>();
-        Main::versions = nullptr;
+        downloadSettings().versions = nullptr;
     }
 
     ~LibraryEngineTest() override {

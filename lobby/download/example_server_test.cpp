@@ -4,6 +4,9 @@
 
 #include <filesystem>
 
+#include "lobby/app/download_settings.h"
+#include "lobby/app/install_paths.h"
+#include "lobby/app/version_check.h"
 #include "lobby/download/download_game.h"
 #include "lobby/download/engine_test_support.h"
 #include "runtime/file.h"
@@ -21,7 +24,7 @@ protected:
     ExampleServerTest() {
         server.serveFolder("/", kExample);
         Config::configs["download_url"] = server.url("/");
-        Main::updateServerUrl = server.url("");
+        versionCheck().updateServerUrl = server.url("");
     }
 
     testhttp::Server server;
@@ -30,25 +33,25 @@ protected:
 TEST_F(ExampleServerTest, TheSampleGameInstallsWithItsNewestFiles) {
     engine->DownloadClient("minigame", "");
     pumpUntil([this] { return engine->updateState == 2 || !errors().empty(); });
-    ASSERT_TRUE(Main::versions);
-    EXPECT_EQ(Main::serverVerPath, "1_0_1");
+    ASSERT_TRUE(downloadSettings().versions);
+    EXPECT_EQ(downloadSettings().serverVerPath, "1_0_1");
     ASSERT_TRUE(errors().empty()) << errors()[0].args[2];
     engine->DownloadClient("minigame", "");
     pumpUntil([this] { return installed("minigame") || !errors().empty(); });
     ASSERT_TRUE(errors().empty()) << errors()[0].args[2];
 
     for (const char* file : {"minigame/index.html", "minigame/data/level1.dat"}) {
-        EXPECT_EQ(rt::File::getContent(Main::appPath + file),
+        EXPECT_EQ(rt::File::getContent(installPaths().appPath + file),
                   rt::File::getContent((kExample / "1_0_1" / file).string()))
             << file;
     }
     for (const char* file : {"minigame/readme.txt", "minigame/data/level2.dat", "common.txt"}) {
-        EXPECT_EQ(rt::File::getContent(Main::appPath + file),
+        EXPECT_EQ(rt::File::getContent(installPaths().appPath + file),
                   rt::File::getContent((kExample / "1_0_0" / file).string()))
             << file;
     }
     EXPECT_EQ(Config::installedGames(), std::vector<std::string>{"minigame"});
-    EXPECT_NE(rt::File::getContent(Main::appPath + "UserSet.ini").find("minigame"),
+    EXPECT_NE(rt::File::getContent(installPaths().appPath + "UserSet.ini").find("minigame"),
               std::string::npos);
 }
 

@@ -1,44 +1,46 @@
 #include "lobby/download/lobby_values.h"
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/download_settings.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
-#include "lobby/app/main.h"
+#include "lobby/app/version_check.h"
 
 namespace download {
 
 using lobby::Config;
-using lobby::Main;
 
 std::string LobbyValues::appPath() {
-    return Main::appPath;
+    return lobby::installPaths().appPath;
 }
 
 std::string LobbyValues::updateLocalRoot() {
-    return Main::updateLocalRoot;
+    return lobby::downloadSettings().updateLocalRoot;
 }
 
 std::string LobbyValues::updateServerUrl() {
-    return Main::updateServerUrl.value_or("");
+    return lobby::versionCheck().updateServerUrl.value_or("");
 }
 
 std::string LobbyValues::serverVerPath() {
-    return Main::serverVerPath.value_or("");
+    return lobby::downloadSettings().serverVerPath.value_or("");
 }
 
 std::string LobbyValues::httpEtag() {
-    return Main::httpEtag;
+    return lobby::versionCheck().httpEtag;
 }
 
 rt::Ref<rt::Array> LobbyValues::versions() {
-    return Main::versions;
+    return lobby::downloadSettings().versions;
 }
 
 rt::Ref<rt::Array> LobbyValues::versionFileList() {
-    return Main::versionFileList;
+    return lobby::downloadSettings().versionFileList;
 }
 
 rt::Ref<cef::CefWindow> LobbyValues::lobbyWindow() {
-    return Main::lobbyWindow;
+    return lobby::appWindows().lobbyWindow;
 }
 
 std::string LobbyValues::configValue(const std::string& name) {

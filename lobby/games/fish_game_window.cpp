@@ -1,6 +1,5 @@
 #include "lobby/games/fish_game_window.h"
 
-#include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/primitive_binder.h"
 #include "lobby/games/game_page.h"

@@ -10,7 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/main.h"
 #include "lobby/app/window_test_support.h"
@@ -71,8 +73,8 @@ inline std::vector<std::string> alertsEnteringTheLobbyFolder(
     rt::testing::TestFolder lobbyFolder;
     rt::testing::TestFolder elsewhere;
     const std::filesystem::path saved = std::filesystem::current_path();
-    const std::string savedAppPath = Main::appPath;
-    Main::appPath = lobbyFolder.path() + "/";
+    const std::string savedAppPath = installPaths().appPath;
+    installPaths().appPath = lobbyFolder.path() + "/";
     std::vector<std::string> entered;
     for (const std::string& text : allAlerts()) {
         std::filesystem::current_path(elsewhere.path());
@@ -82,7 +84,7 @@ inline std::vector<std::string> alertsEnteringTheLobbyFolder(
         }
     }
     std::filesystem::current_path(saved);
-    Main::appPath = savedAppPath;
+    installPaths().appPath = savedAppPath;
     return entered;
 }
 
@@ -151,19 +153,19 @@ protected:
             auto it = pageAnswers_.find(a[3].toString());
             return it == pageAnswers_.end() ? rt::Value() : it->second;
         });
-        Main::appPath = "";
-        Main::localRes = "resource";
+        installPaths().appPath = "";
+        installPaths().localRes = "resource";
         lobby::testing::useFullHdScreen();
         Config::configs = {{"site", "http://127.0.0.1:8080"}};
         initClasses();
-        Main::lobbyWindow = rt::create<LobbyWindow>();
-        ready(Main::lobbyWindow);
+        appWindows().lobbyWindow = rt::create<LobbyWindow>();
+        ready(appWindows().lobbyWindow);
     }
 
     ~GameTest() override {
-        Main::lobbyWindow = nullptr;
-        Main::gamesWindow = nullptr;
-        Main::browserSet = nullptr;
+        appWindows().lobbyWindow = nullptr;
+        appWindows().gamesWindow = nullptr;
+        appWindows().browserSet = nullptr;
         Config::configs.clear();
         Config::remoteConfigs = nullptr;
         cef::CefApp::isQuit = false;
@@ -172,8 +174,8 @@ protected:
     // The game window made by Main::openGame, browser ready.
     template <class W>
     rt::Ref<W> opened(int index = -1) {
-        const int at = index < 0 ? Main::gamesWindow->size() - 1 : index;
-        rt::Ref<W> window = Main::gamesWindow->get(at).as<W>();
+        const int at = index < 0 ? appWindows().gamesWindow->size() - 1 : index;
+        rt::Ref<W> window = appWindows().gamesWindow->get(at).as<W>();
         if (window) ready(window);
         return window;
     }
@@ -239,7 +241,7 @@ protected:
         return out;
     }
     // Page calls made in the lobby page.
-    std::vector<std::string> lobbyCalls() const { return pageCalls(Main::lobbyWindow); }
+    std::vector<std::string> lobbyCalls() const { return pageCalls(appWindows().lobbyWindow); }
     // The page's answer to a page function.
     void pageAnswers(const std::string& function, rt::Value answer) {
         pageAnswers_[function] = std::move(answer);

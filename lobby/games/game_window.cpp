@@ -3,7 +3,9 @@
 #include <array>
 #include <string_view>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_app.h"
@@ -40,8 +42,8 @@ rt::Value configText(const std::string& name) {
 }
 
 bool anyGameWindowInView() {
-    if (!Main::gamesWindow) return false;
-    for (const rt::Value& w : Main::gamesWindow->items()) {
+    if (!appWindows().gamesWindow) return false;
+    for (const rt::Value& w : appWindows().gamesWindow->items()) {
         rt::Ref<GameWindow> window = w.as<GameWindow>();
         if (window && window->get_visible() && !window->get_minimized()) return true;
     }
@@ -63,7 +65,7 @@ void GameWindow::construct(rt::Value info, rt::Value room, bool fixSeat, rt::Val
     if (address.find("?ad=") == std::string::npos && address.find("&ad=") == std::string::npos) {
         address += "?ad=" + games::queryEscaped(fieldOf(Config::remoteConfigs, "ad").toString());
     }
-    if (!appFolderPage) address = Main::localRes + address;
+    if (!appFolderPage) address = installPaths().localRes + address;
     BaseWindow::construct(address, width.isNull() ? rt::Value(1350) : width,
                           height.isNull() ? rt::Value(714) : height);
     if (rt::Ref<cef::CefBrowser> browser = get_cefBrowser()) browser->isInit = true;
@@ -87,19 +89,19 @@ rt::Value GameWindow::roomTitle() const {
 }
 
 void GameWindow::alertLobby(const std::optional<std::string>& message) {
-    if (!Main::lobbyWindow) return;
-    Main::lobbyWindow->gameAlert(gameType(), roomType(), roomLevel(), roomTitle(),
-                                 message ? rt::Value(*message) : rt::Value());
+    if (!appWindows().lobbyWindow) return;
+    appWindows().lobbyWindow->gameAlert(gameType(), roomType(), roomLevel(), roomTitle(),
+                                        message ? rt::Value(*message) : rt::Value());
 }
 
 void GameWindow::restoreLobby() {
-    if (Main::lobbyWindow && Main::lobbyWindow->get_minimized()) {
-        Main::lobbyWindow->set_minimized(false);
+    if (appWindows().lobbyWindow && appWindows().lobbyWindow->get_minimized()) {
+        appWindows().lobbyWindow->set_minimized(false);
     }
 }
 
 void GameWindow::minimizeLobby() {
-    if (Main::lobbyWindow) Main::lobbyWindow->set_minimized(true);
+    if (appWindows().lobbyWindow) appWindows().lobbyWindow->set_minimized(true);
 }
 
 void GameWindow::closeExeGame() {}
@@ -182,7 +184,7 @@ bool GameWindow::check(int32_t game_type, int32_t room_type, int32_t room_level)
 
 void GameWindow::onSwfReady() {
     const rt::Value accountInfo =
-        Main::lobbyWindow ? Main::lobbyWindow->getAccountInfo() : rt::Value();
+        appWindows().lobbyWindow ? appWindows().lobbyWindow->getAccountInfo() : rt::Value();
     if (isFixSeat) runScript(*this, "sendWindowVisible(false)");
     const rt::Value siteConfig(rt::Record::of({{"site", configText("site")},
                                                {"config", configText("config")},
@@ -205,11 +207,11 @@ void GameWindow::setWindowVisible(bool flag) {
     }
     pervVisible = false;
     show(false);
-    if (Main::lobbyWindow) Main::lobbyWindow->set_minimized(false);
+    if (appWindows().lobbyWindow) appWindows().lobbyWindow->set_minimized(false);
 }
 
 rt::Value GameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
-    LobbyWindow* lobby = Main::lobbyWindow.get();
+    LobbyWindow* lobby = appWindows().lobbyWindow.get();
     if (name == "setSwfReady") {
         onSwfReady();
     } else if (name == "onSocketData") {

@@ -1,6 +1,8 @@
 // The plain game window: its page address, the lobby road of its page calls, fixed-seat
 // visibility and the reconnect prompts.
 
+#include "lobby/app/app_windows.h"
+#include "lobby/app/install_paths.h"
 #include "lobby/games/game_test_support.h"
 
 namespace lobby {
@@ -16,7 +18,7 @@ protected:
 };
 
 TEST_F(GameWindowTest, PageAddressCarriesTheAdValueOnce) {
-    Main::appPath = "/opt/lobby/";
+    installPaths().appPath = "/opt/lobby/";
     Config::remoteConfigs = rt::Record::of({{"ad", 3}});
     EXPECT_EQ(urlOf(make(false)), "/opt/lobby/resource/game.html?ad=3");
     Config::remoteConfigs = nullptr;
@@ -67,21 +69,21 @@ TEST_F(GameWindowTest, FixedSeatWindowStartsHiddenAndTellsItsPage) {
 TEST_F(GameWindowTest, FixedSeatCloseButtonHidesOrMinimisesButNeverCloses) {
     auto window = make(true);
     window->setShow(true);
-    Main::lobbyWindow->set_minimized(true);
+    appWindows().lobbyWindow->set_minimized(true);
     pageAnswers("closeGameWindow", true);
     EXPECT_FALSE(window->onClose());
     EXPECT_FALSE(window->get_visible());
-    EXPECT_FALSE(minimized(Main::lobbyWindow)) << "no game window left in view";
+    EXPECT_FALSE(minimized(appWindows().lobbyWindow)) << "no game window left in view";
 
     auto other = make(false);
     window->setShow(true);
-    Main::lobbyWindow->set_minimized(true);
+    appWindows().lobbyWindow->set_minimized(true);
     pageAnswers("closeGameWindow", 1);
-    Main::gamesWindow->push(rt::Value(other));
+    appWindows().gamesWindow->push(rt::Value(other));
     EXPECT_FALSE(window->onClose());
     EXPECT_TRUE(window->get_visible());
     EXPECT_TRUE(minimized(window));
-    EXPECT_TRUE(minimized(Main::lobbyWindow)) << "the other game window is in view";
+    EXPECT_TRUE(minimized(appWindows().lobbyWindow)) << "the other game window is in view";
     EXPECT_TRUE(other->onClose());
 }
 
@@ -133,11 +135,11 @@ TEST_F(GameWindowTest, SetWindowVisibleShowsOrHidesAndMovesTheLobby) {
     window->onJsCallBack("setWindowVisible", rt::Array::of({true}));
     EXPECT_TRUE(window->get_visible());
     EXPECT_TRUE(window->pervVisible);
-    EXPECT_TRUE(minimized(Main::lobbyWindow));
+    EXPECT_TRUE(minimized(appWindows().lobbyWindow));
     window->onJsCallBack("setWindowVisible", rt::Array::of({false}));
     EXPECT_FALSE(window->get_visible());
     EXPECT_FALSE(window->pervVisible);
-    EXPECT_FALSE(minimized(Main::lobbyWindow));
+    EXPECT_FALSE(minimized(appWindows().lobbyWindow));
 }
 
 TEST_F(GameWindowTest, CheckNeedsTheWholeKey) {
@@ -162,11 +164,11 @@ TEST_F(GameWindowTest, MoneyValueCannotRunScript) {
 
 TEST_F(GameWindowTest, BrowserCreatedMinimisesTheLobbyExceptForAFixedSeat) {
     make(true);
-    EXPECT_FALSE(minimized(Main::lobbyWindow));
+    EXPECT_FALSE(minimized(appWindows().lobbyWindow));
     auto unity = rt::create<GameWindow>(game(2), room(1, 1, 1), true);
     ready(unity);
     EXPECT_TRUE(unity->get_visible()) << "mode 2 shows itself even with a fixed seat";
-    EXPECT_TRUE(minimized(Main::lobbyWindow));
+    EXPECT_TRUE(minimized(appWindows().lobbyWindow));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The HTML game window: the page by the room id's parity, the swallowed call and its close.
 
 #include "lobby/games/html_game_window.h"
+#include "lobby/app/app_windows.h"
 #include "lobby/games/game_test_support.h"
 #include "runtime/class_builder.h"
 
@@ -69,10 +70,10 @@ TEST_F(HtmlGameTest, TraceCallIsSwallowedAndServerRoadsDoNothing) {
 
 TEST_F(HtmlGameTest, CloseTellsThePageBeforeLeavingTheList) {
     auto window = make(2);
-    Main::gamesWindow->push(rt::Value(window));
+    appWindows().gamesWindow->push(rt::Value(window));
     EXPECT_TRUE(window->onClose());
     EXPECT_EQ(pageCalls(window), std::vector<std::string>{"closeHtmlGameWindow[u9]"});
-    EXPECT_EQ(Main::gamesWindow->size(), 0);
+    EXPECT_EQ(appWindows().gamesWindow->size(), 0);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/primitive_binder.h"
 #include "lobby/bindings/value_access.h"

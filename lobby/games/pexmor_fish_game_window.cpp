@@ -1,6 +1,5 @@
 #include "lobby/games/pexmor_fish_game_window.h"
 
-#include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/games/game_page.h"
 #include "lobby/games/plug_packets.h"

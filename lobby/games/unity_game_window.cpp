@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/config.h"
 #include "lobby/app/lobby_window.h"
-#include "lobby/app/main.h"
+#include "lobby/app/screen_metrics.h"
 #include "lobby/bindings/cef/cef_browser.h"
 #include "lobby/bindings/cef/rect.h"
 #include "lobby/bindings/cef/size.h"
@@ -55,14 +56,15 @@ rt::Value UnityGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Arr
 }
 
 void UnityGameWindow::sendGameDataToServer(rt::Value data) {
-    if (Main::lobbyWindow) {
-        Main::lobbyWindow->sendGameDataToServer(gameType(), roomType(), roomLevel(), data);
+    if (appWindows().lobbyWindow) {
+        appWindows().lobbyWindow->sendGameDataToServer(gameType(), roomType(), roomLevel(), data);
     }
 }
 
 bool UnityGameWindow::onClose() {
-    if (Main::lobbyWindow) {
-        Main::lobbyWindow->onAccountEvent(gameType(), roomType(), roomLevel(), "wnd_game_leave");
+    if (appWindows().lobbyWindow) {
+        appWindows().lobbyWindow->onAccountEvent(gameType(), roomType(), roomLevel(),
+                                                 "wnd_game_leave");
     }
     restoreLobby();
     return true;
@@ -83,11 +85,11 @@ void UnityGameWindow::onCreate() {
     set_resizable(false);
     set_caption(false);
 
-    const int32_t availableWidth = Main::screenWidth - Main::borderX;
-    const int32_t availableHeight = Main::windowFullHeight - Main::borderY;
+    const int32_t availableWidth = screenMetrics().screenWidth - screenMetrics().borderX;
+    const int32_t availableHeight = screenMetrics().windowFullHeight - screenMetrics().borderY;
     int32_t width = kMaxWidth;
     int32_t height = kMaxHeight;
-    if (Main::screenWidth < kMaxWidth || availableHeight < kMaxHeight) {
+    if (screenMetrics().screenWidth < kMaxWidth || availableHeight < kMaxHeight) {
         const double scale = std::min(availableWidth / 1280.0, availableHeight / 738.0);
         width = std::min(static_cast<int32_t>(1280 * scale) + 5, kMaxWidth);
         height = std::min(static_cast<int32_t>(738 * scale) + 30, kMaxHeight);
@@ -96,10 +98,12 @@ void UnityGameWindow::onCreate() {
     set_height(height);
     onSize();
 
-    int32_t left = static_cast<int32_t>((Main::screenWidth - Main::borderX - width) * 0.5);
-    int32_t top = static_cast<int32_t>((Main::windowFullHeight + Main::borderY - height) * 0.5);
-    if (left < -Main::borderX) left = 0;
-    if (top < -Main::borderY) top = 0;
+    int32_t left =
+        static_cast<int32_t>((screenMetrics().screenWidth - screenMetrics().borderX - width) * 0.5);
+    int32_t top = static_cast<int32_t>(
+        (screenMetrics().windowFullHeight + screenMetrics().borderY - height) * 0.5);
+    if (left < -screenMetrics().borderX) left = 0;
+    if (top < -screenMetrics().borderY) top = 0;
     set_left(left);
     set_top(top);
 }

@@ -1,6 +1,8 @@
 // The Unity game window: its size and place on the screen, its region and its page calls.
 
 #include "lobby/games/unity_game_window.h"
+#include "lobby/app/app_windows.h"
+#include "lobby/app/screen_metrics.h"
 #include "lobby/games/game_test_support.h"
 
 namespace lobby {
@@ -23,7 +25,7 @@ protected:
 };
 
 TEST_F(UnityGameTest, LargeScreenGivesTheFullSize) {
-    Main::windowFullHeight = 1004;
+    screenMetrics().windowFullHeight = 1004;
     auto window = make();
     EXPECT_EQ(prop(window, kWidth), rt::Value(1285));
     EXPECT_EQ(prop(window, kHeight), rt::Value(768));
@@ -35,8 +37,8 @@ TEST_F(UnityGameTest, LargeScreenGivesTheFullSize) {
 }
 
 TEST_F(UnityGameTest, SmallScreenScalesDown) {
-    Main::screenWidth = 1024;
-    Main::windowFullHeight = 738;
+    screenMetrics().screenWidth = 1024;
+    screenMetrics().windowFullHeight = 738;
     auto window = make();
     EXPECT_EQ(prop(window, kWidth), rt::Value(1025));
     EXPECT_EQ(prop(window, kHeight), rt::Value(618));
@@ -57,12 +59,12 @@ TEST_F(UnityGameTest, ResizeReappliesTheRegion) {
 
 TEST_F(UnityGameTest, GameDataAndLeavingReachTheLobby) {
     auto window = ready(make());
-    Main::lobbyWindow->set_minimized(true);
+    appWindows().lobbyWindow->set_minimized(true);
     window->onJsCallBack("sendGameDataToServer", rt::Array::of({"d"}));
     EXPECT_TRUE(window->onClose());
     EXPECT_EQ(lobbyCalls(), (std::vector<std::string>{"sendGameDataToServer[6,1,1,d]",
                                                       "onAccountEvent[6,1,1,wnd_game_leave]"}));
-    EXPECT_FALSE(minimized(Main::lobbyWindow));
+    EXPECT_FALSE(minimized(appWindows().lobbyWindow));
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "lobby/app/game_windows.h"
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/syslite/tray.h"
 #include "runtime/array.h"
@@ -32,6 +34,9 @@ public:
     std::string hotkeyName = "_global_hot_key_lobby_";
     // True while the boss key has hidden the windows.
     bool isHotKey = false;
+
+    // The game-window registry the game-window layer installed.
+    std::unique_ptr<GameWindows> games;
 };
 
 // The windows of the running application.

@@ -142,6 +142,24 @@ bool Main::isGameNeedUpdate(std::optional<std::string> name) {
     return versionCheck().isGameNeedUpdate(name);
 }
 
+void Main::openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value arg4,
+                    rt::Value arg5, std::string arg6) {
+    if (GameWindows* registry = gameWindows()) {
+        registry->openGame(std::move(gameInfo), std::move(gameRoom), isFixSeat, std::move(arg4),
+                           std::move(arg5), std::move(arg6));
+    }
+}
+
+void Main::closeGame(const rt::Value& window) {
+    if (GameWindows* registry = gameWindows()) registry->closeGame(window);
+}
+
+void Main::destroyGame(int32_t game_type, int32_t room_type, int32_t room_level) {
+    if (GameWindows* registry = gameWindows()) {
+        registry->destroyGame(game_type, room_type, room_level);
+    }
+}
+
 void Main::onHotkey() {
     AppWindows& windows = appWindows();
     if (windows.loginWindow && windows.loginWindow->get_enabled()) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "lobby/app/game_windows.h"
 #include "lobby/app/install_paths.h"
 #include "runtime/object.h"
 #include "runtime/value.h"
@@ -16,8 +17,8 @@ class GameWindow;
 // host's message loop. It holds no state of its own: the application's state lives in the parts
 // of the one Application object (application.h), and the statics the program reads and writes by
 // name ("appPath", "gamesWindow", "updateModules", ...) are views onto those parts. The operations
-// are spread over files by topic: start-up and the login/boss-key roads in main.cpp, the local
-// resources in local_resources.cpp, the game-window registry in game_registry.cpp.
+// are spread over files by topic: start-up, the game operations and the login/boss-key roads in
+// main.cpp, the local resources in local_resources.cpp.
 class Main : public rt::Object {
     RT_CLASS(Main)
 public:
@@ -43,13 +44,21 @@ public:
     static void checkUpdate();
     static bool isGameNeedUpdate(std::optional<std::string> name);
 
-    // Game-window registry (game_registry.cpp). gameInfo and gameRoom are the lobby page's
-    // records; the last three arguments are the optional ones of the window modes 2, 3 and 4.
+    // The game operations, through the installed game-window registry (game_windows.h); without
+    // one they do nothing. gameInfo and gameRoom are the lobby page's records; the last three
+    // arguments are the optional ones of the window modes 2, 3 and 4.
     static void openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value arg4 = 0,
                          rt::Value arg5 = 0, std::string arg6 = "");
-    static rt::Ref<GameWindow> getGameWindow(int32_t game_type, int32_t room_type,
-                                             int32_t room_level);
-    static void closeGame(rt::Ref<GameWindow> window);
+    // The first open game window of the key as the caller's window class, or null.
+    template <class W = GameWindow>
+    static rt::Ref<W> getGameWindow(int32_t game_type, int32_t room_type, int32_t room_level) {
+        GameWindows* registry = gameWindows();
+        if (!registry) return {};
+        // The registry holds game windows only.
+        const rt::Value found = registry->getGameWindow(game_type, room_type, room_level);
+        return rt::Ref<W>(static_cast<W*>(found.heap()));
+    }
+    static void closeGame(const rt::Value& window);
     static void destroyGame(int32_t game_type, int32_t room_type, int32_t room_level);
 
     // Login, registration and boss-key roads (main.cpp).

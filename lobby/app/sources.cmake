@@ -1,6 +1,6 @@
-# The lobby application: Main, Config, the local resources and the machine code. The window
-# classes, the version check and the game-window registry list their own files in the list files
-# included at the end.
+# The application layer, morvicklobbyapp: Main and the parts of its state, Config, the local
+# resources and the machine code. The window classes and the version check list their own files
+# in the list files included below (they append to LOBBY_APP_SOURCES).
 
 # The eight built-in version servers, tried after the configured ones, in this order. Deployment
 # values: the defaults are loopback addresses.
@@ -23,7 +23,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/version_servers.cpp.in
 
 find_package(ZLIB REQUIRED)
 
-list(APPEND LOBBY_SOURCES
+set(LOBBY_APP_SOURCES
     ${CMAKE_CURRENT_BINARY_DIR}/app/version_servers.cpp
     app/app_windows.cpp
     app/application.cpp
@@ -37,8 +37,6 @@ list(APPEND LOBBY_SOURCES
     app/settings_file.cpp
     app/xor_zip_archive.cpp
 )
-# zlib is public: the archive tests build their archives with it.
-cmake_language(DEFER CALL target_link_libraries morvicklobby PUBLIC ZLIB::ZLIB)
 list(APPEND LOBBY_TESTS
     app/config
     app/local_resources
@@ -54,4 +52,8 @@ list(APPEND LOBBY_THREADED_TESTS app/main)
 
 include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/version_check.cmake)
-include(${CMAKE_CURRENT_LIST_DIR}/game_registry.cmake)
+
+add_library(morvicklobbyapp SHARED ${LOBBY_APP_SOURCES})
+target_include_directories(morvicklobbyapp PUBLIC ${PROJECT_SOURCE_DIR})
+# zlib is public: the archive tests build their archives with it.
+target_link_libraries(morvicklobbyapp PUBLIC morvickbindings morvickrt ZLIB::ZLIB)

@@ -1,6 +1,6 @@
 # The lobby's windows: the window base, the login window, the lobby window (with its tray menu,
 # boss key and system messages) and the helpers the game windows share with them.
-list(APPEND LOBBY_SOURCES
+list(APPEND LOBBY_APP_SOURCES
     app/base_window.cpp
     app/lobby_window.cpp
     app/lobby_window_system.cpp

@@ -1,5 +1,6 @@
-# The game download engine: DownloadGame with its progress metering, file lists and workers.
-list(APPEND LOBBY_SOURCES
+# The download layer, morvicklobbydownload: DownloadGame with its progress metering, file lists
+# and workers. It reads the application's state through lobby_values.cpp.
+add_library(morvicklobbydownload SHARED
     download/atomic_file.cpp
     download/download_game.cpp
     download/download_workers.cpp
@@ -11,6 +12,7 @@ list(APPEND LOBBY_SOURCES
     download/progress_list.cpp
     download/safe_path.cpp
 )
+target_link_libraries(morvicklobbydownload PUBLIC morvicklobbyapp)
 list(APPEND LOBBY_TESTS
     download/game_file_lists
     download/progress

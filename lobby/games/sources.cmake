@@ -1,8 +1,11 @@
-# The game windows: one class a window mode, their shared page and plug-in helpers.
-list(APPEND LOBBY_SOURCES
+# The game-window layer, morvicklobbygames: one class a window mode, their shared page and plug-in
+# helpers, and the registry that makes the window a mode names (installed into the application
+# when the library is loaded).
+add_library(morvicklobbygames SHARED
     games/fish_game_window.cpp
     games/game_match.cpp
     games/game_page.cpp
+    games/game_registry.cpp
     games/game_window.cpp
     games/html_game_window.cpp
     games/init_classes.cpp
@@ -12,9 +15,11 @@ list(APPEND LOBBY_SOURCES
     games/plug_packets.cpp
     games/unity_game_window.cpp
 )
+target_link_libraries(morvicklobbygames PUBLIC morvicklobbyapp)
 list(APPEND LOBBY_TESTS
     games/fish_game_window
     games/game_match
+    games/game_registry
     games/game_window
     games/html_game_window
     games/np_plug_window

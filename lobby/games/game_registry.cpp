@@ -1,13 +1,12 @@
-// Main's list of open game windows: which window a room opens in, and what happens when one
-// closes.
+#include "lobby/games/game_registry.h"
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "lobby/app/app_windows.h"
 #include "lobby/app/lobby_window.h"
-#include "lobby/app/main.h"
 #include "lobby/games/fish_game_window.h"
 #include "lobby/games/game_match.h"
 #include "lobby/games/game_page.h"
@@ -87,11 +86,11 @@ void restoreLobbyWhenNoGameInView() {
     }
 }
 
-void removeFirst(const rt::Ref<GameWindow>& window) {
+void removeFirst(const rt::Value& window) {
     if (!appWindows().gamesWindow) return;
     auto& items = appWindows().gamesWindow->items();
     for (auto it = items.begin(); it != items.end(); ++it) {
-        if (it->heap() == window.get()) {
+        if (it->heap() == window.heap()) {
             items.erase(it);
             return;
         }
@@ -100,16 +99,17 @@ void removeFirst(const rt::Ref<GameWindow>& window) {
 
 }  // namespace
 
-void Main::openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value arg4,
-                    rt::Value arg5, std::string arg6) {
-    if (!appWindows().gamesWindow) appWindows().gamesWindow = rt::make<rt::Array>();
-    for (const rt::Value& w : appWindows().gamesWindow->items()) {
+void GameRegistry::openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value arg4,
+                            rt::Value arg5, std::string arg6) {
+    AppWindows& windows = appWindows();
+    if (!windows.gamesWindow) windows.gamesWindow = rt::make<rt::Array>();
+    for (const rt::Value& w : windows.gamesWindow->items()) {
         rt::Ref<GameWindow> window = w.as<GameWindow>();
         if (!window) continue;
         if (sameRoom(gameRoom, window->gameRoom) ||
             (plugInMode(gameInfo) && plugInMode(window->gameInfo))) {
             window->setShow(true);
-            if (appWindows().lobbyWindow) appWindows().lobbyWindow->set_minimized(true);
+            if (windows.lobbyWindow) windows.lobbyWindow->set_minimized(true);
             return;
         }
     }
@@ -126,29 +126,45 @@ void Main::openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::
     if (!named) return;
     rt::Ref<GameWindow> window =
         makeWindow(*named, gameInfo, gameRoom, isFixSeat, arg4, arg5, arg6);
-    if (window) appWindows().gamesWindow->push(rt::Value(window));
+    if (window) windows.gamesWindow->push(rt::Value(window));
 }
 
-rt::Ref<GameWindow> Main::getGameWindow(int32_t game_type, int32_t room_type, int32_t room_level) {
-    if (!appWindows().gamesWindow) return {};
-    for (const rt::Value& w : appWindows().gamesWindow->items()) {
+rt::Value GameRegistry::getGameWindow(int32_t game_type, int32_t room_type, int32_t room_level) {
+    if (rt::Ref<GameWindow> window = find(game_type, room_type, room_level)) return window;
+    return {};
+}
+
+void GameRegistry::closeGame(const rt::Value& window) {
+    removeFirst(window);
+    restoreLobbyWhenNoGameInView();
+}
+
+void GameRegistry::destroyGame(int32_t game_type, int32_t room_type, int32_t room_level) {
+    if (rt::Ref<GameWindow> window = find(game_type, room_type, room_level)) {
+        removeFirst(window);
+        window->destroy();
+    }
+    restoreLobbyWhenNoGameInView();
+}
+
+rt::Ref<GameWindow> GameRegistry::find(int32_t game_type, int32_t room_type, int32_t room_level) {
+    const rt::Ref<rt::Array>& open = appWindows().gamesWindow;
+    if (!open) return {};
+    for (const rt::Value& w : open->items()) {
         rt::Ref<GameWindow> window = w.as<GameWindow>();
         if (window && window->check(game_type, room_type, room_level)) return window;
     }
     return {};
 }
 
-void Main::closeGame(rt::Ref<GameWindow> window) {
-    removeFirst(window);
-    restoreLobbyWhenNoGameInView();
-}
+namespace {
 
-void Main::destroyGame(int32_t game_type, int32_t room_type, int32_t room_level) {
-    if (rt::Ref<GameWindow> window = getGameWindow(game_type, room_type, room_level)) {
-        removeFirst(window);
-        window->destroy();
-    }
-    restoreLobbyWhenNoGameInView();
-}
+// Installed when the game-window library is loaded, before the application can open a game.
+const bool kInstalled = [] {
+    installGameWindows(std::make_unique<GameRegistry>());
+    return true;
+}();
+
+}  // namespace
 
 }  // namespace lobby

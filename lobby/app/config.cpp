@@ -230,7 +230,7 @@ bool Config::checkIsGameInstall(std::string name) {
     return false;
 }
 
-std::string Config::checkInstallnewgame() {
+std::string Config::checkInstallNewGame() {
     if (!rt::FileSystem::exists(versionFolder())) return "";
     for (const std::string& entry : rt::FileSystem::readDirectory(versionFolder())) {
         const std::string name = gameNameOf(entry);
@@ -300,7 +300,7 @@ const rt::ClassInfo& Config::staticClassInfo() {
             .staticMethod("setHotKeySet", &Config::setHotKeySet)
             .staticMethod("addGameToUserSet", &Config::addGameToUserSet)
             .staticMethod("checkIsGameInstall", &Config::checkIsGameInstall)
-            .staticMethod("checkInstallnewgame", &Config::checkInstallnewgame)
+            .staticMethod("checkInstallnewgame", &Config::checkInstallNewGame)
             .staticMethod("getMachineCode", &Config::getMachineCode)
             .build();
     return info;

@@ -62,7 +62,7 @@ public:
     // Whether the game is installed, ignoring letter case.
     static bool checkIsGameInstall(std::string name);
     // The first game in the "version" folder that is new or changed, or "".
-    static std::string checkInstallnewgame();
+    static std::string checkInstallNewGame();
     // The machine code (machine_code.cpp).
     static std::string getMachineCode();
 

@@ -290,15 +290,15 @@ TEST_F(ConfigTest, CheckInstallNewGameFindsNewAndChangedGames) {
     write("Client.ini", "<config/>");
     write("UserSet.ini", userSet("a"));
     Config::init();
-    EXPECT_EQ(Config::checkInstallnewgame(), "");
+    EXPECT_EQ(Config::checkInstallNewGame(), "");
     write("version/a.v", "2");
     write("version/b.v", "1");
-    EXPECT_EQ(Config::checkInstallnewgame(), "b");
-    EXPECT_EQ(Config::checkInstallnewgame(), "");
+    EXPECT_EQ(Config::checkInstallNewGame(), "b");
+    EXPECT_EQ(Config::checkInstallNewGame(), "");
     versionCheck().updateVersion["a"] = "1";
     versionCheck().updateModules = {"a"};
     versionCheck().isUpdateModulesInit = true;
-    EXPECT_EQ(Config::checkInstallnewgame(), "a");
+    EXPECT_EQ(Config::checkInstallNewGame(), "a");
     EXPECT_TRUE(versionCheck().updateModules.empty());
 }
 

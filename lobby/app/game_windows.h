@@ -22,11 +22,11 @@ public:
     virtual void openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value arg4,
                           rt::Value arg5, std::string arg6) = 0;
     // The first open game window of the key, or null.
-    virtual rt::Value getGameWindow(int32_t game_type, int32_t room_type, int32_t room_level) = 0;
+    virtual rt::Value getGameWindow(int32_t gameType, int32_t roomType, int32_t roomLevel) = 0;
     // A game window that is being destroyed leaves the list.
     virtual void closeGame(const rt::Value& window) = 0;
     // The lobby page closes the game window of a key.
-    virtual void destroyGame(int32_t game_type, int32_t room_type, int32_t room_level) = 0;
+    virtual void destroyGame(int32_t gameType, int32_t roomType, int32_t roomLevel) = 0;
 };
 
 // Installs the registry the game operations go through, replacing any before it.

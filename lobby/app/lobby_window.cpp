@@ -75,9 +75,9 @@ rt::Value LobbyWindow::getRecodeAccount() {
 
 void LobbyWindow::toLogin(std::optional<std::string> userName, std::optional<std::string> passWord,
                           rt::Value text, bool isRecode) {
-    _userName = userName;
-    _passWord = passWord;
-    _isRecode = isRecode;
+    loginUserName = userName;
+    loginPassword = passWord;
+    recordAccount = isRecode;
     rt::Ref<cef::CefFrame> frame = pageFrame();
     if (!frame) {
         RT_TRACE("frame is null");
@@ -283,8 +283,9 @@ void LobbyWindow::onCreate() {
 }
 
 void LobbyWindow::completeLogin() {
-    if (_isRecode) {
-        callPage("recodeAccount", rt::Array::of({rt::toValue(_userName), rt::toValue(_passWord)}));
+    if (recordAccount) {
+        callPage("recodeAccount",
+                 rt::Array::of({rt::toValue(loginUserName), rt::toValue(loginPassword)}));
     } else if (rt::Ref<cef::CefFrame> frame = pageFrame()) {
         frame->executeJavaScript("clearRecordAccount();", get_url(), nullptr);
     }
@@ -303,9 +304,9 @@ const rt::ClassInfo& LobbyWindow::staticClassInfo() {
     static const rt::ClassInfo& info = rt::ClassBuilder<W>("LobbyWindow")
                                            .extends<BaseWindow>()
                                            .field("downloadGame", &W::downloadGame)
-                                           .field("_isRecode", &W::_isRecode)
-                                           .field("_passWord", &W::_passWord)
-                                           .field("_userName", &W::_userName)
+                                           .field("_isRecode", &W::recordAccount)
+                                           .field("_passWord", &W::loginPassword)
+                                           .field("_userName", &W::loginUserName)
                                            .field("isLogin", &W::isLogin)
                                            .staticField("isInit", &W::isInit)
                                            .staticField("isHotKeySetting", &W::isHotKeySetting)

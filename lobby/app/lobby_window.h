@@ -34,9 +34,9 @@ public:
 
     // The download engine, made on the page's first "downloadGame".
     rt::Ref<rt::Object> downloadGame;
-    bool _isRecode = false;
-    std::optional<std::string> _passWord;
-    std::optional<std::string> _userName;
+    bool recordAccount = false;
+    std::optional<std::string> loginPassword;
+    std::optional<std::string> loginUserName;
     bool isLogin = false;
 
     void construct();

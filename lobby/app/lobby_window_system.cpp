@@ -90,7 +90,7 @@ void LobbyWindow::onNewApp() {
         window->show(true);
     }
     RT_TRACE("this app is running");
-    std::string game = Config::checkInstallnewgame();
+    std::string game = Config::checkInstallNewGame();
     if (game.empty()) return;
     RT_TRACE(game);
     callPage("onInstallOk", rt::Array::of({game}));

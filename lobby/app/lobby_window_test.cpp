@@ -100,9 +100,9 @@ TEST_F(LobbyWindowTest, SetLoginStateOtherThanOneDoesNothing) {
 }
 
 TEST_F(LobbyWindowTest, TheFirstLoginMaximisesMakesTheTrayAndHidesTheLoginWindow) {
-    lobby->_isRecode = true;
-    lobby->_userName = "user";
-    lobby->_passWord = "secret";
+    lobby->recordAccount = true;
+    lobby->loginUserName = "user";
+    lobby->loginPassword = "secret";
     page("setLoginState", {1});
     EXPECT_TRUE(lobby->isLogin);
     EXPECT_TRUE(LobbyWindow::isInit);
@@ -311,7 +311,7 @@ TEST_F(LobbyWindowTest, WithoutAPageFrameTheOperationsDoNothing) {
     blank->toLogin("u", "p", "", true);
     blank->gameAlert(1, 2, 3, "a", "b");
     EXPECT_TRUE(pageCalls().empty());
-    EXPECT_EQ(blank->_userName, "u");
+    EXPECT_EQ(blank->loginUserName, "u");
 }
 
 }  // namespace

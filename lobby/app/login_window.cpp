@@ -118,7 +118,7 @@ rt::Value LoginWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> 
         int32_t oldHeight = pageHeight;
         pageWidth = arg(args, 0).toInt();
         pageHeight = arg(args, 1).toInt();
-        _round = arg(args, 2).toInt();
+        cornerRadius = arg(args, 2).toInt();
         set_width(pageWidth);
         set_height(pageHeight);
         set_left(static_cast<int32_t>((oldWidth - pageWidth) * 0.5) + get_left());
@@ -131,7 +131,8 @@ rt::Value LoginWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> 
 
 void LoginWindow::roundOutline() {
     setRound(rt::create<cef::Rect>(0, 0, get_width() + 1, get_height() + 1),
-             rt::create<cef::Size>(static_cast<double>(_round), static_cast<double>(_round)));
+             rt::create<cef::Size>(static_cast<double>(cornerRadius),
+                                   static_cast<double>(cornerRadius)));
 }
 
 void LoginWindow::onCreate() {
@@ -229,7 +230,7 @@ const rt::ClassInfo& LoginWindow::staticClassInfo() {
     using W = LoginWindow;
     static const rt::ClassInfo& info = rt::ClassBuilder<W>("LoginWindow")
                                            .extends<cef::CefWindow>()
-                                           .field("_round", &W::_round)
+                                           .field("_round", &W::cornerRadius)
                                            .field("wndType", &W::wndType)
                                            .field("pageHeight", &W::pageHeight)
                                            .field("pageWidth", &W::pageWidth)

@@ -22,7 +22,7 @@ class LoginWindow : public cef::CefWindow {
 public:
     static inline const char* const kLoginPage = "/login.html";
 
-    int32_t _round = 9;
+    int32_t cornerRadius = 9;
     // 0 for the login page, 1 for any other page (the registration window).
     int32_t wndType = 0;
     int32_t pageHeight = 0;

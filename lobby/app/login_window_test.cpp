@@ -55,7 +55,7 @@ TEST_F(LoginWindowTest, SetWHKeepsTheCentreTruncatingHalfDifferences) {
     EXPECT_EQ(prop("login", testing::kHeight), rt::Value(400));
     EXPECT_EQ(prop("login", testing::kLeft), rt::Value(85));
     EXPECT_EQ(prop("login", testing::kTop), rt::Value(72));
-    EXPECT_EQ(login->_round, 5);
+    EXPECT_EQ(login->cornerRadius, 5);
 }
 
 TEST_F(LoginWindowTest, AResizeSnapsBackToThePageSize) {
@@ -99,7 +99,7 @@ TEST_F(LoginWindowTest, OnlyOkHidesTheWindowAndThePageGetsTheResultAsALiteral) {
 TEST_F(LoginWindowTest, LoginCallsAreRelayedToTheLobbyPage) {
     Config::machineCodeStr = "MC-7";
     page("toLogin", {"user", "secret", "code", 1});
-    EXPECT_TRUE(appWindows().lobbyWindow->_isRecode);
+    EXPECT_TRUE(appWindows().lobbyWindow->recordAccount);
     auto calls = pageCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].first, "login");
@@ -107,7 +107,7 @@ TEST_F(LoginWindowTest, LoginCallsAreRelayedToTheLobbyPage) {
               (std::vector<rt::Value>{"user", "secret", "code", "MC-7"}));
     EXPECT_EQ(host.calls("frame_invokejsfunc")[0].args[0], rt::Value("lobby"));
     page("toLogin", {"user", "secret", "code"});
-    EXPECT_FALSE(appWindows().lobbyWindow->_isRecode);
+    EXPECT_FALSE(appWindows().lobbyWindow->recordAccount);
     host.answer("frame_evaljavascript", rt::Value("remembered"));
     EXPECT_EQ(page("getRecodeAccount"), rt::Value("remembered"));
     page("getCaptchaUrl");

@@ -154,9 +154,9 @@ void Main::closeGame(const rt::Value& window) {
     if (GameWindows* registry = gameWindows()) registry->closeGame(window);
 }
 
-void Main::destroyGame(int32_t game_type, int32_t room_type, int32_t room_level) {
+void Main::destroyGame(int32_t gameType, int32_t roomType, int32_t roomLevel) {
     if (GameWindows* registry = gameWindows()) {
-        registry->destroyGame(game_type, room_type, room_level);
+        registry->destroyGame(gameType, roomType, roomLevel);
     }
 }
 

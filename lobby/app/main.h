@@ -51,15 +51,15 @@ public:
                          rt::Value arg5 = 0, std::string arg6 = "");
     // The first open game window of the key as the caller's window class, or null.
     template <class W = GameWindow>
-    static rt::Ref<W> getGameWindow(int32_t game_type, int32_t room_type, int32_t room_level) {
+    static rt::Ref<W> getGameWindow(int32_t gameType, int32_t roomType, int32_t roomLevel) {
         GameWindows* registry = gameWindows();
         if (!registry) return {};
         // The registry holds game windows only.
-        const rt::Value found = registry->getGameWindow(game_type, room_type, room_level);
+        const rt::Value found = registry->getGameWindow(gameType, roomType, roomLevel);
         return rt::Ref<W>(static_cast<W*>(found.heap()));
     }
     static void closeGame(const rt::Value& window);
-    static void destroyGame(int32_t game_type, int32_t room_type, int32_t room_level);
+    static void destroyGame(int32_t gameType, int32_t roomType, int32_t roomLevel);
 
     // Login, registration and boss-key roads (main.cpp).
     static void onHotkey();

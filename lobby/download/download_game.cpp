@@ -70,7 +70,7 @@ void DownloadGame::initStatics() {
 }
 
 void DownloadGame::construct() {
-    package_files = rt::make<rt::Record>();
+    packageFiles = rt::make<rt::Record>();
     curDownModuleInx = -1;
     serverGameList = rt::make<rt::Array>();
     localList = nullptr;
@@ -82,7 +82,7 @@ void DownloadGame::construct() {
     if (gamePlug.isNull()) RT_TRACE("plug create error!");
 }
 
-void DownloadGame::OnDestroy() {
+void DownloadGame::onDestroy() {
     RT_TRACE("destroy download");
     if (!gamePlug.isNull()) plug_destroy(gamePlug);
     gamePlug = rt::Value();
@@ -420,13 +420,13 @@ void DownloadGame::toDownload(rt::Value) {
     }
 }
 
-void DownloadGame::DownLoadFinish(std::string name) {
+void DownloadGame::downloadFinish(std::string name) {
     download::LobbyValues::addGameToUserSet(name);
     onInstallOk(name);
     RT_TRACE(name);
 }
 
-void DownloadGame::DownloadClient(std::string a, std::string b) {
+void DownloadGame::downloadClient(std::string a, std::string b) {
     std::string url = download::LobbyValues::configValue("download_url");
     if (gamePlug.isNull()) return;
     plug_downloadgame(gamePlug, url, a, b);
@@ -580,7 +580,7 @@ void DownloadGame::startWorker(const char* body, rt::Ref<rt::Record> message) {
 const rt::ClassInfo& DownloadGame::staticClassInfo() {
     using D = DownloadGame;
     static const rt::ClassInfo& info = rt::ClassBuilder<D>("DownloadGame")
-                                           .field("package_files", &D::package_files)
+                                           .field("package_files", &D::packageFiles)
                                            .field("curDownModuleInx", &D::curDownModuleInx)
                                            .field("serverGameList", &D::serverGameList)
                                            .field("localList", &D::localList)
@@ -589,7 +589,7 @@ const rt::ClassInfo& DownloadGame::staticClassInfo() {
                                            .field("updateFiles", &D::updateFiles)
                                            .field("downloadList", &D::downloadList)
                                            .field("gamePlug", &D::gamePlug)
-                                           .method("OnDestroy", &D::OnDestroy)
+                                           .method("OnDestroy", &D::onDestroy)
                                            .method("onInstallOk", &D::onInstallOk)
                                            .method("onDownloadStart", &D::onDownloadStart)
                                            .method("onDownloading", &D::onDownloading)
@@ -608,8 +608,8 @@ const rt::ClassInfo& DownloadGame::staticClassInfo() {
                                            .method("download", &D::download)
                                            .method("downloadGames", &D::downloadGames)
                                            .method("toDownload", &D::toDownload)
-                                           .method("DownLoadFinish", &D::DownLoadFinish)
-                                           .method("DownloadClient", &D::DownloadClient)
+                                           .method("DownLoadFinish", &D::downloadFinish)
+                                           .method("DownloadClient", &D::downloadClient)
                                            .method("getDownloadInfos", &D::getDownloadInfos)
                                            .staticField("plug_create", &D::plug_create)
                                            .staticField("plug_downloadgame", &D::plug_downloadgame)

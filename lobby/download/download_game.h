@@ -21,7 +21,7 @@ namespace lobby {
 // downloads their files into the staging folder, puts a finished module into the installation
 // folder, records it in the local file list and the user settings, and tells the lobby page.
 // Every member is reachable by name; the library calls `toDownload`, `downloadGames` and
-// `DownLoadFinish` that way.
+// `downloadFinish` that way.
 //
 // Results are handled one file at a time per module, modules in turn, as the page expects; the
 // downloads themselves run ahead of that on the file pool: besides the file whose result is
@@ -49,7 +49,7 @@ public:
     // Files downloaded at once, the awaited one included.
     static constexpr size_t kFilesInFlight = 4;
 
-    rt::Ref<rt::Record> package_files;
+    rt::Ref<rt::Record> packageFiles;
     int32_t curDownModuleInx = -1;
     rt::Ref<rt::Array> serverGameList;
     // Installed file path to {md5, dep}; null until first read.
@@ -72,7 +72,7 @@ public:
 
     void construct();
 
-    virtual void OnDestroy();
+    virtual void onDestroy();
     virtual void onInstallOk(std::optional<std::string> name);
     virtual void onDownloadStart(rt::Value data);
     virtual void onDownloading(rt::Value ignored);
@@ -91,8 +91,8 @@ public:
     virtual void download(std::string name, bool start);
     virtual void downloadGames(rt::Value names);
     virtual void toDownload(rt::Value ignored);
-    virtual void DownLoadFinish(std::string name);
-    virtual void DownloadClient(std::string a, std::string b);
+    virtual void downloadFinish(std::string name);
+    virtual void downloadClient(std::string a, std::string b);
     virtual rt::Value getDownloadInfos();
 
     // Makes the folders of `path` ("\"-separated, from a leading separator) under `base`; the

@@ -30,7 +30,7 @@ protected:
         versionCheck().updateServerUrl = server.url("");
     }
 
-    void ask(const std::string& games) { engine->DownloadClient(games, ""); }
+    void ask(const std::string& games) { engine->downloadClient(games, ""); }
 
     testhttp::Server server;
 };

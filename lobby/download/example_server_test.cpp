@@ -31,12 +31,12 @@ protected:
 };
 
 TEST_F(ExampleServerTest, TheSampleGameInstallsWithItsNewestFiles) {
-    engine->DownloadClient("minigame", "");
+    engine->downloadClient("minigame", "");
     pumpUntil([this] { return engine->updateState == 2 || !errors().empty(); });
     ASSERT_TRUE(downloadSettings().versions);
     EXPECT_EQ(downloadSettings().serverVerPath, "1_0_1");
     ASSERT_TRUE(errors().empty()) << errors()[0].args[2];
-    engine->DownloadClient("minigame", "");
+    engine->downloadClient("minigame", "");
     pumpUntil([this] { return installed("minigame") || !errors().empty(); });
     ASSERT_TRUE(errors().empty()) << errors()[0].args[2];
 

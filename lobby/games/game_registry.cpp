@@ -129,8 +129,8 @@ void GameRegistry::openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSe
     if (window) windows.gamesWindow->push(rt::Value(window));
 }
 
-rt::Value GameRegistry::getGameWindow(int32_t game_type, int32_t room_type, int32_t room_level) {
-    if (rt::Ref<GameWindow> window = find(game_type, room_type, room_level)) return window;
+rt::Value GameRegistry::getGameWindow(int32_t gameType, int32_t roomType, int32_t roomLevel) {
+    if (rt::Ref<GameWindow> window = find(gameType, roomType, roomLevel)) return window;
     return {};
 }
 
@@ -139,20 +139,20 @@ void GameRegistry::closeGame(const rt::Value& window) {
     restoreLobbyWhenNoGameInView();
 }
 
-void GameRegistry::destroyGame(int32_t game_type, int32_t room_type, int32_t room_level) {
-    if (rt::Ref<GameWindow> window = find(game_type, room_type, room_level)) {
+void GameRegistry::destroyGame(int32_t gameType, int32_t roomType, int32_t roomLevel) {
+    if (rt::Ref<GameWindow> window = find(gameType, roomType, roomLevel)) {
         removeFirst(window);
         window->destroy();
     }
     restoreLobbyWhenNoGameInView();
 }
 
-rt::Ref<GameWindow> GameRegistry::find(int32_t game_type, int32_t room_type, int32_t room_level) {
+rt::Ref<GameWindow> GameRegistry::find(int32_t gameType, int32_t roomType, int32_t roomLevel) {
     const rt::Ref<rt::Array>& open = appWindows().gamesWindow;
     if (!open) return {};
     for (const rt::Value& w : open->items()) {
         rt::Ref<GameWindow> window = w.as<GameWindow>();
-        if (window && window->check(game_type, room_type, room_level)) return window;
+        if (window && window->check(gameType, roomType, roomLevel)) return window;
     }
     return {};
 }

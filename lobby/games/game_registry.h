@@ -16,12 +16,12 @@ class GameRegistry final : public GameWindows {
 public:
     void openGame(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value arg4,
                   rt::Value arg5, std::string arg6) override;
-    rt::Value getGameWindow(int32_t game_type, int32_t room_type, int32_t room_level) override;
+    rt::Value getGameWindow(int32_t gameType, int32_t roomType, int32_t roomLevel) override;
     void closeGame(const rt::Value& window) override;
-    void destroyGame(int32_t game_type, int32_t room_type, int32_t room_level) override;
+    void destroyGame(int32_t gameType, int32_t roomType, int32_t roomLevel) override;
 
 private:
-    static rt::Ref<GameWindow> find(int32_t game_type, int32_t room_type, int32_t room_level);
+    static rt::Ref<GameWindow> find(int32_t gameType, int32_t roomType, int32_t roomLevel);
 };
 
 }  // namespace lobby

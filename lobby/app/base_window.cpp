@@ -9,6 +9,7 @@
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/login_window.h"
 #include "lobby/app/page_calls.h"
+#include "lobby/app/page_prompts.h"
 #include "lobby/app/resource_response.h"
 #include "lobby/app/screen_metrics.h"
 #include "lobby/app/script_text.h"
@@ -277,19 +278,12 @@ bool BaseWindow::onBeforeBrowse(rt::Value isMain, std::optional<std::string> fra
 }
 
 bool BaseWindow::onBeforeMenu(rt::Value info) {
-    if (info.get("typeFlags").toInt() == 35) return true;
-    rt::Value selection = info.get("selectionText");
-    if (selection.isString() && selection.str().empty()) return false;
-    return true;
+    return contextMenuShown(info, 35);
 }
 
 bool BaseWindow::onJSAlert(rt::Value, std::optional<std::string>,
                            std::optional<std::string> message) {
-    if (message.value_or("") != kCaptchaFailedAlert) return true;
-    if (rt::Ref<cef::CefFrame> frame = mainFrameOf(rt::Ref<cef::CefWindow>(this))) {
-        frame->invokeJsFunc("setAuthVerifyCode", nullptr);
-    }
-    return false;
+    return alertShown(rt::Ref<cef::CefWindow>(this), message);
 }
 
 void BaseWindow::onCreate() {

@@ -30,9 +30,7 @@ public:
 };
 
 const rt::ClassInfo& GameSizedWindow::staticClassInfo() {
-    static const rt::ClassInfo& info =
-        rt::ClassBuilder<GameSizedWindow>("test.GameSizedWindow").extends<BaseWindow>().build();
-    return info;
+    return testing::testWindowClass<GameSizedWindow, BaseWindow>("test.GameSizedWindow");
 }
 
 namespace {

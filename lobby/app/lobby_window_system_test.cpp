@@ -10,16 +10,8 @@
 namespace lobby {
 namespace {
 
-class LobbySystemMessageTest : public testing::WindowTest {
+class LobbySystemMessageTest : public testing::LobbyAndLoginTest {
 protected:
-    LobbySystemMessageTest() {
-        lobby = open(rt::create<LobbyWindow>(), "lobby");
-        appWindows().lobbyWindow = lobby;
-        login = open(rt::create<LoginWindow>(std::nullopt, nullptr, nullptr), "login");
-        appWindows().loginWindow = login;
-        host.clearCalls();
-    }
-
     bool message(const char* kind, rt::Value a = {}, rt::Value b = {}) {
         return lobby->onSystemMessage(kind, a, b);
     }
@@ -35,9 +27,6 @@ protected:
         }
         return out;
     }
-
-    rt::Ref<LobbyWindow> lobby;
-    rt::Ref<LoginWindow> login;
 };
 
 TEST_F(LobbySystemMessageTest, TheTrayMenuShowsTheLobbyFirstAndOffersItsThreeItems) {

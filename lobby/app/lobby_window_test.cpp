@@ -50,21 +50,20 @@ private:
 };
 
 const rt::ClassInfo& RelayedGame::staticClassInfo() {
-    static const rt::ClassInfo& info =
-        rt::ClassBuilder<RelayedGame>("test.RelayedGame").extends<GameWindow>().build();
-    return info;
+    return testing::testWindowClass<RelayedGame, GameWindow>("test.RelayedGame");
 }
 
 namespace {
 
-class LobbyWindowTest : public testing::WindowTest {
+class LobbyWindowTest : public testing::LobbyAndLoginTest {
 protected:
-    LobbyWindowTest() {
-        lobby = open(rt::create<LobbyWindow>(), "lobby");
-        appWindows().lobbyWindow = lobby;
-        login = open(rt::create<LoginWindow>(std::nullopt, nullptr, nullptr), "login");
-        appWindows().loginWindow = login;
-        host.clearCalls();
+    // Lists the games as open game windows, in this order, and forgets what they received while
+    // they were made.
+    void listGames(std::initializer_list<rt::Ref<RelayedGame>> games) {
+        for (const rt::Ref<RelayedGame>& game : games) {
+            appWindows().gamesWindow->push(game);
+            game->received.clear();
+        }
     }
 
     rt::Value page(const std::string& name, std::initializer_list<rt::Value> args = {}) {
@@ -80,9 +79,6 @@ protected:
         for (const auto& [name, args] : pageCalls()) out.push_back(name);
         return out;
     }
-
-    rt::Ref<LobbyWindow> lobby;
-    rt::Ref<LoginWindow> login;
 };
 
 TEST_F(LobbyWindowTest, IsMadeOnTheLobbyPageWithTheSystemMessageHookAndAnsiMenuTexts) {
@@ -195,10 +191,7 @@ TEST_F(LobbyWindowTest, CallsForAGameKeyWithoutAWindowDoNothing) {
 TEST_F(LobbyWindowTest, CallsForAGameKeyReachOnlyTheWindowOfThatKey) {
     auto game = rt::create<RelayedGame>(1, 0, false);
     auto other = rt::create<RelayedGame>(7, 0, false);
-    appWindows().gamesWindow->push(other);
-    appWindows().gamesWindow->push(game);
-    game->received.clear();
-    other->received.clear();
+    listGames({other, game});
     page("sendDataToServer", {1, 2, 3, "packet"});
     page("onGamePlayerEvent", {1, 2, 3, nullptr, 4});
     page("onAlertCallBack", {1, 2, 3, "text", 1});
@@ -216,10 +209,7 @@ TEST_F(LobbyWindowTest, CallsForAGameKeyReachOnlyTheWindowOfThatKey) {
 TEST_F(LobbyWindowTest, ShowingAFixedSeatFishGameReEntersItsRoom) {
     auto fish = rt::create<RelayedGame>(1, 1, true);
     auto plain = rt::create<RelayedGame>(5, 1, false);
-    appWindows().gamesWindow->push(fish);
-    appWindows().gamesWindow->push(plain);
-    fish->received.clear();
-    plain->received.clear();
+    listGames({fish, plain});
     page("showGameWindow", {1, 2, 3});
     page("showGameWindow", {5, 2, 3});
     EXPECT_EQ(fish->received, (std::vector<std::string>{"ReEnterRoom()", "setShow(true)"}));

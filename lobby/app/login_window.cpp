@@ -7,6 +7,7 @@
 #include "lobby/app/install_paths.h"
 #include "lobby/app/lobby_window.h"
 #include "lobby/app/page_calls.h"
+#include "lobby/app/page_prompts.h"
 #include "lobby/app/resource_response.h"
 #include "lobby/app/screen_metrics.h"
 #include "lobby/app/script_text.h"
@@ -204,19 +205,12 @@ void LoginWindow::onBrowserCreated() {
 }
 
 bool LoginWindow::onBeforeMenu(rt::Value info) {
-    if (info.get("typeFlags").toInt() == 33) return true;
-    rt::Value selection = info.get("selectionText");
-    if (selection.isString() && selection.str().empty()) return false;
-    return true;
+    return contextMenuShown(info, 33);
 }
 
 bool LoginWindow::onJSAlert(rt::Value, std::optional<std::string>,
                             std::optional<std::string> message) {
-    if (message.value_or("") != kCaptchaFailedAlert) return true;
-    if (rt::Ref<cef::CefFrame> frame = mainFrameOf(rt::Ref<cef::CefWindow>(this))) {
-        frame->invokeJsFunc("setAuthVerifyCode", nullptr);
-    }
-    return false;
+    return alertShown(rt::Ref<cef::CefWindow>(this), message);
 }
 
 rt::Value LoginWindow::onBeforeResourceLoad(std::optional<std::string> url,

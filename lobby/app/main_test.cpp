@@ -15,6 +15,7 @@
 #include "lobby/app/screen_metrics.h"
 #include "lobby/app/version_check.h"
 #include "lobby/app/version_servers.h"
+#include "lobby/app/window_test_support.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/cef/cef_settings.h"
 #include "lobby/bindings/fake_host.h"
@@ -68,11 +69,7 @@ protected:
         versionCheck().thread = nullptr;
         versionCheck().isUpdateChecking = false;
         versionCheck().isUpdateModulesInit = false;
-        appWindows().lobbyWindow = nullptr;
-        appWindows().loginWindow = nullptr;
-        appWindows().userRegWindow = nullptr;
-        appWindows().gamesWindow = nullptr;
-        appWindows().browserSet = nullptr;
+        testing::forgetWindows();
         Config::machineCodeStr.reset();
         fs::current_path(previousFolder);
     }
@@ -208,9 +205,9 @@ TEST_F(MainTest, InitMakesTheWindowsAndRegistersTheBossKey) {
         return rt::Value();
     });
     host.answer("cef_app_registerhotkey", rt::Value(-1));
-    testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStdout();
     Main::main();
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = ::testing::internal::GetCapturedStdout();
     ASSERT_NE(appWindows().lobbyWindow, nullptr);
     ASSERT_NE(appWindows().loginWindow, nullptr);
     EXPECT_EQ(appWindows().loginWindow->wndType, 0);

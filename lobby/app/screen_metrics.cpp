@@ -7,11 +7,13 @@
 namespace lobby {
 namespace {
 
-// System metric indices asked of the browser host.
-constexpr int32_t kFullScreenHeight = 17;
-constexpr int32_t kFrameWidth = 32;
-constexpr int32_t kFrameHeight = 33;
-constexpr int32_t kCaptionHeight = 4;
+// The system metrics asked of the browser host, by their system index.
+enum SystemMetric : int32_t {
+    kCaptionHeight = 4,
+    kFullScreenHeight = 17,
+    kFrameWidth = 32,
+    kFrameHeight = 33
+};
 
 }  // namespace
 

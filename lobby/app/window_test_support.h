@@ -48,6 +48,25 @@ inline void useFullHdScreen() {
     appWindows().gamesWindow = rt::make<rt::Array>();
 }
 
+// The class info of a test's window class W on the base B, with no members of its own.
+template <class W, class B>
+const rt::ClassInfo& testWindowClass(const char* name) {
+    static const rt::ClassInfo& info = rt::ClassBuilder<W>(name).template extends<B>().build();
+    return info;
+}
+
+// Forgets the application's windows and the boss key's state, as each test leaves them.
+inline void forgetWindows() {
+    AppWindows& windows = appWindows();
+    windows.lobbyWindow = nullptr;
+    windows.loginWindow = nullptr;
+    windows.userRegWindow = nullptr;
+    windows.gamesWindow = nullptr;
+    windows.tray = nullptr;
+    windows.browserSet = nullptr;
+    windows.isHotKey = false;
+}
+
 // The lobby's windows against the recording host: window properties read back what was set,
 // texts cross to and from the system unchanged, every browser has main frame 1 and named frames
 // on request. The application's and Config's state is set to a 1920 x 1080 screen and put back
@@ -78,16 +97,10 @@ protected:
     }
 
     ~WindowTest() override {
-        appWindows().lobbyWindow = nullptr;
-        appWindows().loginWindow = nullptr;
-        appWindows().userRegWindow = nullptr;
-        appWindows().gamesWindow = nullptr;
-        appWindows().tray = nullptr;
-        appWindows().browserSet = nullptr;
+        forgetWindows();
         installPaths().resourceFilesData = std::nullopt;
         installPaths().mainSwfData = nullptr;
         installPaths().resourcePath.clear();
-        appWindows().isHotKey = false;
         Config::configs.clear();
         Config::userSets.clear();
         Config::remoteConfigs = nullptr;
@@ -162,5 +175,20 @@ inline const rt::ClassInfo& Recorder::staticClassInfo() {
     static const rt::ClassInfo& info = rt::ClassBuilder<Recorder>("test.Recorder").build();
     return info;
 }
+
+// The window tests with the lobby window and the login window open, as after start-up.
+class LobbyAndLoginTest : public WindowTest {
+protected:
+    LobbyAndLoginTest() {
+        lobby = open(rt::create<LobbyWindow>(), "lobby");
+        appWindows().lobbyWindow = lobby;
+        login = open(rt::create<LoginWindow>(std::nullopt, nullptr, nullptr), "login");
+        appWindows().loginWindow = login;
+        host.clearCalls();
+    }
+
+    rt::Ref<LobbyWindow> lobby;
+    rt::Ref<LoginWindow> login;
+};
 
 }  // namespace lobby::testing

@@ -6,6 +6,7 @@ list(APPEND LOBBY_APP_SOURCES
     app/lobby_window_system.cpp
     app/login_window.cpp
     app/page_calls.cpp
+    app/page_prompts.cpp
     app/resource_response.cpp
     app/script_text.cpp
     app/url_rules.cpp

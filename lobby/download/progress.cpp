@@ -91,7 +91,7 @@ void Progress::bytes(int64_t n) {
 }
 
 void Progress::snapshot() {
-    list_.put({infoObj_.queue, infoObj_.module, infoObj_.index, infoObj_.progress, infoObj_.speed});
+    list_.put(infoObj_);
 }
 
 }  // namespace download

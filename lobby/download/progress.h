@@ -10,14 +10,10 @@
 
 namespace download {
 
-// The progress record of one file job: written by its worker only.
-struct ProgressRecord {
-    int32_t queue = 0;
-    int32_t module = 0;
-    int32_t index = 0;
+// The progress record of one file job: what its snapshots copy, and the file's state. Written by
+// the job's worker only.
+struct ProgressRecord : ProgressSnapshot {
     int32_t state = 0;
-    int32_t progress = 0;
-    double speed = 0;
 };
 
 // A local file opened for writing raw bytes (truncating), with the MD5 digest of what was written;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "lobby/app/app_windows.h"
 #include "lobby/app/game_windows.h"
 #include "lobby/app/install_paths.h"
 #include "runtime/object.h"
@@ -22,8 +23,11 @@ class GameWindow;
 class Main : public rt::Object {
     RT_CLASS(Main)
 public:
-    // The installation folder, for code that names it through Main.
+    // The installation folder, the lobby window and the open game windows, for code that still
+    // names them through Main: references to the application's parts, not state of Main's own.
     static inline std::string& appPath = installPaths().appPath;
+    static inline rt::Ref<LobbyWindow>& lobbyWindow = appWindows().lobbyWindow;
+    static inline rt::Ref<rt::Array>& gamesWindow = appWindows().gamesWindow;
 
     // The program's entry once every class is initialised: makes the one Main, whose
     // construction returns after the message loop has ended.

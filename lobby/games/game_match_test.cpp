@@ -2,7 +2,6 @@
 // window's end when its game ends.
 
 #include "lobby/games/game_match.h"
-#include "lobby/app/app_windows.h"
 #include "lobby/games/game_test_support.h"
 
 namespace lobby {
@@ -101,12 +100,12 @@ TEST_F(GameMatchTest, WithoutAPlugInTextsAreDroppedAndNothingStarts) {
 
 TEST_F(GameMatchTest, DestroyFreesThePlugInAndALaterRoomDoesNotReachIt) {
     auto window = make(false);
-    appWindows().gamesWindow->push(rt::Value(window));
+    Main::gamesWindow->push(rt::Value(window));
     window->onPlugLink(true);
     window->on_destroy();
     window->onJsCallBack("RoomInfo", rt::Array::of({rt::Record::of({})}));
     EXPECT_EQ(plug.calls.back(), "plug_destroy(plug#1)");
-    EXPECT_EQ(appWindows().gamesWindow->size(), 0);
+    EXPECT_EQ(Main::gamesWindow->size(), 0);
 }
 
 TEST_F(GameMatchTest, GameTextsReachThePageAsPacketsAndBrokenTextsDoNot) {

@@ -2,7 +2,6 @@
 // the link.
 
 #include "lobby/games/np_plug_window.h"
-#include "lobby/app/app_windows.h"
 #include "lobby/games/game_test_support.h"
 #include "runtime/json.h"
 
@@ -49,7 +48,7 @@ TEST_F(NpPlugTest, EmbeddedOrFixedSeatWindowsLinkOnRun) {
     const std::string room = plug.values.back()[1].toString();
     EXPECT_NE(room.find(R"("tableId":12,"chairID":3,)"), std::string::npos) << room;
     EXPECT_EQ(pageCalls(fixed).back(), R"(sendDataToServer[{"type":"game","tag":"ready"}])");
-    EXPECT_TRUE(minimized(appWindows().lobbyWindow));
+    EXPECT_TRUE(minimized(Main::lobbyWindow));
 }
 
 TEST_F(NpPlugTest, RoomTextIsValidJsonWhateverTheTitleOrUserHold) {

@@ -2,7 +2,6 @@
 // money and the self-closing game.
 
 #include "lobby/games/pexmor_fish_game_window.h"
-#include "lobby/app/app_windows.h"
 #include "lobby/games/game_test_support.h"
 
 namespace lobby {
@@ -37,12 +36,12 @@ TEST_F(PexmorFishTest, SitDownStartsOnceWithItsRoomType) {
     EXPECT_EQ(window->myChairId, 3);
     EXPECT_EQ(window->myUid, 1001);
     EXPECT_EQ(window->room_type, 2);
-    EXPECT_TRUE(minimized(appWindows().lobbyWindow));
-    appWindows().lobbyWindow->set_minimized(false);
+    EXPECT_TRUE(minimized(Main::lobbyWindow));
+    Main::lobbyWindow->set_minimized(false);
     window->onJsCallBack("onSelfSitDown", rt::Array::of({7, 4, 1002, 5}));
     window->setShow(true);
     EXPECT_EQ(window->myChairId, 4);
-    EXPECT_TRUE(minimized(appWindows().lobbyWindow));
+    EXPECT_TRUE(minimized(Main::lobbyWindow));
     EXPECT_EQ(plug.calls, (std::vector<std::string>{"plug_create(PexmorFishGameWindow)",
                                                     "plug_link(pex#1, pexfish.exe, 2)"}));
 }

@@ -2,7 +2,6 @@
 // "ready" asks the page for the room.
 
 #include "lobby/games/plug_game_window.h"
-#include "lobby/app/app_windows.h"
 #include "lobby/games/game_test_support.h"
 
 namespace lobby {
@@ -49,7 +48,7 @@ TEST_F(PlugGameTest, EverySitDownLinksAndUsersGoAtOnce) {
     EXPECT_EQ(window->myUid, 1001);
     EXPECT_DOUBLE_EQ(window->into_money, 250);
     EXPECT_TRUE(plug.values[3][1].get("score").isString());
-    EXPECT_TRUE(minimized(appWindows().lobbyWindow));
+    EXPECT_TRUE(minimized(Main::lobbyWindow));
 }
 
 TEST_F(PlugGameTest, ReadyTextAsksForTheRoomAndEveryTextReachesThePage) {
@@ -83,10 +82,10 @@ TEST_F(PlugGameTest, ListedAlertsEnterTheLobbyFolder) {
 
 TEST_F(PlugGameTest, GameEndKeepsTheWindowAndDestroyFreesThePlugIn) {
     auto window = make(false);
-    appWindows().lobbyWindow->set_minimized(true);
+    Main::lobbyWindow->set_minimized(true);
     window->onGameClose(0);
     EXPECT_EQ(pageCalls(window), std::vector<std::string>{"onGameClose[]"});
-    EXPECT_FALSE(minimized(appWindows().lobbyWindow));
+    EXPECT_FALSE(minimized(Main::lobbyWindow));
     EXPECT_FALSE(window->isToDestroy);
     EXPECT_FALSE(make(true)->onClose());
     window->on_destroy();

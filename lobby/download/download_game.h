@@ -36,16 +36,15 @@ namespace lobby {
 class DownloadGame : public rt::Object {
     RT_CLASS(DownloadGame)
 public:
-    // File states.
-    static constexpr int32_t kWaiting = 0;
-    static constexpr int32_t kDownloading = 1;
-    static constexpr int32_t kDownloaded = 2;
-    static constexpr int32_t kFailed = 3;
-    static constexpr int32_t kInstalled = 4;
-    // Module states.
-    static constexpr int32_t kModuleActive = 0;
-    static constexpr int32_t kModuleFinished = 2;
-    static constexpr int32_t kModuleInstalled = 3;
+    // The states of a file record and of a module record, as the page reads them.
+    enum FileState : int32_t {
+        kWaiting = 0,
+        kDownloading = 1,
+        kDownloaded = 2,
+        kFailed = 3,
+        kInstalled = 4
+    };
+    enum ModuleState : int32_t { kModuleActive = 0, kModuleFinished = 2, kModuleInstalled = 3 };
     // Files downloaded at once, the awaited one included.
     static constexpr size_t kFilesInFlight = 4;
 

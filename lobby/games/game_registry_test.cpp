@@ -1,4 +1,4 @@
-// Main's game-window registry: which window a room opens in, and the lobby window's return.
+// The game-window registry: which window a room opens in, and the lobby window's return.
 
 #include "lobby/app/app_windows.h"
 #include "lobby/games/game_match.h"

@@ -5,7 +5,6 @@
 #include "lobby/bindings/primitive_binder.h"
 #include "lobby/games/game_page.h"
 #include "lobby/games/plug_packets.h"
-#include "lobby/games/plug_window_steps.h"
 #include "runtime/class_builder.h"
 #include "runtime/record.h"
 #include "runtime/trace.h"
@@ -35,7 +34,7 @@ rt::Ref<rt::Array> itemsOf(const rt::Value& list) {
 
 void FishGameWindow::initStatics() {
     const std::string lib = "RavoPlug";
-    games::bindSharedPlugPrimitives<FishGameWindow>(lib);
+    plugLibrary.bindShared(lib);
     plug_sendgameconfig = bindings::bindPrimitive(lib, "plug_sendgameconfig", 2);
     plug_sendgamestate = bindings::bindPrimitive(lib, "plug_sendgamestate", 1);
     plug_setuserscore = bindings::bindPrimitive(lib, "plug_setuserscore", 2);
@@ -45,7 +44,8 @@ void FishGameWindow::initStatics() {
 
 void FishGameWindow::construct(rt::Value info, rt::Value room, bool fixSeat) {
     GameWindow::construct(info, room, fixSeat, "/gamefish.html");
-    games::startPlugWindow(*this);
+    windowMode = games::intField(gameInfo, "wmode");
+    openSession(gameRoom, rt::Value(rt::Ref<FishGameWindow>(this)));
 }
 
 rt::Value FishGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
@@ -56,7 +56,7 @@ rt::Value FishGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Arra
     } else if (name == "onUserEnter") {
         onUserEnter(argAt(args, 0), argAt(args, 1), argAt(args, 2));
     } else if (name == "RoomInfo") {
-        if (!gamePlug.isNull()) plug_setroom(gamePlug, argAt(args, 0));
+        sendRoom(argAt(args, 0));
     } else if (name == "deskinfo") {
         sendGameConfig(argAt(args, 0));
     } else if (name == "onSocket") {
@@ -68,7 +68,8 @@ rt::Value FishGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Arra
 }
 
 void FishGameWindow::onSelfSitDown(rt::Value, int32_t chairId, int32_t uid) {
-    games::linkOnSitDown(*this, chairId, uid);
+    takeSeat(chairId, uid);
+    linkGame(gameProgram());
     minimizeLobby();
 }
 
@@ -82,10 +83,7 @@ void FishGameWindow::onUserEnter(rt::Value user, rt::Value tableId, rt::Value ch
     sendUserItem(uid, fieldOf(user, "nickname"), games::intField(gameRoom, "room_id"), tableId,
                  chairId, kEnteredStatus, money);
     sendUserScore(uid, money);
-    if (uid.toInt() == myUid) {
-        into_money = games::numberOf(money);
-        return;
-    }
+    if (takeOwnMoney(user)) return;
     sendExchangeScore(chairId, fieldOf(user, "score"), games::numberOf(money));
 }
 
@@ -93,7 +91,7 @@ void FishGameWindow::sendUserAttr() {}
 
 void FishGameWindow::sendUserStatus(rt::Value userId, rt::Value tableId, rt::Value chairId,
                                     rt::Value status) {
-    if (gamePlug.isNull()) return;
+    if (!hasPlug()) return;
     plug_setuserstatus(gamePlug,
                        rt::Record::of({{"userId", userId.toInt()},
                                        {"tableId", tableId.toInt()},
@@ -102,7 +100,7 @@ void FishGameWindow::sendUserStatus(rt::Value userId, rt::Value tableId, rt::Val
 }
 
 void FishGameWindow::sendUserScore(rt::Value userId, rt::Value score) {
-    if (gamePlug.isNull()) return;
+    if (!hasPlug()) return;
     plug_setuserscore(
         gamePlug,
         rt::Record::of({{"userId", userId.toInt()},
@@ -112,24 +110,22 @@ void FishGameWindow::sendUserScore(rt::Value userId, rt::Value score) {
 void FishGameWindow::sendUserItem(rt::Value userId, rt::Value name, rt::Value gameId,
                                   rt::Value tableId, rt::Value chairId, rt::Value status,
                                   rt::Value score) {
-    if (gamePlug.isNull()) return;
-    plug_setuser(gamePlug,
-                 games::userInfoRecord(userId, name, gameId, tableId, chairId, status, score));
+    sendUser(games::userInfoRecord(userId, name, gameId, tableId, chairId, status, score));
 }
 
 void FishGameWindow::sendExchangeScore(rt::Value chairId, rt::Value x, rt::Value y) {
-    if (gamePlug.isNull()) return;
+    if (!hasPlug()) return;
     plug_sendexchangescore(gamePlug, rt::Record::of({{"chairId", chairId.toInt()},
                                                      {"x", games::numberOf(x)},
                                                      {"y", games::numberOf(y)}}));
 }
 
 void FishGameWindow::sendGameState() {
-    if (!gamePlug.isNull()) plug_sendgamestate(gamePlug);
+    if (hasPlug()) plug_sendgamestate(gamePlug);
 }
 
 void FishGameWindow::sendGameConfig(rt::Value desk) {
-    if (gamePlug.isNull()) return;
+    if (!hasPlug()) return;
     auto fishes = rt::make<rt::Array>();
     for (const rt::Value& fish : itemsOf(fieldOf(desk, "fishes"))->items()) {
         const rt::Value place = elementOf(fish, 2);
@@ -156,12 +152,11 @@ void FishGameWindow::sendGameConfig(rt::Value desk) {
 }
 
 void FishGameWindow::sendData(std::string text) {
-    if (!gamePlug.isNull()) plug_send(gamePlug, text);
+    sendText(text);
 }
 
 void FishGameWindow::sendRoomInfo() {
-    if (gamePlug.isNull()) return;
-    games::callPage(*this, "getPlugRoomInfo", {});
+    if (hasPlug()) games::callPage(*this, "getPlugRoomInfo", {});
 }
 
 void FishGameWindow::onPlugLink(rt::Value) {
@@ -171,8 +166,9 @@ void FishGameWindow::onPlugLink(rt::Value) {
 void FishGameWindow::onPlugMsg(std::optional<std::string> text) {
     const rt::Value packet = games::pagePacketOf(text.value_or(""));
     if (packet.isNull()) return;
-    const rt::Value tag = fieldOf(packet, "tag");
-    if (tag.isString() && tag.str() == "ready") {
+    // The game's "ready" text: the room record and the game state go to it before the text
+    // reaches the page.
+    if (saysReady(packet)) {
         sendRoomInfo();
         sendGameState();
     }
@@ -186,7 +182,7 @@ void FishGameWindow::onGameClose(rt::Value) {
 }
 
 void FishGameWindow::destroyPlug() {
-    games::destroyPlugOf(*this);
+    freePlug();
 }
 
 void FishGameWindow::onDestroy() {
@@ -200,7 +196,7 @@ bool FishGameWindow::onClose() {
 
 void FishGameWindow::gameAlert(std::optional<std::string> message) {
     alertLobby(message);
-    if (games::isConnectionAlert(message) && !gamePlug.isNull()) games::enterAppFolder();
+    if (games::isConnectionAlert(message)) reenterAppFolder();
 }
 
 void FishGameWindow::hotkeyShow(bool) {}
@@ -211,24 +207,13 @@ void FishGameWindow::setShow(bool) {}
 
 const rt::ClassInfo& FishGameWindow::staticClassInfo() {
     using W = FishGameWindow;
-    static const rt::ClassInfo& info =
-        rt::ClassBuilder<W>("FishGameWindow")
-            .extends<GameWindow>()
-            .field("buy_unit", &W::buy_unit)
-            .field("unit_money", &W::unit_money)
-            .field("into_money", &W::into_money)
-            .field("sceneId", &W::sceneId)
-            .field("cannonType", &W::cannonType)
-            .field("myUid", &W::myUid)
-            .field("myChairId", &W::myChairId)
-            .field("gamePlug", &W::gamePlug)
-            .staticField("plug_create", &W::plug_create)
-            .staticField("plug_link", &W::plug_link)
-            .staticField("plug_destroy", &W::plug_destroy)
-            .staticField("plug_send", &W::plug_send)
-            .staticField("plug_setuser", &W::plug_setuser)
-            .staticField("plug_setroom", &W::plug_setroom)
-            .staticField("plug_sendgameconfig", &W::plug_sendgameconfig)
+    static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
+        rt::ClassBuilder<W> builder("FishGameWindow");
+        builder.extends<GameWindow>();
+        addFields(builder, {"buy_unit", "unit_money", "into_money", "sceneId", "cannonType",
+                            "myUid", "myChairId", "gamePlug"});
+        plugLibrary.addSharedStatics(builder);
+        return builder.staticField("plug_sendgameconfig", &W::plug_sendgameconfig)
             .staticField("plug_sendgamestate", &W::plug_sendgamestate)
             .staticField("plug_setuserscore", &W::plug_setuserscore)
             .staticField("plug_sendexchangescore", &W::plug_sendexchangescore)
@@ -251,6 +236,7 @@ const rt::ClassInfo& FishGameWindow::staticClassInfo() {
             .method("sendData", &W::sendData)
             .constructor(&W::construct)
             .build();
+    }();
     return info;
 }
 

@@ -4,22 +4,20 @@
 #include <string>
 
 #include "lobby/games/game_window.h"
+#include "lobby/games/plug_session.h"
 #include "runtime/primitive.h"
 
 namespace lobby {
 
 // The window of window mode 5: a native fishing game driven through the RavoPlug plug-in. The
 // sit-down starts the game; the page's user, desk and room events become the plug-in's records,
-// and texts pass both ways.
-class FishGameWindow : public GameWindow {
+// and texts pass both ways. By name, the session gives the window the seat (buy_unit, the desk's
+// "exchange_count", to myChairId) and gamePlug.
+class FishGameWindow : public GameWindow, public games::PlugSession {
     RT_CLASS(FishGameWindow)
 public:
-    static inline rt::Primitive plug_create;
-    static inline rt::Primitive plug_link;
-    static inline rt::Primitive plug_destroy;
-    static inline rt::Primitive plug_send;
-    static inline rt::Primitive plug_setuser;
-    static inline rt::Primitive plug_setroom;
+    static inline games::PlugLibrary plugLibrary;
+    // RavoPlug's own primitives.
     static inline rt::Primitive plug_sendgameconfig;
     static inline rt::Primitive plug_sendgamestate;
     static inline rt::Primitive plug_setuserscore;
@@ -29,15 +27,7 @@ public:
     // Binds the primitives from "RavoPlug".
     static void initStatics();
 
-    // The desk's "exchange_count".
-    int32_t buy_unit = 0;
-    int32_t unit_money = 0;
-    double into_money = 0;
-    int32_t sceneId = 0;
-    int32_t cannonType = 0;
-    int32_t myUid = -1;
-    int32_t myChairId = -2;
-    rt::Value gamePlug;
+    FishGameWindow() : PlugSession(plugLibrary, Held::nothing) {}
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat);
 

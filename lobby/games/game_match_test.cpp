@@ -45,8 +45,8 @@ TEST_F(GameMatchTest, HeldRoomsThenTextsReachTheGameWhenItLinks) {
     };
     EXPECT_EQ(plug.calls, expected) << "the early text is dropped by the start; one start only";
     EXPECT_EQ(pageCalls(window), std::vector<std::string>{"getPlugRoomInfo[]"});
-    EXPECT_EQ(GameMatch::msg_packet_arr->size(), 0);
-    EXPECT_EQ(GameMatch::msg_room_arr->size(), 0);
+    EXPECT_EQ(GameMatch::plugLibrary.msg_packet_arr->size(), 0);
+    EXPECT_EQ(GameMatch::plugLibrary.msg_room_arr->size(), 0);
 }
 
 TEST_F(GameMatchTest, RoomBeforeTheStartIsDroppedAndAskedForAgain) {
@@ -95,7 +95,7 @@ TEST_F(GameMatchTest, WithoutAPlugInTextsAreDroppedAndNothingStarts) {
     window->onJsCallBack("RoomInfo", rt::Array::of({rt::Record::of({})}));
     window->closeExeGame();
     EXPECT_EQ(plug.calls, std::vector<std::string>{"plug_create(GameMatch)"});
-    EXPECT_EQ(GameMatch::msg_packet_arr->size(), 0);
+    EXPECT_EQ(GameMatch::plugLibrary.msg_packet_arr->size(), 0);
 }
 
 TEST_F(GameMatchTest, DestroyFreesThePlugInAndALaterRoomDoesNotReachIt) {

@@ -86,6 +86,10 @@ rt::Value GameWindow::roomTitle() const {
     return fieldOf(gameRoom, "title");
 }
 
+std::string GameWindow::gameProgram() const {
+    return games::textField(gameInfo, "app") + ".exe";
+}
+
 void GameWindow::alertLobby(const std::optional<std::string>& message) {
     if (!Main::lobbyWindow) return;
     Main::lobbyWindow->gameAlert(gameType(), roomType(), roomLevel(), roomTitle(),

@@ -60,6 +60,8 @@ protected:
     rt::Value roomLevel() const;
     // The room's title for the lobby's alerts.
     rt::Value roomTitle() const;
+    // The game program a plug-in starts: the game's "app" with ".exe".
+    std::string gameProgram() const;
     // The lobby window's gameAlert with this window's key and title.
     void alertLobby(const std::optional<std::string>& message);
     // Un-minimises a minimised lobby window.

@@ -4,42 +4,23 @@
 #include <string>
 
 #include "lobby/games/game_window.h"
-#include "runtime/primitive.h"
+#include "lobby/games/plug_session.h"
 
 namespace lobby {
 
 // The window of window mode 1, a fishing game run as a native process through PexmorPlug. The
 // game starts when the page reports the player's sit-down (or on setShow(true)); users, rooms
-// and texts for the game wait in the class's queues until it links.
-class PexmorFishGameWindow : public GameWindow {
+// and texts for the game wait in the class's queues until it links. By name, the session gives
+// the window process_exist, process_ready, the seat (buy_unit to myChairId) and gamePlug.
+class PexmorFishGameWindow : public GameWindow, public games::PlugSession {
     RT_CLASS(PexmorFishGameWindow)
 public:
-    static inline rt::Ref<rt::Array> msg_packet_arr;
-    static inline rt::Ref<rt::Array> msg_user_arr;
-    static inline rt::Ref<rt::Array> msg_room_arr;
-
-    static inline rt::Primitive plug_create;
-    static inline rt::Primitive plug_link;
-    static inline rt::Primitive plug_destroy;
-    static inline rt::Primitive plug_send;
-    static inline rt::Primitive plug_closegame;
-    static inline rt::Primitive plug_setuser;
-    static inline rt::Primitive plug_setroom;
+    static inline games::PlugLibrary plugLibrary;
 
     // Makes the queues and binds the primitives from "PexmorPlug".
     static void initStatics();
 
-    bool process_exist = false;
-    bool process_ready = false;
-    int32_t buy_unit = 0;
-    int32_t unit_money = 0;
-    double into_money = 0;
-    int32_t sceneId = 0;
-    int32_t cannonType = 0;
-    int32_t room_type = 0;
-    int32_t myUid = -1;
-    int32_t myChairId = -2;
-    rt::Value gamePlug;
+    PexmorFishGameWindow() : PlugSession(plugLibrary, Held::usersRoomsAndTexts) {}
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value page);
 
@@ -65,11 +46,6 @@ public:
     void setShow(bool flag) override;
     void hotkeyShow(bool flag) override;
     void onMessage(rt::Value data) override;
-
-private:
-    bool startApplies() const;
-    // Empties the queues and starts the game program with the room type.
-    void launch();
 };
 
 }  // namespace lobby

@@ -133,8 +133,8 @@ TEST_F(PexmorFishTest, AlertsOfTheFiveAreOnlyTraced) {
     auto window = make(false);
     window->gameAlert("长时间未继续，已退出牌桌!");
     window->gameAlert("您的可用金额不足!");
-    EXPECT_EQ(PexmorFishGameWindow::msg_packet_arr->size(), 1);
-    EXPECT_EQ(PexmorFishGameWindow::msg_packet_arr->get(0),
+    EXPECT_EQ(PexmorFishGameWindow::plugLibrary.msg_packet_arr->size(), 1);
+    EXPECT_EQ(PexmorFishGameWindow::plugLibrary.msg_packet_arr->get(0),
               rt::Value(R"({"type":"game","tag":"alert","body":"您的可用金额不足!"})"));
 }
 

@@ -4,34 +4,23 @@
 #include <string>
 
 #include "lobby/games/game_window.h"
-#include "runtime/primitive.h"
+#include "lobby/games/plug_session.h"
 
 namespace lobby {
 
 // The window of window mode 6: a native game driven through the Sondrel plug-in. Every sit-down
 // links the game; user and room records and texts go to the plug-in as they come (no queues),
-// and the game's texts go back to the page.
-class PlugGameWindow : public GameWindow {
+// and the game's texts go back to the page. By name, the session gives the window the seat
+// (buy_unit to myChairId) and gamePlug.
+class PlugGameWindow : public GameWindow, public games::PlugSession {
     RT_CLASS(PlugGameWindow)
 public:
-    static inline rt::Primitive plug_create;
-    static inline rt::Primitive plug_link;
-    static inline rt::Primitive plug_destroy;
-    static inline rt::Primitive plug_send;
-    static inline rt::Primitive plug_setuser;
-    static inline rt::Primitive plug_setroom;
+    static inline games::PlugLibrary plugLibrary;
 
     // Binds the primitives from "Sondrel".
     static void initStatics();
 
-    int32_t buy_unit = 0;
-    int32_t unit_money = 0;
-    double into_money = 0;
-    int32_t sceneId = 0;
-    int32_t cannonType = 0;
-    int32_t myUid = -1;
-    int32_t myChairId = -2;
-    rt::Value gamePlug;
+    PlugGameWindow() : PlugSession(plugLibrary, Held::nothing) {}
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat);
 

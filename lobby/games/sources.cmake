@@ -10,6 +10,7 @@ list(APPEND LOBBY_SOURCES
     games/pexmor_fish_game_window.cpp
     games/plug_game_window.cpp
     games/plug_packets.cpp
+    games/plug_session.cpp
     games/unity_game_window.cpp
 )
 list(APPEND LOBBY_TESTS
@@ -20,6 +21,7 @@ list(APPEND LOBBY_TESTS
     games/np_plug_window
     games/pexmor_fish_game_window
     games/plug_game_window
+    games/plug_session
     games/unity_game_window
 )
 

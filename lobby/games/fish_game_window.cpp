@@ -11,7 +11,6 @@
 
 namespace lobby {
 
-using games::argAt;
 using games::fieldOf;
 
 namespace {
@@ -23,7 +22,7 @@ constexpr int32_t kEnteredStatus = 5;
 
 rt::Value elementOf(const rt::Value& list, int index) {
     if (list.type() != rt::ValueType::Array) return {};
-    return argAt(list.asArray(), index);
+    return arg(list.asArray(), index);
 }
 
 rt::Ref<rt::Array> itemsOf(const rt::Value& list) {
@@ -50,17 +49,17 @@ void FishGameWindow::construct(rt::Value info, rt::Value room, bool fixSeat) {
 
 rt::Value FishGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
     if (name == "onSelfSitDown") {
-        onSelfSitDown(argAt(args, 0), argAt(args, 1).toInt(), argAt(args, 2).toInt());
+        onSelfSitDown(arg(args, 0), arg(args, 1).toInt(), arg(args, 2).toInt());
     } else if (name == "onUserLeave") {
-        onUserLeave(argAt(args, 0), argAt(args, 1), argAt(args, 2));
+        onUserLeave(arg(args, 0), arg(args, 1), arg(args, 2));
     } else if (name == "onUserEnter") {
-        onUserEnter(argAt(args, 0), argAt(args, 1), argAt(args, 2));
+        onUserEnter(arg(args, 0), arg(args, 1), arg(args, 2));
     } else if (name == "RoomInfo") {
-        sendRoom(argAt(args, 0));
+        sendRoom(arg(args, 0));
     } else if (name == "deskinfo") {
-        sendGameConfig(argAt(args, 0));
+        sendGameConfig(arg(args, 0));
     } else if (name == "onSocket") {
-        sendData(argAt(args, 0).toString());
+        sendData(arg(args, 0).toString());
     } else {
         return GameWindow::onJsCallBack(name, args);
     }

@@ -9,8 +9,6 @@
 
 namespace lobby {
 
-using games::argAt;
-
 void GameMatch::initStatics() {
     plugLibrary.bindPexmorPlug();
 }
@@ -23,9 +21,9 @@ void GameMatch::construct(rt::Value info, rt::Value room, bool fixSeat, rt::Valu
 
 rt::Value GameMatch::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
     if (name == "onSocket") {
-        sendData(argAt(args, 0).toString());
+        sendData(arg(args, 0).toString());
     } else if (name == "RoomInfo") {
-        sendRoom(argAt(args, 0));
+        sendRoom(arg(args, 0));
     } else {
         return GameWindow::onJsCallBack(name, args);
     }

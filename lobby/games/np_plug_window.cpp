@@ -14,8 +14,6 @@
 
 namespace lobby {
 
-using games::argAt;
-
 namespace {
 
 constexpr const char* kReadyMessage = R"({"type":"game","tag":"ready"})";
@@ -91,12 +89,11 @@ rt::Value NPPlugWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array>
         std::vector<HeldCall> held = std::exchange(heldCalls_, {});
         for (HeldCall& call : held) toPage(call.function, std::move(call.args));
     } else if (name == "run") {
-        _deskNo = argAt(args, 0).toInt();
-        _seatNo = argAt(args, 1).toInt();
+        _deskNo = arg(args, 0).toInt();
+        _seatNo = arg(args, 1).toInt();
         link(handleText());
     } else if (name == "onSocket") {
-        const rt::Value text = argAt(args, 0);
-        sendData(text.isNull() ? std::nullopt : std::optional(text.toString()));
+        sendData(textOf(arg(args, 0)));
     } else {
         return GameWindow::onJsCallBack(name, args);
     }

@@ -9,8 +9,6 @@
 
 namespace lobby {
 
-using games::argAt;
-
 namespace {
 
 // The game whose window closes itself when its game ends.
@@ -31,16 +29,16 @@ void PexmorFishGameWindow::construct(rt::Value info, rt::Value room, bool fixSea
 
 rt::Value PexmorFishGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
     if (name == "onSelfSitDown") {
-        onSelfSitDown(argAt(args, 0), argAt(args, 1).toInt(), argAt(args, 2).toInt(),
-                      argAt(args, 3).toInt());
+        onSelfSitDown(arg(args, 0), arg(args, 1).toInt(), arg(args, 2).toInt(),
+                      arg(args, 3).toInt());
     } else if (name == "onUserEnter") {
-        onUserEnter(argAt(args, 0), argAt(args, 1), argAt(args, 2));
+        onUserEnter(arg(args, 0), arg(args, 1), arg(args, 2));
     } else if (name == "onUserLeave") {
-        onUserLeave(argAt(args, 0), argAt(args, 1), argAt(args, 2));
+        onUserLeave(arg(args, 0), arg(args, 1), arg(args, 2));
     } else if (name == "RoomInfo") {
-        sendRoom(argAt(args, 0));
+        sendRoom(arg(args, 0));
     } else if (name == "onSocket") {
-        sendData(argAt(args, 0).toString());
+        sendData(arg(args, 0).toString());
     } else {
         return GameWindow::onJsCallBack(name, args);
     }

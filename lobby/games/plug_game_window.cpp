@@ -9,8 +9,6 @@
 
 namespace lobby {
 
-using games::argAt;
-
 void PlugGameWindow::initStatics() {
     plugLibrary.bindShared("Sondrel");
 }
@@ -23,15 +21,15 @@ void PlugGameWindow::construct(rt::Value info, rt::Value room, bool fixSeat) {
 
 rt::Value PlugGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
     if (name == "onSelfSitDown") {
-        onSelfSitDown(argAt(args, 0), argAt(args, 1).toInt(), argAt(args, 2).toInt());
+        onSelfSitDown(arg(args, 0), arg(args, 1).toInt(), arg(args, 2).toInt());
     } else if (name == "onUserLeave") {
-        onUserLeave(argAt(args, 0), argAt(args, 1), argAt(args, 2));
+        onUserLeave(arg(args, 0), arg(args, 1), arg(args, 2));
     } else if (name == "RoomInfo") {
-        sendRoom(argAt(args, 0));
+        sendRoom(arg(args, 0));
     } else if (name == "onUserEnter") {
-        onUserEnter(argAt(args, 0), argAt(args, 1), argAt(args, 2));
+        onUserEnter(arg(args, 0), arg(args, 1), arg(args, 2));
     } else if (name == "onSocket") {
-        const std::string text = argAt(args, 0).toString();
+        const std::string text = arg(args, 0).toString();
         RT_TRACE(text);
         sendData(text);
     } else {

@@ -48,7 +48,7 @@ void UnityGameWindow::construct(rt::Value info, rt::Value room, bool fixSeat, rt
 
 rt::Value UnityGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
     if (name == "sendGameDataToServer") {
-        sendGameDataToServer(games::argAt(args, 0));
+        sendGameDataToServer(arg(args, 0));
         return {};
     }
     return GameWindow::onJsCallBack(name, args);

@@ -49,6 +49,27 @@ TEST_F(GameMatchTest, HeldRoomsThenTextsReachTheGameWhenItLinks) {
     EXPECT_EQ(GameMatch::plugLibrary.msg_room_arr->size(), 0);
 }
 
+// The window's trace lines, each from its own source line.
+TEST_F(GameMatchTest, TracesTheStartTheLinkAndTheTexts) {
+    ::testing::internal::CaptureStdout();
+    auto window = make(false);
+    window->setShow(true);
+    window->onJsCallBack("onSocket", rt::Array::of({"bet"}));
+    window->onPlugLink(false);
+    window->onPlugMsg(R"({"tag":"won"})");
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    std::vector<std::string> messages;
+    for (size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
+        const std::string line = out.substr(at, end - at);
+        EXPECT_EQ(line.rfind("game_match.cpp:", 0), 0u) << line;
+        messages.push_back(line.substr(line.find(": ") + 2));
+    }
+    const std::vector<std::string> expected = {"GameMatch",    "setShow:true",
+                                               "setShow:true", "recivemsg<-----bet",
+                                               "plug link",    R"(SendMsg----->:{"tag":"won"})"};
+    EXPECT_EQ(messages, expected) << "the construction's setShow finds no handle yet";
+}
+
 TEST_F(GameMatchTest, RoomBeforeTheStartIsDroppedAndAskedForAgain) {
     auto window = make(true);
     window->onJsCallBack("RoomInfo", rt::Array::of({rt::Record::of({{"serverId", 1}})}));

@@ -206,13 +206,12 @@ void FishGameWindow::setShow(bool) {}
 
 const rt::ClassInfo& FishGameWindow::staticClassInfo() {
     using W = FishGameWindow;
-    static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
-        rt::ClassBuilder<W> builder("FishGameWindow");
-        builder.extends<GameWindow>();
+    return describeSubclass<W>("FishGameWindow", [](rt::ClassBuilder<W>& builder) {
         addFields(builder, {"buy_unit", "unit_money", "into_money", "sceneId", "cannonType",
                             "myUid", "myChairId", "gamePlug"});
         plugLibrary.addSharedStatics(builder);
-        return builder.staticField("plug_sendgameconfig", &W::plug_sendgameconfig)
+        addOperations(builder);
+        builder.staticField("plug_sendgameconfig", &W::plug_sendgameconfig)
             .staticField("plug_sendgamestate", &W::plug_sendgamestate)
             .staticField("plug_setuserscore", &W::plug_setuserscore)
             .staticField("plug_sendexchangescore", &W::plug_sendexchangescore)
@@ -222,21 +221,13 @@ const rt::ClassInfo& FishGameWindow::staticClassInfo() {
             .method("sendUserStatus", &W::sendUserStatus)
             .method("sendUserScore", &W::sendUserScore)
             .method("sendUserItem", &W::sendUserItem)
-            .method("sendRoomInfo", &W::sendRoomInfo)
             .method("sendGameState", &W::sendGameState)
-            .method("onGameClose", &W::onGameClose)
             .method("sendExchangeScore", &W::sendExchangeScore)
             .method("sendGameConfig", &W::sendGameConfig)
-            .method("onPlugMsg", &W::onPlugMsg)
-            .method("onPlugLink", &W::onPlugLink)
             .method("onSelfSitDown", &W::onSelfSitDown)
             .method("onUserLeave", &W::onUserLeave)
-            .method("onUserEnter", &W::onUserEnter)
-            .method("sendData", &W::sendData)
-            .constructor(&W::construct)
-            .build();
-    }();
-    return info;
+            .method("onUserEnter", &W::onUserEnter);
+    });
 }
 
 RT_REGISTER_CLASS(FishGameWindow);

@@ -96,22 +96,12 @@ void GameMatch::setShow(bool flag) {
 
 const rt::ClassInfo& GameMatch::staticClassInfo() {
     using W = GameMatch;
-    static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
-        rt::ClassBuilder<W> builder("GameMatch");
-        builder.extends<GameWindow>();
+    return describeSubclass<W>("GameMatch", [](rt::ClassBuilder<W>& builder) {
         addFields(builder, {"process_exist", "process_ready", "gamePlug"});
         plugLibrary.addPexmorStatics(builder);
-        return builder.method("onGameClose", &W::onGameClose)
-            .method("ClearPacket", &W::ClearPacket)
-            .method("SendPacket", &W::SendPacket)
-            .method("sendRoomInfo", &W::sendRoomInfo)
-            .method("onPlugMsg", &W::onPlugMsg)
-            .method("onPlugLink", &W::onPlugLink)
-            .method("sendData", &W::sendData)
-            .constructor(&W::construct)
-            .build();
-    }();
-    return info;
+        addOperations(builder);
+        builder.method("ClearPacket", &W::ClearPacket).method("SendPacket", &W::SendPacket);
+    });
 }
 
 RT_REGISTER_CLASS(GameMatch);

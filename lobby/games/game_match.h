@@ -27,14 +27,15 @@ public:
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat,
                    rt::Value page = "/gamematch.html");
 
-    // Plug-in callbacks, by name.
-    virtual void onGameClose(rt::Value code);
     virtual void ClearPacket();
     virtual void SendPacket();
-    virtual void sendRoomInfo();
-    virtual void onPlugMsg(std::optional<std::string> text);
-    virtual void onPlugLink(rt::Value flag);
-    virtual void sendData(std::string text);
+
+    // The session's operations.
+    void onGameClose(rt::Value code) override;
+    void onPlugMsg(std::optional<std::string> text) override;
+    void onPlugLink(rt::Value flag) override;
+    void sendRoomInfo() override;
+    void sendData(std::string text) override;
 
     rt::Value onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) override;
     void onDestroy() override;

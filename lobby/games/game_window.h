@@ -6,6 +6,7 @@
 
 #include "lobby/app/base_window.h"
 #include "runtime/array.h"
+#include "runtime/class_builder.h"
 #include "runtime/value.h"
 
 namespace lobby {
@@ -52,6 +53,19 @@ public:
     void onDestroy() override;
     bool onClose() override;
     void onBrowserCreated() override;
+
+    // The class descriptor of the game window class W, made once: GameWindow as its base, the
+    // by-name members `members` adds to the builder, and W::construct as its construction steps.
+    template <class W, class Members>
+    static const rt::ClassInfo& describeSubclass(const char* name, Members members) {
+        static const rt::ClassInfo& info = [&]() -> const rt::ClassInfo& {
+            rt::ClassBuilder<W> builder(name);
+            builder.template extends<GameWindow>();
+            members(builder);
+            return builder.constructor(&W::construct).build();
+        }();
+        return info;
+    }
 
 protected:
     // The game key as the lobby window's operations take it: game_type, room_type, room_level.

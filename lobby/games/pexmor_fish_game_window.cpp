@@ -158,29 +158,20 @@ void PexmorFishGameWindow::onMessage(rt::Value) {}
 
 const rt::ClassInfo& PexmorFishGameWindow::staticClassInfo() {
     using W = PexmorFishGameWindow;
-    static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
-        rt::ClassBuilder<W> builder("PexmorFishGameWindow");
-        builder.extends<GameWindow>();
+    return describeSubclass<W>("PexmorFishGameWindow", [](rt::ClassBuilder<W>& builder) {
         addFields(builder,
                   {"process_exist", "process_ready", "buy_unit", "unit_money", "into_money",
                    "sceneId", "cannonType", "room_type", "myUid", "myChairId", "gamePlug"});
         plugLibrary.addPexmorStatics(builder);
-        return builder.method("destroyPlug", &W::destroyPlug)
-            .method("onGameClose", &W::onGameClose)
-            .method("sendRoomInfo", &W::sendRoomInfo)
-            .method("onPlugMsg", &W::onPlugMsg)
+        addOperations(builder);
+        builder.method("destroyPlug", &W::destroyPlug)
             .method("ClearPacket", &W::ClearPacket)
             .method("SendPacket", &W::SendPacket)
-            .method("onPlugLink", &W::onPlugLink)
             .method("onSelfSitDown", &W::onSelfSitDown)
             .method("onUserLeave", &W::onUserLeave)
             .method("sendUserItem", &W::sendUserItem)
-            .method("onUserEnter", &W::onUserEnter)
-            .method("sendData", &W::sendData)
-            .constructor(&W::construct)
-            .build();
-    }();
-    return info;
+            .method("onUserEnter", &W::onUserEnter);
+    });
 }
 
 RT_REGISTER_CLASS(PexmorFishGameWindow);

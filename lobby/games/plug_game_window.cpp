@@ -112,26 +112,17 @@ void PlugGameWindow::setShow(bool) {}
 
 const rt::ClassInfo& PlugGameWindow::staticClassInfo() {
     using W = PlugGameWindow;
-    static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
-        rt::ClassBuilder<W> builder("PlugGameWindow");
-        builder.extends<GameWindow>();
+    return describeSubclass<W>("PlugGameWindow", [](rt::ClassBuilder<W>& builder) {
         addFields(builder, {"buy_unit", "unit_money", "into_money", "sceneId", "cannonType",
                             "myUid", "myChairId", "gamePlug"});
         plugLibrary.addSharedStatics(builder);
-        return builder.method("destroyPlug", &W::destroyPlug)
-            .method("onGameClose", &W::onGameClose)
-            .method("sendRoomInfo", &W::sendRoomInfo)
-            .method("onPlugMsg", &W::onPlugMsg)
-            .method("onPlugLink", &W::onPlugLink)
+        addOperations(builder);
+        builder.method("destroyPlug", &W::destroyPlug)
             .method("onSelfSitDown", &W::onSelfSitDown)
             .method("sendUserItem", &W::sendUserItem)
             .method("onUserLeave", &W::onUserLeave)
-            .method("onUserEnter", &W::onUserEnter)
-            .method("sendData", &W::sendData)
-            .constructor(&W::construct)
-            .build();
-    }();
-    return info;
+            .method("onUserEnter", &W::onUserEnter);
+    });
 }
 
 RT_REGISTER_CLASS(PlugGameWindow);

@@ -25,16 +25,18 @@ public:
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat);
 
     virtual void destroyPlug();
-    virtual void onGameClose(rt::Value code);
-    virtual void sendRoomInfo();
-    virtual void onPlugMsg(std::optional<std::string> text);
-    virtual void onPlugLink(rt::Value flag);
     virtual void onSelfSitDown(rt::Value a, int32_t chairId, int32_t uid);
     virtual void sendUserItem(rt::Value userId, rt::Value name, rt::Value gameId, rt::Value tableId,
                               rt::Value chairId, rt::Value status, rt::Value score);
     virtual void onUserLeave(rt::Value userId, rt::Value tableId, rt::Value chairId);
     virtual void onUserEnter(rt::Value user, rt::Value tableId, rt::Value chairId);
-    virtual void sendData(std::string text);
+
+    // The session's operations.
+    void onGameClose(rt::Value code) override;
+    void onPlugMsg(std::optional<std::string> text) override;
+    void onPlugLink(rt::Value flag) override;
+    void sendRoomInfo() override;
+    void sendData(std::string text) override;
 
     rt::Value onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) override;
     void onDestroy() override;

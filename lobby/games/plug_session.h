@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -98,6 +99,24 @@ public:
             std::visit([&](auto member) { builder.field(std::string(name), member); },
                        fieldNamed(name));
         }
+    }
+
+    // What the plug-in and the page reach by name on every plug-in window: the plug-in's three
+    // callbacks (made on the UI thread, from the plug-in's message handling), the page's room
+    // request and the texts for the game.
+    virtual void onGameClose(rt::Value code) = 0;
+    virtual void onPlugMsg(std::optional<std::string> text) = 0;
+    virtual void onPlugLink(rt::Value flag) = 0;
+    virtual void sendRoomInfo() = 0;
+    virtual void sendData(std::string text) = 0;
+    // Names those five as operations of the class `builder` describes.
+    template <class W>
+    static void addOperations(rt::ClassBuilder<W>& builder) {
+        builder.method("onGameClose", &PlugSession::onGameClose)
+            .method("onPlugMsg", &PlugSession::onPlugMsg)
+            .method("onPlugLink", &PlugSession::onPlugLink)
+            .method("sendRoomInfo", &PlugSession::sendRoomInfo)
+            .method("sendData", &PlugSession::sendData);
     }
 
     bool hasPlug() const { return !gamePlug.isNull(); }

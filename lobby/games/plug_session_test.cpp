@@ -23,9 +23,15 @@
 namespace lobby::games {
 namespace {
 
+// A session without a window: the operations a window adds are not reached here.
 class Session : public PlugSession {
 public:
     Session(PlugLibrary& library, Held held) : PlugSession(library, held) {}
+    void onGameClose(rt::Value) override {}
+    void onPlugMsg(std::optional<std::string>) override {}
+    void onPlugLink(rt::Value) override {}
+    void sendRoomInfo() override {}
+    void sendData(std::string) override {}
 };
 
 // A library whose primitives record their calls as "name(arg, ...)"; plug_create answers
@@ -240,6 +246,11 @@ TEST(PlugSessionFields, EachWindowKeepsItsFieldsByName) {
     EXPECT_EQ(window->myUid, 77);
     EXPECT_DOUBLE_EQ(window->into_money, 2.5);
     EXPECT_EQ(window->get("myChairId"), rt::Value(-2));
+    // The session's operations by name reach the window's own.
+    ::testing::internal::CaptureStdout();
+    window->call("onPlugLink", std::vector<rt::Value>{true});
+    const std::string traced = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(traced.find("plug_game_window.cpp:"), std::string::npos) << traced;
 }
 
 }  // namespace

@@ -106,12 +106,9 @@ void UnityGameWindow::onCreate() {
 
 const rt::ClassInfo& UnityGameWindow::staticClassInfo() {
     using W = UnityGameWindow;
-    static const rt::ClassInfo& info = rt::ClassBuilder<W>("UnityGameWindow")
-                                           .extends<GameWindow>()
-                                           .method("sendGameDataToServer", &W::sendGameDataToServer)
-                                           .constructor(&W::construct)
-                                           .build();
-    return info;
+    return describeSubclass<W>("UnityGameWindow", [](rt::ClassBuilder<W>& builder) {
+        builder.method("sendGameDataToServer", &W::sendGameDataToServer);
+    });
 }
 
 RT_REGISTER_CLASS(UnityGameWindow);

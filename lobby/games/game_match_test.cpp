@@ -7,21 +7,17 @@
 namespace lobby {
 namespace {
 
-using games::testing::GameTest;
-using games::testing::PlugRecorder;
-
-class GameMatchTest : public GameTest {
+class GameMatchTest : public games::testing::PlugWindowTest<GameMatch> {
 protected:
-    GameMatchTest() { plug.answers["plug_create"] = rt::Value("plug#1"); }
+    GameMatchTest()
+        : PlugWindowTest({"plug_create", "plug_link", "plug_destroy", "plug_send", "plug_closegame",
+                          "plug_setroom"},
+                         "plug#1") {}
 
     rt::Ref<GameMatch> make(bool fixSeat) {
         auto info = rt::Record::of({{"wmode", 7}, {"app", "match"}, {"id", 3}});
-        return ready(rt::create<GameMatch>(rt::Value(info), room(1, 4, 1), fixSeat));
+        return create(rt::Value(info), room(1, 4, 1), fixSeat);
     }
-
-    PlugRecorder plug{"GameMatch",
-                      {"plug_create", "plug_link", "plug_destroy", "plug_send", "plug_closegame",
-                       "plug_setroom"}};
 };
 
 TEST_F(GameMatchTest, HeldRoomsThenTextsReachTheGameWhenItLinks) {

@@ -14,21 +14,19 @@ void PlugLibrary::bindPexmorPlug() {
     msg_packet_arr = rt::make<rt::Array>();
     msg_user_arr = rt::make<rt::Array>();
     msg_room_arr = rt::make<rt::Array>();
-    const std::string lib = "PexmorPlug";
-    plug_create = bindings::bindPrimitive(lib, "plug_create", 1);
-    plug_link = bindings::bindPrimitive(lib, "plug_link", 3);
-    plug_destroy = bindings::bindPrimitive(lib, "plug_destroy", 1);
-    plug_send = bindings::bindPrimitive(lib, "plug_send", 3);
-    plug_closegame = bindings::bindPrimitive(lib, "plug_closegame", 1);
-    plug_setuser = bindings::bindPrimitive(lib, "plug_setuser", 2);
-    plug_setroom = bindings::bindPrimitive(lib, "plug_setroom", 2);
+    bindSix("PexmorPlug", 3);
+    plug_closegame = bindings::bindPrimitive("PexmorPlug", "plug_closegame", 1);
 }
 
 void PlugLibrary::bindShared(const std::string& library) {
+    bindSix(library, 2);
+}
+
+void PlugLibrary::bindSix(const std::string& library, int linkAndSendArgs) {
     plug_create = bindings::bindPrimitive(library, "plug_create", 1);
-    plug_link = bindings::bindPrimitive(library, "plug_link", 2);
+    plug_link = bindings::bindPrimitive(library, "plug_link", linkAndSendArgs);
     plug_destroy = bindings::bindPrimitive(library, "plug_destroy", 1);
-    plug_send = bindings::bindPrimitive(library, "plug_send", 2);
+    plug_send = bindings::bindPrimitive(library, "plug_send", linkAndSendArgs);
     plug_setuser = bindings::bindPrimitive(library, "plug_setuser", 2);
     plug_setroom = bindings::bindPrimitive(library, "plug_setroom", 2);
 }

@@ -18,7 +18,8 @@ namespace lobby::games {
 // plug-in library and the queues in which its windows hold records and texts back until their
 // game has linked. A class keeps one as a static; each member is one of the class's statics by
 // name, so that a test or the page can read or replace it by that name.
-struct PlugLibrary {
+class PlugLibrary {
+public:
     rt::Primitive plug_create;
     rt::Primitive plug_link;
     rt::Primitive plug_destroy;
@@ -57,6 +58,10 @@ struct PlugLibrary {
             .staticField("msg_user_arr", &msg_user_arr)
             .staticField("msg_room_arr", &msg_room_arr);
     }
+
+private:
+    // The six primitives every library exports; link and send take `linkAndSendArgs` values.
+    void bindSix(const std::string& library, int linkAndSendArgs);
 };
 
 // One plug-in game window's session with its plug-in instance: the handle, the player's seat,

@@ -27,7 +27,7 @@ public:
     // Binds the primitives from "RavoPlug".
     static void initStatics();
 
-    FishGameWindow() : PlugSession(plugLibrary, Held::nothing) {}
+    FishGameWindow() : PlugSession(plugLibrary, Held::Nothing) {}
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat);
 

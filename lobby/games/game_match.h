@@ -22,7 +22,7 @@ public:
     // Makes the queues and binds the primitives from "PexmorPlug".
     static void initStatics();
 
-    GameMatch() : PlugSession(plugLibrary, Held::roomsAndTexts) {}
+    GameMatch() : PlugSession(plugLibrary, Held::RoomsAndTexts) {}
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat,
                    rt::Value page = "/gamematch.html");

@@ -20,7 +20,7 @@ public:
     // Makes the queues and binds the primitives from "PexmorPlug".
     static void initStatics();
 
-    PexmorFishGameWindow() : PlugSession(plugLibrary, Held::usersRoomsAndTexts) {}
+    PexmorFishGameWindow() : PlugSession(plugLibrary, Held::UsersRoomsAndTexts) {}
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat, rt::Value page);
 

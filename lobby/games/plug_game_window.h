@@ -20,7 +20,7 @@ public:
     // Binds the primitives from "Sondrel".
     static void initStatics();
 
-    PlugGameWindow() : PlugSession(plugLibrary, Held::nothing) {}
+    PlugGameWindow() : PlugSession(plugLibrary, Held::Nothing) {}
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat);
 

@@ -138,16 +138,16 @@ void PlugSession::sendRoom(const rt::Value& room) {
 }
 
 void PlugSession::clearHeld() {
-    if (held_ == Held::nothing) return;
-    if (held_ == Held::usersRoomsAndTexts) library_.msg_user_arr->items().clear();
+    if (held_ == Held::Nothing) return;
+    if (held_ == Held::UsersRoomsAndTexts) library_.msg_user_arr->items().clear();
     library_.msg_room_arr->items().clear();
     library_.msg_packet_arr->items().clear();
 }
 
 void PlugSession::replayHeld() {
-    if (!hasPlug() || held_ == Held::nothing) return;
+    if (!hasPlug() || held_ == Held::Nothing) return;
     // Copies: a call into the plug-in may lead back into the window and to the queues.
-    if (held_ == Held::usersRoomsAndTexts) {
+    if (held_ == Held::UsersRoomsAndTexts) {
         const std::vector<rt::Value> users = library_.msg_user_arr->items();
         for (const rt::Value& user : users) library_.plug_setuser(gamePlug, user);
     }

@@ -67,13 +67,13 @@ private:
 // One plug-in game window's session with its plug-in instance: the handle, the player's seat,
 // the start and link of the game, and the records and texts held back until the link. The
 // window derives from it beside GameWindow, so that its state is the window's own by-name
-// fields (each window names those the Parts give it, in its order, through addFields); the
+// fields (each window names those it has, in its own order, through addFields); the
 // primitives are those of the window class's PlugLibrary.
 class PlugSession {
 public:
     // What the session holds back until the game has linked; anything else goes to the plug-in
     // as it comes (the plug-in drops it while no game is linked).
-    enum class Held { nothing, roomsAndTexts, usersRoomsAndTexts };
+    enum class Held { Nothing, RoomsAndTexts, UsersRoomsAndTexts };
 
     PlugSession(PlugLibrary& library, Held held) : library_(library), held_(held) {}
     PlugSession(const PlugSession&) = delete;
@@ -184,8 +184,8 @@ private:
     static Field fieldNamed(std::string_view name);
 
     // Whether a room or text, a user record would be held back now.
-    bool holdingRoomsAndTexts() const { return held_ != Held::nothing && !process_ready; }
-    bool holdingUsers() const { return held_ == Held::usersRoomsAndTexts && !process_ready; }
+    bool holdingRoomsAndTexts() const { return held_ != Held::Nothing && !process_ready; }
+    bool holdingUsers() const { return held_ == Held::UsersRoomsAndTexts && !process_ready; }
 
     PlugLibrary& library_;
     Held held_;

@@ -77,7 +77,7 @@ protected:
 };
 
 TEST_F(PlugSessionTest, HeldRecordsReachTheGameInOrderWhenItLinks) {
-    Session session(library, PlugSession::Held::usersRoomsAndTexts);
+    Session session(library, PlugSession::Held::UsersRoomsAndTexts);
     session.createPlug("window");
     ASSERT_TRUE(session.canStart());
     session.startGame("pexfish.exe", 2);
@@ -110,7 +110,7 @@ TEST_F(PlugSessionTest, HeldRecordsReachTheGameInOrderWhenItLinks) {
 }
 
 TEST_F(PlugSessionTest, StartDropsWhatCameBeforeAndStartsOnce) {
-    Session session(library, PlugSession::Held::roomsAndTexts);
+    Session session(library, PlugSession::Held::RoomsAndTexts);
     session.createPlug("window");
     session.sendText("early", true);
     session.sendRoom(room(1));
@@ -125,7 +125,7 @@ TEST_F(PlugSessionTest, StartDropsWhatCameBeforeAndStartsOnce) {
 
 // A session that holds rooms and texts only never touches the class's user queue.
 TEST_F(PlugSessionTest, UsersAreNeitherHeldNorReplayedWhereOnlyRoomsAndTextsAre) {
-    Session session(library, PlugSession::Held::roomsAndTexts);
+    Session session(library, PlugSession::Held::RoomsAndTexts);
     session.createPlug("window");
     library.msg_user_arr->push(user(9));
     session.startGame("match.exe", 0);
@@ -135,7 +135,7 @@ TEST_F(PlugSessionTest, UsersAreNeitherHeldNorReplayedWhereOnlyRoomsAndTextsAre)
 }
 
 TEST_F(PlugSessionTest, ASessionThatHoldsNothingPassesRecordsAsTheyCome) {
-    Session session(library, PlugSession::Held::nothing);
+    Session session(library, PlugSession::Held::Nothing);
     session.createPlug("window");
     session.sendRoom(room(1));
     session.sendUser(user(2));
@@ -155,7 +155,7 @@ TEST_F(PlugSessionTest, ASessionThatHoldsNothingPassesRecordsAsTheyCome) {
 
 TEST_F(PlugSessionTest, WithoutAHandleNothingReachesThePlugIn) {
     handle = rt::Value();
-    for (auto held : {PlugSession::Held::nothing, PlugSession::Held::usersRoomsAndTexts}) {
+    for (auto held : {PlugSession::Held::Nothing, PlugSession::Held::UsersRoomsAndTexts}) {
         calls.clear();
         Session session(library, held);
         session.createPlug("window");
@@ -176,7 +176,7 @@ TEST_F(PlugSessionTest, WithoutAHandleNothingReachesThePlugIn) {
 }
 
 TEST_F(PlugSessionTest, FreeingClearsTheHandleFirstAndTheSeat) {
-    Session session(library, PlugSession::Held::usersRoomsAndTexts);
+    Session session(library, PlugSession::Held::UsersRoomsAndTexts);
     session.createPlug("window");
     session.takeSeat(3, 1001);
     session.startGame("pexfish.exe", 1);
@@ -200,7 +200,7 @@ TEST_F(PlugSessionTest, FreeingClearsTheHandleFirstAndTheSeat) {
 }
 
 TEST_F(PlugSessionTest, OwnUsersMoneyIsTaken) {
-    Session session(library, PlugSession::Held::nothing);
+    Session session(library, PlugSession::Held::Nothing);
     session.takeSeat(1, 1001);
     EXPECT_FALSE(session.takeOwnMoney(rt::Record::of({{"uid", 1002}, {"into_moneys", "9"}})));
     EXPECT_EQ(session.into_money, 0);

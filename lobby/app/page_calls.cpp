@@ -4,7 +4,7 @@
 
 #include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_browser.h"
-#include "lobby/games/game_window.h"
+#include "lobby/bindings/value_access.h"
 #include "runtime/function.h"
 
 namespace lobby {
@@ -25,9 +25,7 @@ rt::Ref<rt::Array> argsFrom(const rt::Ref<rt::Array>& args, int from) {
 }
 
 std::optional<std::string> textOf(const rt::Value& v) {
-    if (v.isNull()) return std::nullopt;
-    if (v.isString()) return std::string(v.str());
-    return v.toString();
+    return rt::Convert<std::optional<std::string>>::from(v);
 }
 
 rt::Ref<cef::CefFrame> mainFrameOf(const rt::Ref<cef::CefWindow>& window) {
@@ -36,18 +34,28 @@ rt::Ref<cef::CefFrame> mainFrameOf(const rt::Ref<cef::CefWindow>& window) {
     return browser ? browser->getMainFrame() : nullptr;
 }
 
-rt::Value invokeFrom(const rt::Ref<cef::CefWindow>& window, const std::string& function,
-                     const rt::Ref<rt::Array>& args, int from) {
+rt::Value callPageFunction(const rt::Ref<cef::CefWindow>& window, const std::string& function,
+                           const rt::Value& args) {
     rt::Ref<cef::CefFrame> frame = mainFrameOf(window);
-    if (!frame) return {};
-    if (argCount(args) > from) return frame->invokeJsFunc(function, argsFrom(args, from));
-    return frame->invokeJsFunc(function, nullptr);
+    return frame ? frame->invokeJsFunc(function, args) : rt::Value();
 }
 
+rt::Value invokeFrom(const rt::Ref<cef::CefWindow>& window, const std::string& function,
+                     const rt::Ref<rt::Array>& args, int from) {
+    return callPageFunction(window, function,
+                            argCount(args) > from ? rt::Value(argsFrom(args, from)) : rt::Value());
+}
+
+// By the windows' by-name `check`, as Main::getGameWindow asks it: the game window class is
+// not known here, below the game windows.
 rt::Value gameWindowOf(const rt::Ref<rt::Array>& args, int first) {
-    rt::Ref<GameWindow> window = Main::getGameWindow(
-        arg(args, first).toInt(), arg(args, first + 1).toInt(), arg(args, first + 2).toInt());
-    return window ? rt::Value(window) : rt::Value();
+    if (!Main::gamesWindow) return {};
+    const rt::Value key[] = {arg(args, first).toInt(), arg(args, first + 1).toInt(),
+                             arg(args, first + 2).toInt()};
+    for (const rt::Value& window : Main::gamesWindow->items()) {
+        if (window.callMember("check", key).toBool()) return window;
+    }
+    return {};
 }
 
 rt::Value memberHandler(const rt::Ref<cef::CefWindow>& window, std::string name) {

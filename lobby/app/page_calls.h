@@ -10,7 +10,8 @@
 #include "runtime/object.h"
 #include "runtime/value.h"
 
-// Small pieces the windows' page bridges share.
+// Small pieces the page bridges of every window share, the game windows' as well: what only
+// the game windows need builds on these in the game windows' own layer.
 namespace lobby {
 
 // The argument at `index`, null when absent.
@@ -26,6 +27,10 @@ std::optional<std::string> textOf(const rt::Value& v);
 // not there.
 rt::Ref<cef::CefFrame> mainFrameOf(const rt::Ref<cef::CefWindow>& window);
 
+// Calls the page function `function` in the main frame of `window` with `args`, an argument
+// array or null for none. Answers the page function's result, null without a frame.
+rt::Value callPageFunction(const rt::Ref<cef::CefWindow>& window, const std::string& function,
+                           const rt::Value& args);
 // Calls the page function `function` in the main frame of `window`: with the arguments from
 // index `from` when there are more than `from` arguments, else with no argument array. Answers
 // the page function's result, null without a frame.
@@ -33,7 +38,8 @@ rt::Value invokeFrom(const rt::Ref<cef::CefWindow>& window, const std::string& f
                      const rt::Ref<rt::Array>& args, int from);
 
 // The open game window of the game key at args[first], args[first + 1], args[first + 2]
-// (game_type, room_type, room_level), or null.
+// (game_type, room_type, room_level), or null: the first of Main::gamesWindow whose `check`
+// answers true.
 rt::Value gameWindowOf(const rt::Ref<rt::Array>& args, int first);
 
 // The alert a page shows when its captcha picture failed to load.

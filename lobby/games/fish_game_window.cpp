@@ -4,14 +4,12 @@
 #include "lobby/bindings/primitive_binder.h"
 #include "lobby/games/game_page.h"
 #include "lobby/games/plug_packets.h"
-#include "lobby/games/plug_window_steps.h"
 #include "runtime/class_builder.h"
 #include "runtime/record.h"
 #include "runtime/trace.h"
 
 namespace lobby {
 
-using games::argAt;
 using games::fieldOf;
 
 namespace {
@@ -23,7 +21,7 @@ constexpr int32_t kEnteredStatus = 5;
 
 rt::Value elementOf(const rt::Value& list, int index) {
     if (list.type() != rt::ValueType::Array) return {};
-    return argAt(list.asArray(), index);
+    return arg(list.asArray(), index);
 }
 
 rt::Ref<rt::Array> itemsOf(const rt::Value& list) {
@@ -34,7 +32,7 @@ rt::Ref<rt::Array> itemsOf(const rt::Value& list) {
 
 void FishGameWindow::initStatics() {
     const std::string lib = "RavoPlug";
-    games::bindSharedPlugPrimitives<FishGameWindow>(lib);
+    plugLibrary.bindShared(lib);
     plug_sendgameconfig = bindings::bindPrimitive(lib, "plug_sendgameconfig", 2);
     plug_sendgamestate = bindings::bindPrimitive(lib, "plug_sendgamestate", 1);
     plug_setuserscore = bindings::bindPrimitive(lib, "plug_setuserscore", 2);
@@ -44,22 +42,23 @@ void FishGameWindow::initStatics() {
 
 void FishGameWindow::construct(rt::Value info, rt::Value room, bool fixSeat) {
     GameWindow::construct(info, room, fixSeat, "/gamefish.html");
-    games::startPlugWindow(*this);
+    windowMode = games::intField(gameInfo, "wmode");
+    openSession(gameRoom, rt::Value(rt::Ref<FishGameWindow>(this)));
 }
 
 rt::Value FishGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
     if (name == "onSelfSitDown") {
-        onSelfSitDown(argAt(args, 0), argAt(args, 1).toInt(), argAt(args, 2).toInt());
+        onSelfSitDown(arg(args, 0), arg(args, 1).toInt(), arg(args, 2).toInt());
     } else if (name == "onUserLeave") {
-        onUserLeave(argAt(args, 0), argAt(args, 1), argAt(args, 2));
+        onUserLeave(arg(args, 0), arg(args, 1), arg(args, 2));
     } else if (name == "onUserEnter") {
-        onUserEnter(argAt(args, 0), argAt(args, 1), argAt(args, 2));
+        onUserEnter(arg(args, 0), arg(args, 1), arg(args, 2));
     } else if (name == "RoomInfo") {
-        if (!gamePlug.isNull()) plug_setroom(gamePlug, argAt(args, 0));
+        sendRoom(arg(args, 0));
     } else if (name == "deskinfo") {
-        sendGameConfig(argAt(args, 0));
+        sendGameConfig(arg(args, 0));
     } else if (name == "onSocket") {
-        sendData(argAt(args, 0).toString());
+        sendData(arg(args, 0).toString());
     } else {
         return GameWindow::onJsCallBack(name, args);
     }
@@ -67,7 +66,8 @@ rt::Value FishGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Arra
 }
 
 void FishGameWindow::onSelfSitDown(rt::Value, int32_t chairId, int32_t uid) {
-    games::linkOnSitDown(*this, chairId, uid);
+    takeSeat(chairId, uid);
+    linkGame(gameProgram());
     minimizeLobby();
 }
 
@@ -81,10 +81,7 @@ void FishGameWindow::onUserEnter(rt::Value user, rt::Value tableId, rt::Value ch
     sendUserItem(uid, fieldOf(user, "nickname"), games::intField(gameRoom, "room_id"), tableId,
                  chairId, kEnteredStatus, money);
     sendUserScore(uid, money);
-    if (uid.toInt() == myUid) {
-        into_money = games::numberOf(money);
-        return;
-    }
+    if (takeOwnMoney(user)) return;
     sendExchangeScore(chairId, fieldOf(user, "score"), games::numberOf(money));
 }
 
@@ -92,7 +89,7 @@ void FishGameWindow::sendUserAttr() {}
 
 void FishGameWindow::sendUserStatus(rt::Value userId, rt::Value tableId, rt::Value chairId,
                                     rt::Value status) {
-    if (gamePlug.isNull()) return;
+    if (!hasPlug()) return;
     plug_setuserstatus(gamePlug,
                        rt::Record::of({{"userId", userId.toInt()},
                                        {"tableId", tableId.toInt()},
@@ -101,7 +98,7 @@ void FishGameWindow::sendUserStatus(rt::Value userId, rt::Value tableId, rt::Val
 }
 
 void FishGameWindow::sendUserScore(rt::Value userId, rt::Value score) {
-    if (gamePlug.isNull()) return;
+    if (!hasPlug()) return;
     plug_setuserscore(
         gamePlug,
         rt::Record::of({{"userId", userId.toInt()},
@@ -111,24 +108,22 @@ void FishGameWindow::sendUserScore(rt::Value userId, rt::Value score) {
 void FishGameWindow::sendUserItem(rt::Value userId, rt::Value name, rt::Value gameId,
                                   rt::Value tableId, rt::Value chairId, rt::Value status,
                                   rt::Value score) {
-    if (gamePlug.isNull()) return;
-    plug_setuser(gamePlug,
-                 games::userInfoRecord(userId, name, gameId, tableId, chairId, status, score));
+    sendUser(games::userInfoRecord(userId, name, gameId, tableId, chairId, status, score));
 }
 
 void FishGameWindow::sendExchangeScore(rt::Value chairId, rt::Value x, rt::Value y) {
-    if (gamePlug.isNull()) return;
+    if (!hasPlug()) return;
     plug_sendexchangescore(gamePlug, rt::Record::of({{"chairId", chairId.toInt()},
                                                      {"x", games::numberOf(x)},
                                                      {"y", games::numberOf(y)}}));
 }
 
 void FishGameWindow::sendGameState() {
-    if (!gamePlug.isNull()) plug_sendgamestate(gamePlug);
+    if (hasPlug()) plug_sendgamestate(gamePlug);
 }
 
 void FishGameWindow::sendGameConfig(rt::Value desk) {
-    if (gamePlug.isNull()) return;
+    if (!hasPlug()) return;
     auto fishes = rt::make<rt::Array>();
     for (const rt::Value& fish : itemsOf(fieldOf(desk, "fishes"))->items()) {
         const rt::Value place = elementOf(fish, 2);
@@ -155,12 +150,11 @@ void FishGameWindow::sendGameConfig(rt::Value desk) {
 }
 
 void FishGameWindow::sendData(std::string text) {
-    if (!gamePlug.isNull()) plug_send(gamePlug, text);
+    sendText(text);
 }
 
 void FishGameWindow::sendRoomInfo() {
-    if (gamePlug.isNull()) return;
-    games::callPage(*this, "getPlugRoomInfo", {});
+    if (hasPlug()) games::callPage(*this, "getPlugRoomInfo", {});
 }
 
 void FishGameWindow::onPlugLink(rt::Value) {
@@ -170,8 +164,9 @@ void FishGameWindow::onPlugLink(rt::Value) {
 void FishGameWindow::onPlugMsg(std::optional<std::string> text) {
     const rt::Value packet = games::pagePacketOf(text.value_or(""));
     if (packet.isNull()) return;
-    const rt::Value tag = fieldOf(packet, "tag");
-    if (tag.isString() && tag.str() == "ready") {
+    // The game's "ready" text: the room record and the game state go to it before the text
+    // reaches the page.
+    if (saysReady(packet)) {
         sendRoomInfo();
         sendGameState();
     }
@@ -185,7 +180,7 @@ void FishGameWindow::onGameClose(rt::Value) {
 }
 
 void FishGameWindow::destroyPlug() {
-    games::destroyPlugOf(*this);
+    freePlug();
 }
 
 void FishGameWindow::onDestroy() {
@@ -199,7 +194,7 @@ bool FishGameWindow::onClose() {
 
 void FishGameWindow::gameAlert(std::optional<std::string> message) {
     alertLobby(message);
-    if (games::isConnectionAlert(message) && !gamePlug.isNull()) games::enterAppFolder();
+    if (games::isConnectionAlert(message)) reenterAppFolder();
 }
 
 void FishGameWindow::hotkeyShow(bool) {}
@@ -210,24 +205,12 @@ void FishGameWindow::setShow(bool) {}
 
 const rt::ClassInfo& FishGameWindow::staticClassInfo() {
     using W = FishGameWindow;
-    static const rt::ClassInfo& info =
-        rt::ClassBuilder<W>("FishGameWindow")
-            .extends<GameWindow>()
-            .field("buy_unit", &W::buy_unit)
-            .field("unit_money", &W::unit_money)
-            .field("into_money", &W::into_money)
-            .field("sceneId", &W::sceneId)
-            .field("cannonType", &W::cannonType)
-            .field("myUid", &W::myUid)
-            .field("myChairId", &W::myChairId)
-            .field("gamePlug", &W::gamePlug)
-            .staticField("plug_create", &W::plug_create)
-            .staticField("plug_link", &W::plug_link)
-            .staticField("plug_destroy", &W::plug_destroy)
-            .staticField("plug_send", &W::plug_send)
-            .staticField("plug_setuser", &W::plug_setuser)
-            .staticField("plug_setroom", &W::plug_setroom)
-            .staticField("plug_sendgameconfig", &W::plug_sendgameconfig)
+    return describeSubclass<W>("FishGameWindow", [](rt::ClassBuilder<W>& builder) {
+        addFields(builder, {"buy_unit", "unit_money", "into_money", "sceneId", "cannonType",
+                            "myUid", "myChairId", "gamePlug"});
+        plugLibrary.addSharedStatics(builder);
+        addOperations(builder);
+        builder.staticField("plug_sendgameconfig", &W::plug_sendgameconfig)
             .staticField("plug_sendgamestate", &W::plug_sendgamestate)
             .staticField("plug_setuserscore", &W::plug_setuserscore)
             .staticField("plug_sendexchangescore", &W::plug_sendexchangescore)
@@ -237,20 +220,13 @@ const rt::ClassInfo& FishGameWindow::staticClassInfo() {
             .method("sendUserStatus", &W::sendUserStatus)
             .method("sendUserScore", &W::sendUserScore)
             .method("sendUserItem", &W::sendUserItem)
-            .method("sendRoomInfo", &W::sendRoomInfo)
             .method("sendGameState", &W::sendGameState)
-            .method("onGameClose", &W::onGameClose)
             .method("sendExchangeScore", &W::sendExchangeScore)
             .method("sendGameConfig", &W::sendGameConfig)
-            .method("onPlugMsg", &W::onPlugMsg)
-            .method("onPlugLink", &W::onPlugLink)
             .method("onSelfSitDown", &W::onSelfSitDown)
             .method("onUserLeave", &W::onUserLeave)
-            .method("onUserEnter", &W::onUserEnter)
-            .method("sendData", &W::sendData)
-            .constructor(&W::construct)
-            .build();
-    return info;
+            .method("onUserEnter", &W::onUserEnter);
+    });
 }
 
 RT_REGISTER_CLASS(FishGameWindow);

@@ -4,22 +4,20 @@
 #include <string>
 
 #include "lobby/games/game_window.h"
+#include "lobby/games/plug_session.h"
 #include "runtime/primitive.h"
 
 namespace lobby {
 
 // The window of window mode 5: a native fishing game driven through the RavoPlug plug-in. The
 // sit-down starts the game; the page's user, desk and room events become the plug-in's records,
-// and texts pass both ways.
-class FishGameWindow : public GameWindow {
+// and texts pass both ways. By name, the session gives the window the seat (buy_unit, the desk's
+// "exchange_count", to myChairId) and gamePlug.
+class FishGameWindow : public GameWindow, public games::PlugSession {
     RT_CLASS(FishGameWindow)
 public:
-    static inline rt::Primitive plug_create;
-    static inline rt::Primitive plug_link;
-    static inline rt::Primitive plug_destroy;
-    static inline rt::Primitive plug_send;
-    static inline rt::Primitive plug_setuser;
-    static inline rt::Primitive plug_setroom;
+    static inline games::PlugLibrary plugLibrary;
+    // RavoPlug's own primitives.
     static inline rt::Primitive plug_sendgameconfig;
     static inline rt::Primitive plug_sendgamestate;
     static inline rt::Primitive plug_setuserscore;
@@ -29,15 +27,7 @@ public:
     // Binds the primitives from "RavoPlug".
     static void initStatics();
 
-    // The desk's "exchange_count".
-    int32_t buy_unit = 0;
-    int32_t unit_money = 0;
-    double into_money = 0;
-    int32_t sceneId = 0;
-    int32_t cannonType = 0;
-    int32_t myUid = -1;
-    int32_t myChairId = -2;
-    rt::Value gamePlug;
+    FishGameWindow() : PlugSession(plugLibrary, Held::Nothing) {}
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat);
 
@@ -48,17 +38,19 @@ public:
     virtual void sendUserScore(rt::Value userId, rt::Value score);
     virtual void sendUserItem(rt::Value userId, rt::Value name, rt::Value gameId, rt::Value tableId,
                               rt::Value chairId, rt::Value status, rt::Value score);
-    virtual void sendRoomInfo();
     virtual void sendGameState();
-    virtual void onGameClose(rt::Value code);
     virtual void sendExchangeScore(rt::Value chairId, rt::Value x, rt::Value y);
     virtual void sendGameConfig(rt::Value desk);
-    virtual void onPlugMsg(std::optional<std::string> text);
-    virtual void onPlugLink(rt::Value flag);
     virtual void onSelfSitDown(rt::Value a, int32_t chairId, int32_t uid);
     virtual void onUserLeave(rt::Value userId, rt::Value tableId, rt::Value chairId);
     virtual void onUserEnter(rt::Value user, rt::Value tableId, rt::Value chairId);
-    virtual void sendData(std::string text);
+
+    // The session's operations.
+    void onGameClose(rt::Value code) override;
+    void onPlugMsg(std::optional<std::string> text) override;
+    void onPlugLink(rt::Value flag) override;
+    void sendRoomInfo() override;
+    void sendData(std::string text) override;
 
     rt::Value onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) override;
     void onDestroy() override;

@@ -6,29 +6,25 @@
 namespace lobby {
 namespace {
 
-using games::testing::GameTest;
-using games::testing::PlugRecorder;
-
-class FishGameTest : public GameTest {
+class FishGameTest : public games::testing::PlugWindowTest<FishGameWindow> {
 protected:
-    FishGameTest() { plug.answers["plug_create"] = rt::Value("ravo#1"); }
+    FishGameTest()
+        : PlugWindowTest({"plug_create", "plug_link", "plug_destroy", "plug_send", "plug_setuser",
+                          "plug_setroom", "plug_sendgameconfig", "plug_sendgamestate",
+                          "plug_setuserscore", "plug_sendexchangescore", "plug_setuserstatus"},
+                         "ravo#1") {}
 
     rt::Ref<FishGameWindow> make() {
-        auto window = ready(rt::create<FishGameWindow>(game(5, "fish"), room(5, 1, 1), false));
+        auto window = create(game(5, "fish"), room(5, 1, 1), false);
         window->onJsCallBack("onSelfSitDown", rt::Array::of({7, 3, 1001}));
         plug.calls.clear();
         plug.values.clear();
         return window;
     }
-
-    PlugRecorder plug{"FishGameWindow",
-                      {"plug_create", "plug_link", "plug_destroy", "plug_send", "plug_setuser",
-                       "plug_setroom", "plug_sendgameconfig", "plug_sendgamestate",
-                       "plug_setuserscore", "plug_sendexchangescore", "plug_setuserstatus"}};
 };
 
 TEST_F(FishGameTest, SitDownLinksTheGame) {
-    auto window = ready(rt::create<FishGameWindow>(game(5, "fish"), room(5, 1, 1), false));
+    auto window = create(game(5, "fish"), room(5, 1, 1), false);
     window->onJsCallBack("onSelfSitDown", rt::Array::of({7, 3, 1001}));
     EXPECT_EQ(window->myChairId, 3);
     EXPECT_EQ(window->myUid, 1001);

@@ -4,44 +4,30 @@
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/games/game_page.h"
 #include "lobby/games/plug_packets.h"
-#include "lobby/games/plug_window_steps.h"
 #include "runtime/class_builder.h"
 #include "runtime/trace.h"
 
 namespace lobby {
 
-using games::argAt;
-
 void GameMatch::initStatics() {
-    games::bindPexmorPlug<GameMatch>();
+    plugLibrary.bindPexmorPlug();
 }
 
 void GameMatch::construct(rt::Value info, rt::Value room, bool fixSeat, rt::Value page) {
     RT_TRACE("GameMatch");
-    gamePlug = rt::Value();
-    process_ready = false;
-    process_exist = false;
     GameWindow::construct(info, room, fixSeat, page.isNull() ? rt::Value("/gamematch.html") : page);
-    games::createPlug(*this);
+    createPlug(rt::Value(rt::Ref<GameMatch>(this)));
 }
 
 rt::Value GameMatch::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
     if (name == "onSocket") {
-        sendData(argAt(args, 0).toString());
+        sendData(arg(args, 0).toString());
     } else if (name == "RoomInfo") {
-        receiveRoom(argAt(args, 0));
+        sendRoom(arg(args, 0));
     } else {
         return GameWindow::onJsCallBack(name, args);
     }
     return {};
-}
-
-void GameMatch::receiveRoom(const rt::Value& room) {
-    if (!process_ready) {
-        msg_room_arr->push(room);
-    } else if (!gamePlug.isNull()) {
-        plug_setroom(gamePlug, room);
-    }
 }
 
 void GameMatch::onGameClose(rt::Value) {
@@ -50,16 +36,14 @@ void GameMatch::onGameClose(rt::Value) {
 }
 
 void GameMatch::ClearPacket() {
-    msg_room_arr->items().clear();
-    msg_packet_arr->items().clear();
+    clearHeld();
 }
 
 void GameMatch::SendPacket() {
-    if (gamePlug.isNull()) return;
-    for (const rt::Value& room : msg_room_arr->items()) plug_setroom(gamePlug, room);
-    for (const rt::Value& text : msg_packet_arr->items()) plug_send(gamePlug, text, true);
+    replayHeld();
 }
 
+// Asked also without a plug-in handle: this class starts no game without one.
 void GameMatch::sendRoomInfo() {
     games::callPage(*this, "getPlugRoomInfo", {});
 }
@@ -72,33 +56,23 @@ void GameMatch::onPlugMsg(std::optional<std::string> text) {
 
 void GameMatch::onPlugLink(rt::Value) {
     RT_TRACE("plug link");
-    process_ready = true;
-    SendPacket();
-    ClearPacket();
+    gameLinked();
 }
 
 void GameMatch::sendData(std::string text) {
     RT_TRACE("recivemsg<-----" + text);
-    if (gamePlug.isNull()) return;
-    if (process_ready) {
-        plug_send(gamePlug, text, true);
-    } else {
-        msg_packet_arr->push(text);
-    }
+    sendText(text, true);
 }
 
 void GameMatch::closeExeGame() {
-    if (!gamePlug.isNull()) plug_closegame(gamePlug);
+    if (hasPlug()) plugLibrary.plug_closegame(gamePlug);
 }
 
+// The window leaves the registry before its plug-in instance is freed; process_ready stays, so
+// a late room finds no handle and is dropped.
 void GameMatch::onDestroy() {
     if (!cef::CefApp::isQuit) Main::closeGame(rt::Ref<GameWindow>(this));
-    if (!gamePlug.isNull()) {
-        const rt::Value plug = gamePlug;
-        gamePlug = rt::Value();
-        process_exist = false;
-        plug_destroy(plug);
-    }
+    freePlug();
 }
 
 void GameMatch::gameAlert(std::optional<std::string> message) {
@@ -111,44 +85,23 @@ void GameMatch::gameAlert(std::optional<std::string> message) {
     }
 }
 
+// Replaces the base's setShow: the native window is neither shown nor hidden and pervVisible
+// stays; the first setShow(true) with a handle starts the game.
 void GameMatch::setShow(bool flag) {
     RT_TRACE(flag ? "setShow:true" : "setShow:false");
-    if (!flag || process_exist || gamePlug.isNull()) return;
-    ClearPacket();
-    plug_link(gamePlug, games::textField(gameInfo, "app") + ".exe",
-              games::fieldOf(gameRoom, "room_type"));
-    process_ready = false;
-    process_exist = true;
+    if (!flag || !canStart()) return;
+    startGame(gameProgram(), games::fieldOf(gameRoom, "room_type"));
     sendRoomInfo();
 }
 
 const rt::ClassInfo& GameMatch::staticClassInfo() {
     using W = GameMatch;
-    static const rt::ClassInfo& info = rt::ClassBuilder<W>("GameMatch")
-                                           .extends<GameWindow>()
-                                           .field("process_exist", &W::process_exist)
-                                           .field("process_ready", &W::process_ready)
-                                           .field("gamePlug", &W::gamePlug)
-                                           .staticField("msg_packet_arr", &W::msg_packet_arr)
-                                           .staticField("msg_user_arr", &W::msg_user_arr)
-                                           .staticField("msg_room_arr", &W::msg_room_arr)
-                                           .staticField("plug_create", &W::plug_create)
-                                           .staticField("plug_link", &W::plug_link)
-                                           .staticField("plug_destroy", &W::plug_destroy)
-                                           .staticField("plug_send", &W::plug_send)
-                                           .staticField("plug_closegame", &W::plug_closegame)
-                                           .staticField("plug_setuser", &W::plug_setuser)
-                                           .staticField("plug_setroom", &W::plug_setroom)
-                                           .method("onGameClose", &W::onGameClose)
-                                           .method("ClearPacket", &W::ClearPacket)
-                                           .method("SendPacket", &W::SendPacket)
-                                           .method("sendRoomInfo", &W::sendRoomInfo)
-                                           .method("onPlugMsg", &W::onPlugMsg)
-                                           .method("onPlugLink", &W::onPlugLink)
-                                           .method("sendData", &W::sendData)
-                                           .constructor(&W::construct)
-                                           .build();
-    return info;
+    return describeSubclass<W>("GameMatch", [](rt::ClassBuilder<W>& builder) {
+        addFields(builder, {"process_exist", "process_ready", "gamePlug"});
+        plugLibrary.addPexmorStatics(builder);
+        addOperations(builder);
+        builder.method("ClearPacket", &W::ClearPacket).method("SendPacket", &W::SendPacket);
+    });
 }
 
 RT_REGISTER_CLASS(GameMatch);

@@ -7,21 +7,17 @@
 namespace lobby {
 namespace {
 
-using games::testing::GameTest;
-using games::testing::PlugRecorder;
-
-class GameMatchTest : public GameTest {
+class GameMatchTest : public games::testing::PlugWindowTest<GameMatch> {
 protected:
-    GameMatchTest() { plug.answers["plug_create"] = rt::Value("plug#1"); }
+    GameMatchTest()
+        : PlugWindowTest({"plug_create", "plug_link", "plug_destroy", "plug_send", "plug_closegame",
+                          "plug_setroom"},
+                         "plug#1") {}
 
     rt::Ref<GameMatch> make(bool fixSeat) {
         auto info = rt::Record::of({{"wmode", 7}, {"app", "match"}, {"id", 3}});
-        return ready(rt::create<GameMatch>(rt::Value(info), room(1, 4, 1), fixSeat));
+        return create(rt::Value(info), room(1, 4, 1), fixSeat);
     }
-
-    PlugRecorder plug{"GameMatch",
-                      {"plug_create", "plug_link", "plug_destroy", "plug_send", "plug_closegame",
-                       "plug_setroom"}};
 };
 
 TEST_F(GameMatchTest, HeldRoomsThenTextsReachTheGameWhenItLinks) {
@@ -45,8 +41,29 @@ TEST_F(GameMatchTest, HeldRoomsThenTextsReachTheGameWhenItLinks) {
     };
     EXPECT_EQ(plug.calls, expected) << "the early text is dropped by the start; one start only";
     EXPECT_EQ(pageCalls(window), std::vector<std::string>{"getPlugRoomInfo[]"});
-    EXPECT_EQ(GameMatch::msg_packet_arr->size(), 0);
-    EXPECT_EQ(GameMatch::msg_room_arr->size(), 0);
+    EXPECT_EQ(GameMatch::plugLibrary.msg_packet_arr->size(), 0);
+    EXPECT_EQ(GameMatch::plugLibrary.msg_room_arr->size(), 0);
+}
+
+// The window's trace lines, each from its own source line.
+TEST_F(GameMatchTest, TracesTheStartTheLinkAndTheTexts) {
+    ::testing::internal::CaptureStdout();
+    auto window = make(false);
+    window->setShow(true);
+    window->onJsCallBack("onSocket", rt::Array::of({"bet"}));
+    window->onPlugLink(false);
+    window->onPlugMsg(R"({"tag":"won"})");
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    std::vector<std::string> messages;
+    for (size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
+        const std::string line = out.substr(at, end - at);
+        EXPECT_EQ(line.rfind("game_match.cpp:", 0), 0u) << line;
+        messages.push_back(line.substr(line.find(": ") + 2));
+    }
+    const std::vector<std::string> expected = {"GameMatch",    "setShow:true",
+                                               "setShow:true", "recivemsg<-----bet",
+                                               "plug link",    R"(SendMsg----->:{"tag":"won"})"};
+    EXPECT_EQ(messages, expected) << "the construction's setShow finds no handle yet";
 }
 
 TEST_F(GameMatchTest, RoomBeforeTheStartIsDroppedAndAskedForAgain) {
@@ -95,7 +112,7 @@ TEST_F(GameMatchTest, WithoutAPlugInTextsAreDroppedAndNothingStarts) {
     window->onJsCallBack("RoomInfo", rt::Array::of({rt::Record::of({})}));
     window->closeExeGame();
     EXPECT_EQ(plug.calls, std::vector<std::string>{"plug_create(GameMatch)"});
-    EXPECT_EQ(GameMatch::msg_packet_arr->size(), 0);
+    EXPECT_EQ(GameMatch::plugLibrary.msg_packet_arr->size(), 0);
 }
 
 TEST_F(GameMatchTest, DestroyFreesThePlugInAndALaterRoomDoesNotReachIt) {

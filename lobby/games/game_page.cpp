@@ -5,7 +5,6 @@
 
 #include "lobby/app/main.h"
 #include "lobby/app/script_text.h"
-#include "lobby/bindings/cef/cef_browser.h"
 #include "lobby/bindings/cef/cef_frame.h"
 #include "runtime/file_system.h"
 #include "runtime/json.h"
@@ -34,33 +33,19 @@ bool hasField(const rt::Value& record, std::string_view name) {
     return !fieldOf(record, name).isNull();
 }
 
-rt::Value argAt(const rt::Ref<rt::Array>& args, int index) {
-    if (!args || index < 0 || index >= args->size()) return {};
-    return args->get(index);
-}
-
-namespace {
-
-rt::Ref<cef::CefFrame> mainFrame(cef::CefWindow& window) {
-    rt::Ref<cef::CefBrowser> browser = window.get_cefBrowser();
-    return browser ? browser->getMainFrame() : rt::Ref<cef::CefFrame>();
-}
-
-}  // namespace
-
 rt::Value callPage(cef::CefWindow& window, const std::string& function,
                    std::initializer_list<rt::Value> args) {
     return callPage(window, function, rt::Array::of(args));
 }
 
 rt::Value callPage(cef::CefWindow& window, const std::string& function, rt::Ref<rt::Array> args) {
-    rt::Ref<cef::CefFrame> frame = mainFrame(window);
-    if (!frame) return {};
-    return frame->invokeJsFunc(function, rt::Value(std::move(args)));
+    return callPageFunction(rt::Ref<cef::CefWindow>(&window), function, rt::Value(std::move(args)));
 }
 
 void runScript(cef::CefWindow& window, const std::string& code) {
-    if (rt::Ref<cef::CefFrame> frame = mainFrame(window)) frame->evalJavaScript(code);
+    if (rt::Ref<cef::CefFrame> frame = mainFrameOf(rt::Ref<cef::CefWindow>(&window))) {
+        frame->evalJavaScript(code);
+    }
 }
 
 double numberOf(const rt::Value& value) {

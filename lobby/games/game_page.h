@@ -4,11 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "lobby/app/page_calls.h"
 #include "lobby/bindings/cef/cef_window.h"
 #include "runtime/array.h"
 #include "runtime/value.h"
 
-// What every game window does with its records and its page.
+// What every game window does with its records and its page, above the page-call helpers all
+// windows share (lobby/app/page_calls.h: arguments, texts, main frames).
 namespace lobby::games {
 
 // The field `name` of a record or object; null for anything else or an absent field.
@@ -19,9 +21,6 @@ int32_t intField(const rt::Value& record, std::string_view name);
 std::string textField(const rt::Value& record, std::string_view name);
 // Whether the record has the field with a non-null value.
 bool hasField(const rt::Value& record, std::string_view name);
-
-// The argument at `index`, null when absent.
-rt::Value argAt(const rt::Ref<rt::Array>& args, int index);
 
 // Calls the page function `function` in the window's main frame; null without a frame.
 rt::Value callPage(cef::CefWindow& window, const std::string& function,

@@ -125,20 +125,13 @@ private:
     std::vector<std::string> names_;
 };
 
-// The game windows against the recording browser host: window properties read back what was
-// set, each window gets its own native handle when made ("w1", "w2", ...), every browser has
-// main frame 1. Main's statics are a 1920 x 1080 screen with a lobby window, put back after.
-class GameTest : public ::testing::Test {
+// The game windows against the lobby windows' recording host (window properties read back what
+// was set, texts cross unchanged, every browser has main frame 1), where each window also gets
+// its own native handle when made ("w1", "w2", ...) and the page answers what a test set.
+// Main's statics are a 1920 x 1080 screen with a lobby window and no folder, put back after.
+class GameTest : public lobby::testing::WindowTest {
 protected:
     GameTest() {
-        host.answer("window_set_prop", [this](std::span<const rt::Value> a) {
-            props[{a[0].toString(), a[1].toInt()}] = a[2];
-            return rt::Value();
-        });
-        host.answer("window_get_prop", [this](std::span<const rt::Value> a) {
-            auto it = props.find({a[0].toString(), a[1].toInt()});
-            return it == props.end() ? rt::Value(0) : it->second;
-        });
         host.answer("cef_window_create", [this](std::span<const rt::Value> a) {
             const std::string handle = "w" + std::to_string(++windows);
             a[3].callMember("on_create", {rt::Value(handle)});
@@ -146,30 +139,18 @@ protected:
         });
         host.answer("cef_app_gethwndstr",
                     [](std::span<const rt::Value> a) { return rt::Value(a[0].toString()); });
-        host.answer("cef_unicode2ansi", [](std::span<const rt::Value> a) { return a[0]; });
-        host.answer("cef_ansi2unicode", [](std::span<const rt::Value> a) { return a[0]; });
-        host.answer("browser_getmainframeid", 1);
         host.answer("frame_invokejsfunc", [this](std::span<const rt::Value> a) {
             auto it = pageAnswers_.find(a[3].toString());
             return it == pageAnswers_.end() ? rt::Value() : it->second;
         });
         installPaths().appPath = "";
-        installPaths().localRes = "resource";
-        lobby::testing::useFullHdScreen();
         Config::configs = {{"site", "http://127.0.0.1:8080"}};
         initClasses();
         appWindows().lobbyWindow = rt::create<LobbyWindow>();
         ready(appWindows().lobbyWindow);
     }
 
-    ~GameTest() override {
-        appWindows().lobbyWindow = nullptr;
-        appWindows().gamesWindow = nullptr;
-        appWindows().browserSet = nullptr;
-        Config::configs.clear();
-        Config::remoteConfigs = nullptr;
-        cef::CefApp::isQuit = false;
-    }
+    ~GameTest() override { cef::CefApp::isQuit = false; }
 
     // The game window made by Main::openGame, browser ready.
     template <class W>
@@ -258,12 +239,29 @@ protected:
         }
     }
 
-    bindings::FakeHost host;
-    std::map<std::pair<std::string, int32_t>, rt::Value> props;
     int windows = 0;
 
 private:
     std::map<std::string, rt::Value> pageAnswers_;
+};
+
+// A game test of the plug-in window class W: the class's plug-in primitives `primitives` are
+// recorded in `plug`, the first of them (the one that makes the instance) answering `handle`.
+template <class W>
+class PlugWindowTest : public GameTest {
+protected:
+    PlugWindowTest(const std::vector<std::string>& primitives, rt::Value handle)
+        : plug(W::staticClassInfo().name(), primitives) {
+        plug.answers[primitives.front()] = std::move(handle);
+    }
+
+    // A window of W made with `args`, its browser ready.
+    template <class... A>
+    rt::Ref<W> create(A&&... args) {
+        return ready(rt::create<W>(std::forward<A>(args)...));
+    }
+
+    PlugRecorder plug;
 };
 
 }  // namespace lobby::games::testing

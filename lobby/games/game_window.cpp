@@ -10,13 +10,13 @@
 #include "lobby/app/main.h"
 #include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/cef/cef_browser.h"
+#include "lobby/bindings/value_access.h"
 #include "lobby/games/game_page.h"
 #include "runtime/class_builder.h"
 #include "runtime/record.h"
 
 namespace lobby {
 
-using games::argAt;
 using games::callPage;
 using games::fieldOf;
 using games::numberOf;
@@ -31,10 +31,6 @@ constexpr std::array<std::string_view, 4> kReconnectPrompts = {
     "系统异常,连接断开,是否重连?",
     "进入房间超时，是否重新连接?",
 };
-
-rt::Value textOrNull(const rt::Value& v) {
-    return v.isNull() || v.isString() ? v : rt::Value(v.toString());
-}
 
 rt::Value configText(const std::string& name) {
     const std::optional<std::string> value = Config::getConfigValue(name);
@@ -86,6 +82,10 @@ rt::Value GameWindow::roomLevel() const {
 
 rt::Value GameWindow::roomTitle() const {
     return fieldOf(gameRoom, "title");
+}
+
+std::string GameWindow::gameProgram() const {
+    return games::textField(gameInfo, "app") + ".exe";
 }
 
 void GameWindow::alertLobby(const std::optional<std::string>& message) {
@@ -215,20 +215,20 @@ rt::Value GameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> a
     if (name == "setSwfReady") {
         onSwfReady();
     } else if (name == "onSocketData") {
-        if (lobby) lobby->onSocketData(gameType(), roomType(), roomLevel(), argAt(args, 0));
+        if (lobby) lobby->onSocketData(gameType(), roomType(), roomLevel(), arg(args, 0));
     } else if (name == "onAccountEvent") {
         if (lobby) {
-            lobby->onAccountEvent(gameType(), roomType(), roomLevel(), textOrNull(argAt(args, 0)));
+            lobby->onAccountEvent(
+                gameType(), roomType(), roomLevel(),
+                rt::Convert<std::optional<std::string>>::to(textOf(arg(args, 0))));
         }
     } else if (name == "gameAlert") {
-        const rt::Value message = argAt(args, 0);
-        gameAlert(message.isNull() ? std::nullopt : std::optional(message.toString()));
+        gameAlert(textOf(arg(args, 0)));
     } else if (name == "setWindowVisible") {
-        setWindowVisible(argAt(args, 0).toBool());
+        setWindowVisible(arg(args, 0).toBool());
     } else if (name == "sendMsg") {
         if (lobby) {
-            lobby->sendMsg(rt::Convert<std::optional<std::string>>::from(argAt(args, 0)),
-                           rt::Convert<std::optional<std::string>>::from(argAt(args, 1)));
+            lobby->sendMsg(textOf(arg(args, 0)), textOf(arg(args, 1)));
         }
     } else if (name == "destroyWindow") {
         if (!isFixSeat) {
@@ -238,13 +238,12 @@ rt::Value GameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> a
         }
     } else if (name == "showGameGetMoneyUI") {
         if (lobby) {
-            lobby->showGameGetMoneyUI(gameType(), roomType(), roomLevel(), numberOf(argAt(args, 0)),
-                                      numberOf(argAt(args, 1)));
+            lobby->showGameGetMoneyUI(gameType(), roomType(), roomLevel(), numberOf(arg(args, 0)),
+                                      numberOf(arg(args, 1)));
         }
     } else if (name == "getUserInfo") {
-        return lobby
-                   ? lobby->getUserInfo(argAt(args, 0).toInt(), gameType(), roomType(), roomLevel())
-                   : rt::Value();
+        return lobby ? lobby->getUserInfo(arg(args, 0).toInt(), gameType(), roomType(), roomLevel())
+                     : rt::Value();
     } else {
         return BaseWindow::onJsCallBack(name, args);
     }

@@ -6,6 +6,7 @@
 
 #include "lobby/app/base_window.h"
 #include "runtime/array.h"
+#include "runtime/class_builder.h"
 #include "runtime/value.h"
 
 namespace lobby {
@@ -53,6 +54,19 @@ public:
     bool onClose() override;
     void onBrowserCreated() override;
 
+    // The class descriptor of the game window class W, made once: GameWindow as its base, the
+    // by-name members `members` adds to the builder, and W::construct as its construction steps.
+    template <class W, class Members>
+    static const rt::ClassInfo& describeSubclass(const char* name, Members members) {
+        static const rt::ClassInfo& info = [&]() -> const rt::ClassInfo& {
+            rt::ClassBuilder<W> builder(name);
+            builder.template extends<GameWindow>();
+            members(builder);
+            return builder.constructor(&W::construct).build();
+        }();
+        return info;
+    }
+
 protected:
     // The game key as the lobby window's operations take it: game_type, room_type, room_level.
     rt::Value gameType() const;
@@ -60,6 +74,8 @@ protected:
     rt::Value roomLevel() const;
     // The room's title for the lobby's alerts.
     rt::Value roomTitle() const;
+    // The game program a plug-in starts: the game's "app" with ".exe".
+    std::string gameProgram() const;
     // The lobby window's gameAlert with this window's key and title.
     void alertLobby(const std::optional<std::string>& message);
     // Un-minimises a minimised lobby window.

@@ -37,12 +37,8 @@ void HtmlGameWindow::startConnServer() {}
 
 const rt::ClassInfo& HtmlGameWindow::staticClassInfo() {
     using W = HtmlGameWindow;
-    static const rt::ClassInfo& info = rt::ClassBuilder<W>("HtmlGameWindow")
-                                           .extends<GameWindow>()
-                                           .field("myUid", &W::myUid)
-                                           .constructor(&W::construct)
-                                           .build();
-    return info;
+    return describeSubclass<W>(
+        "HtmlGameWindow", [](rt::ClassBuilder<W>& builder) { builder.field("myUid", &W::myUid); });
 }
 
 RT_REGISTER_CLASS(HtmlGameWindow);

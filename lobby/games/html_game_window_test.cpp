@@ -53,6 +53,19 @@ TEST_F(HtmlGameTest, RoomIdParityPicksThePage) {
     EXPECT_EQ(created[2].args[1], rt::Value(830));
 }
 
+// The construction traces the room id, "=======" and its remainder by 2, from this window's own
+// source; the swallowed "traceFms" writes nothing.
+TEST_F(HtmlGameTest, ConstructionTracesTheRoomIdsParityAndTraceFmsNothing) {
+    ::testing::internal::CaptureStdout();
+    auto window = make(1201);
+    const std::string made = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(made.find("html_game_window.cpp:"), std::string::npos) << made;
+    EXPECT_NE(made.find(": 1201=======1\n"), std::string::npos) << made;
+    ::testing::internal::CaptureStdout();
+    window->onJsCallBack("traceFms", rt::Array::of({"x"}));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+}
+
 TEST_F(HtmlGameTest, TraceCallIsSwallowedAndServerRoadsDoNothing) {
     auto tracing = ready(rt::create<TracingHtmlGameWindow>(game(4), room(8, 1, 1), false, "u9"));
     EXPECT_EQ(tracing->onJsCallBack("traceFms", rt::Array::of({"x"})), rt::Value());

@@ -13,8 +13,6 @@
 
 namespace lobby {
 
-using games::argAt;
-
 namespace {
 
 constexpr const char* kReadyMessage = R"({"type":"game","tag":"ready"})";
@@ -90,12 +88,11 @@ rt::Value NPPlugWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array>
         std::vector<HeldCall> held = std::exchange(heldCalls_, {});
         for (HeldCall& call : held) toPage(call.function, std::move(call.args));
     } else if (name == "run") {
-        _deskNo = argAt(args, 0).toInt();
-        _seatNo = argAt(args, 1).toInt();
+        _deskNo = arg(args, 0).toInt();
+        _seatNo = arg(args, 1).toInt();
         link(handleText());
     } else if (name == "onSocket") {
-        const rt::Value text = argAt(args, 0);
-        sendData(text.isNull() ? std::nullopt : std::optional(text.toString()));
+        sendData(textOf(arg(args, 0)));
     } else {
         return GameWindow::onJsCallBack(name, args);
     }
@@ -184,29 +181,26 @@ void NPPlugWindow::gameAlert(std::optional<std::string> message) {
 
 const rt::ClassInfo& NPPlugWindow::staticClassInfo() {
     using W = NPPlugWindow;
-    static const rt::ClassInfo& info = rt::ClassBuilder<W>("NPPlugWindow")
-                                           .extends<GameWindow>()
-                                           .field("_seatNo", &W::_seatNo)
-                                           .field("_deskNo", &W::_deskNo)
-                                           .field("_uid", &W::_uid)
-                                           .field("isEmbed", &W::isEmbed)
-                                           .field("gamePlug", &W::gamePlug)
-                                           .staticField("np_create", &W::np_create)
-                                           .staticField("np_link", &W::np_link)
-                                           .staticField("np_onmsg", &W::np_onmsg)
-                                           .staticField("np_send", &W::np_send)
-                                           .staticField("np_unlink", &W::np_unlink)
-                                           .staticField("np_destroy", &W::np_destroy)
-                                           .staticMethod("init_plug_module", &W::init_plug_module)
-                                           .method("destroyPlug", &W::destroyPlug)
-                                           .method("onGameClose", &W::onGameClose)
-                                           .method("sendData", &W::sendData)
-                                           .method("setRoomInfo", &W::setRoomInfo)
-                                           .method("onPlugMsg", &W::onPlugMsg)
-                                           .method("onPlugLink", &W::onPlugLink)
-                                           .constructor(&W::construct)
-                                           .build();
-    return info;
+    return describeSubclass<W>("NPPlugWindow", [](rt::ClassBuilder<W>& builder) {
+        builder.field("_seatNo", &W::_seatNo)
+            .field("_deskNo", &W::_deskNo)
+            .field("_uid", &W::_uid)
+            .field("isEmbed", &W::isEmbed)
+            .field("gamePlug", &W::gamePlug)
+            .staticField("np_create", &W::np_create)
+            .staticField("np_link", &W::np_link)
+            .staticField("np_onmsg", &W::np_onmsg)
+            .staticField("np_send", &W::np_send)
+            .staticField("np_unlink", &W::np_unlink)
+            .staticField("np_destroy", &W::np_destroy)
+            .staticMethod("init_plug_module", &W::init_plug_module)
+            .method("destroyPlug", &W::destroyPlug)
+            .method("onGameClose", &W::onGameClose)
+            .method("sendData", &W::sendData)
+            .method("setRoomInfo", &W::setRoomInfo)
+            .method("onPlugMsg", &W::onPlugMsg)
+            .method("onPlugLink", &W::onPlugLink);
+    });
 }
 
 RT_REGISTER_CLASS(NPPlugWindow);

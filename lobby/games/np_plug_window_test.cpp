@@ -8,22 +8,18 @@
 namespace lobby {
 namespace {
 
-using games::testing::GameTest;
-using games::testing::PlugRecorder;
-
-class NpPlugTest : public GameTest {
+class NpPlugTest : public games::testing::PlugWindowTest<NPPlugWindow> {
 protected:
-    NpPlugTest() { plug.answers["np_create"] = rt::Value("np#1"); }
+    NpPlugTest()
+        : PlugWindowTest({"np_create", "np_link", "np_onmsg", "np_send", "np_unlink", "np_destroy"},
+                         "np#1") {}
 
     rt::Ref<NPPlugWindow> make(bool fixSeat, int32_t embed = 0,
                                rt::Value roomRecord = room(4, 2, 1)) {
         auto info =
             rt::Record::of({{"wmode", 3}, {"app", "np"}, {"name", "Np Game"}, {"embed", embed}});
-        return ready(rt::create<NPPlugWindow>(rt::Value(info), roomRecord, fixSeat, 5, 2, "77"));
+        return create(rt::Value(info), roomRecord, fixSeat, 5, 2, "77");
     }
-
-    PlugRecorder plug{"NPPlugWindow",
-                      {"np_create", "np_link", "np_onmsg", "np_send", "np_unlink", "np_destroy"}};
 };
 
 TEST_F(NpPlugTest, OrdinaryWindowLinksAtOnce) {

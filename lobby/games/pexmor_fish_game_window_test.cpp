@@ -7,26 +7,21 @@
 namespace lobby {
 namespace {
 
-using games::testing::GameTest;
-using games::testing::PlugRecorder;
-
-class PexmorFishTest : public GameTest {
+class PexmorFishTest : public games::testing::PlugWindowTest<PexmorFishGameWindow> {
 protected:
-    PexmorFishTest() { plug.answers["plug_create"] = rt::Value("pex#1"); }
+    PexmorFishTest()
+        : PlugWindowTest({"plug_create", "plug_link", "plug_destroy", "plug_send", "plug_closegame",
+                          "plug_setuser", "plug_setroom"},
+                         "pex#1") {}
 
     rt::Ref<PexmorFishGameWindow> make(bool fixSeat, int32_t id = 7) {
         auto info = rt::Record::of({{"wmode", 1}, {"app", "pexfish"}, {"id", id}});
-        return ready(rt::create<PexmorFishGameWindow>(rt::Value(info), room(2, 3, 1), fixSeat,
-                                                      rt::Value("/gamepexfish.html")));
+        return create(rt::Value(info), room(2, 3, 1), fixSeat, rt::Value("/gamepexfish.html"));
     }
 
     static rt::Value user(int32_t uid, const char* money) {
         return rt::Record::of({{"uid", uid}, {"nickname", "Ann"}, {"into_moneys", money}});
     }
-
-    PlugRecorder plug{"PexmorFishGameWindow",
-                      {"plug_create", "plug_link", "plug_destroy", "plug_send", "plug_closegame",
-                       "plug_setuser", "plug_setroom"}};
 };
 
 TEST_F(PexmorFishTest, SitDownStartsOnceWithItsRoomType) {
@@ -133,8 +128,8 @@ TEST_F(PexmorFishTest, AlertsOfTheFiveAreOnlyTraced) {
     auto window = make(false);
     window->gameAlert("长时间未继续，已退出牌桌!");
     window->gameAlert("您的可用金额不足!");
-    EXPECT_EQ(PexmorFishGameWindow::msg_packet_arr->size(), 1);
-    EXPECT_EQ(PexmorFishGameWindow::msg_packet_arr->get(0),
+    EXPECT_EQ(PexmorFishGameWindow::plugLibrary.msg_packet_arr->size(), 1);
+    EXPECT_EQ(PexmorFishGameWindow::plugLibrary.msg_packet_arr->get(0),
               rt::Value(R"({"type":"game","tag":"alert","body":"您的可用金额不足!"})"));
 }
 

@@ -4,48 +4,39 @@
 #include <string>
 
 #include "lobby/games/game_window.h"
-#include "runtime/primitive.h"
+#include "lobby/games/plug_session.h"
 
 namespace lobby {
 
 // The window of window mode 6: a native game driven through the Sondrel plug-in. Every sit-down
 // links the game; user and room records and texts go to the plug-in as they come (no queues),
-// and the game's texts go back to the page.
-class PlugGameWindow : public GameWindow {
+// and the game's texts go back to the page. By name, the session gives the window the seat
+// (buy_unit to myChairId) and gamePlug.
+class PlugGameWindow : public GameWindow, public games::PlugSession {
     RT_CLASS(PlugGameWindow)
 public:
-    static inline rt::Primitive plug_create;
-    static inline rt::Primitive plug_link;
-    static inline rt::Primitive plug_destroy;
-    static inline rt::Primitive plug_send;
-    static inline rt::Primitive plug_setuser;
-    static inline rt::Primitive plug_setroom;
+    static inline games::PlugLibrary plugLibrary;
 
     // Binds the primitives from "Sondrel".
     static void initStatics();
 
-    int32_t buy_unit = 0;
-    int32_t unit_money = 0;
-    double into_money = 0;
-    int32_t sceneId = 0;
-    int32_t cannonType = 0;
-    int32_t myUid = -1;
-    int32_t myChairId = -2;
-    rt::Value gamePlug;
+    PlugGameWindow() : PlugSession(plugLibrary, Held::Nothing) {}
 
     void construct(rt::Value gameInfo, rt::Value gameRoom, bool isFixSeat);
 
     virtual void destroyPlug();
-    virtual void onGameClose(rt::Value code);
-    virtual void sendRoomInfo();
-    virtual void onPlugMsg(std::optional<std::string> text);
-    virtual void onPlugLink(rt::Value flag);
     virtual void onSelfSitDown(rt::Value a, int32_t chairId, int32_t uid);
     virtual void sendUserItem(rt::Value userId, rt::Value name, rt::Value gameId, rt::Value tableId,
                               rt::Value chairId, rt::Value status, rt::Value score);
     virtual void onUserLeave(rt::Value userId, rt::Value tableId, rt::Value chairId);
     virtual void onUserEnter(rt::Value user, rt::Value tableId, rt::Value chairId);
-    virtual void sendData(std::string text);
+
+    // The session's operations.
+    void onGameClose(rt::Value code) override;
+    void onPlugMsg(std::optional<std::string> text) override;
+    void onPlugLink(rt::Value flag) override;
+    void sendRoomInfo() override;
+    void sendData(std::string text) override;
 
     rt::Value onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) override;
     void onDestroy() override;

@@ -7,20 +7,16 @@
 namespace lobby {
 namespace {
 
-using games::testing::GameTest;
-using games::testing::PlugRecorder;
-
-class PlugGameTest : public GameTest {
+class PlugGameTest : public games::testing::PlugWindowTest<PlugGameWindow> {
 protected:
-    PlugGameTest() { plug.answers["plug_create"] = rt::Value("son#1"); }
+    PlugGameTest()
+        : PlugWindowTest({"plug_create", "plug_link", "plug_destroy", "plug_send", "plug_setuser",
+                          "plug_setroom"},
+                         "son#1") {}
 
     rt::Ref<PlugGameWindow> make(bool fixSeat) {
-        return ready(rt::create<PlugGameWindow>(game(6, "cards"), room(3, 1, 2), fixSeat));
+        return create(game(6, "cards"), room(3, 1, 2), fixSeat);
     }
-
-    PlugRecorder plug{
-        "PlugGameWindow",
-        {"plug_create", "plug_link", "plug_destroy", "plug_send", "plug_setuser", "plug_setroom"}};
 };
 
 TEST_F(PlugGameTest, EverySitDownLinksAndUsersGoAtOnce) {

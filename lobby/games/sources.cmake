@@ -13,6 +13,7 @@ add_library(morvicklobbygames SHARED
     games/pexmor_fish_game_window.cpp
     games/plug_game_window.cpp
     games/plug_packets.cpp
+    games/plug_session.cpp
     games/unity_game_window.cpp
 )
 target_link_libraries(morvicklobbygames PUBLIC morvicklobbyapp)
@@ -25,6 +26,7 @@ list(APPEND LOBBY_TESTS
     games/np_plug_window
     games/pexmor_fish_game_window
     games/plug_game_window
+    games/plug_session
     games/unity_game_window
 )
 

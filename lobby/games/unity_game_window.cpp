@@ -49,7 +49,7 @@ void UnityGameWindow::construct(rt::Value info, rt::Value room, bool fixSeat, rt
 
 rt::Value UnityGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
     if (name == "sendGameDataToServer") {
-        sendGameDataToServer(games::argAt(args, 0));
+        sendGameDataToServer(arg(args, 0));
         return {};
     }
     return GameWindow::onJsCallBack(name, args);
@@ -110,12 +110,9 @@ void UnityGameWindow::onCreate() {
 
 const rt::ClassInfo& UnityGameWindow::staticClassInfo() {
     using W = UnityGameWindow;
-    static const rt::ClassInfo& info = rt::ClassBuilder<W>("UnityGameWindow")
-                                           .extends<GameWindow>()
-                                           .method("sendGameDataToServer", &W::sendGameDataToServer)
-                                           .constructor(&W::construct)
-                                           .build();
-    return info;
+    return describeSubclass<W>("UnityGameWindow", [](rt::ClassBuilder<W>& builder) {
+        builder.method("sendGameDataToServer", &W::sendGameDataToServer);
+    });
 }
 
 RT_REGISTER_CLASS(UnityGameWindow);

@@ -1,0 +1,342 @@
+// Boxes and menus on a display: Chromium headed on a private Xvfb with openbox, started by the
+// test, with syslite's primitives asking the host through the registry both libraries link.
+// What shows is checked through X from a second client, and the player's side is played with
+// XTest: button clicks, keys, a click outside a menu and the window manager's close.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "platform/cefhx/test_display.h"
+#include "platform/cefhx/test_window.h"
+#include "platform/cefhx/x11_desktop.h"
+#include "platform/msgloop/msgloop.h"
+#include "runtime/create.h"
+#include "runtime/function.h"
+#include "runtime/primitive.h"
+#include "runtime/record.h"
+
+namespace cefhx::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using rt::Value;
+
+fs::path g_folder;
+TestDisplay* g_display = nullptr;
+std::unique_ptr<X11Desktop> g_x;
+
+// The generated box's size for a text of one line, and its buttons' centres from its bottom
+// right corner (the page's layout: buttons of 76 px, 8 px apart, in a row 12 px from the right
+// and 8 px from the bottom).
+constexpr int kBoxWidth = 380, kOneLineBoxHeight = 138;
+constexpr int kLastButtonX = 12 + 38, kFirstOfTwoButtonsX = 12 + 76 + 8 + 38, kButtonsY = 8 + 15;
+// A menu's rows: 26 px from 5 px below its top.
+constexpr int kMenuRowTop = 5, kMenuRow = 26;
+
+Value callSyslite(const std::string& name, std::initializer_list<Value> args) {
+    return rt::Primitive::load("syslite", name, static_cast<int>(args.size()))
+        .call(std::span<const Value>(args.begin(), args.size()));
+}
+
+rt::Ref<RecordingWindow> shownWindow(int width, int height) {
+    rt::Ref<RecordingWindow> w = rt::create<RecordingWindow>();
+    w->url = (g_folder / "page.html").string();
+    callHost("cef_window_create", {width, height, 0, w, rt::Record::of({{"isInit", false}})});
+    callHost("cef_window_show", {w->handle, true, true, false, true});
+    return w;
+}
+
+XWindowId clientOf(const rt::Ref<RecordingWindow>& w, const std::string& title) {
+    callHost("window_set_title", {w->handle, title});
+    XWindowId found = 0;
+    pumpUntil([&] { return (found = g_x->findByTitle(title, 0, 0)) != 0; });
+    return found;
+}
+
+void closeWindow(const rt::Ref<RecordingWindow>& w) {
+    callHost("cef_window_close", {w->handle});
+}
+
+// Plays the player's part while a primitive waits for a box or menu: `act` runs on the loop
+// from a task every 50 ms until it answers true (the loop keeps running inside the primitive).
+class Player {
+public:
+    explicit Player(std::function<bool()> act) : act_(std::move(act)) { schedule(); }
+    ~Player() { *alive_ = false; }
+    bool finished() const { return finished_; }
+
+private:
+    struct Turn {
+        Player* player;
+        std::shared_ptr<bool> alive;
+    };
+    void schedule() { ml_post_task(&Player::run, new Turn{this, alive_}, 50); }
+    static void run(void* arg) {
+        std::unique_ptr<Turn> turn(static_cast<Turn*>(arg));
+        if (!*turn->alive || turn->player->finished_) return;
+        if (turn->player->act_()) {
+            turn->player->finished_ = true;
+        } else {
+            turn->player->schedule();
+        }
+    }
+    std::function<bool()> act_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    bool finished_ = false;
+};
+
+// The viewable window titled `title`, or 0.
+XWindowId shownTitled(const std::string& title) {
+    XWindowId w = g_x->findByTitle(title, 0, 0);
+    return w && g_x->viewable(w) ? w : 0;
+}
+
+// Clicks the point of the window (px from its bottom right corner) once the window shows.
+std::function<bool()> clickFromBottomRight(const std::string& title, int dx, int dy) {
+    return [=] {
+        XWindowId box = shownTitled(title);
+        if (!box) return false;
+        XRect r = g_x->geometry(box);
+        g_display->click(r.x + r.width - dx, r.y + r.height - dy);
+        return true;
+    };
+}
+
+std::function<bool()> keyOn(const std::string& title, const std::string& keysym) {
+    return [=] {
+        XWindowId w = shownTitled(title);
+        if (!w || g_display->activeWindow() != w) return false;
+        g_display->key(keysym);
+        return true;
+    };
+}
+
+bool confirm(const std::string& title, std::function<bool()> act) {
+    Player player(std::move(act));
+    return callSyslite("dialogs_dialog_box", {title, "Go on?", false}).toBool();
+}
+
+TEST(HostDialogs, AMessageBoxIsModalToTheActiveWindowAtItsSizeAndOkClosesIt) {
+    rt::Ref<RecordingWindow> owner = shownWindow(600, 400);
+    XWindowId xo = clientOf(owner, "box owner");
+    ASSERT_NE(xo, 0u);
+    ASSERT_TRUE(pumpUntil([&] { return g_display->activeWindow() == xo; }));
+    XWindowId seen = 0;
+    bool modal = false;
+    Player player([&] {
+        XWindowId box = shownTitled("About <b>&amp;</b>");
+        if (!box || g_x->geometry(box).width != kBoxWidth ||
+            g_x->geometry(box).height != kOneLineBoxHeight || g_display->transientFor(box) != xo) {
+            return false;
+        }
+        std::vector<std::string> state = g_display->netWmState(box);
+        modal = std::count(state.begin(), state.end(), "_NET_WM_STATE_MODAL") == 1;
+        if (!modal || g_display->activeWindow() != box) return false;
+        seen = box;
+        XRect r = g_x->geometry(box);
+        g_display->click(r.x + r.width - kLastButtonX, r.y + r.height - kButtonsY);
+        return true;
+    });
+    // The title is text: the page shows it as written, and so does the native title.
+    callSyslite("dialogs_message_box",
+                {"About <b>&amp;</b>", "Version 2 <script>x()</script>", false});
+    EXPECT_TRUE(player.finished());
+    ASSERT_NE(seen, 0u);
+    EXPECT_TRUE(modal);
+    EXPECT_TRUE(pumpUntil([&] { return g_x->findByTitle("About <b>&amp;</b>", 0, 0) == 0; }));
+    closeWindow(owner);
+}
+
+TEST(HostDialogs, AConfirmationAnswersYesNoEscapeAndAClosedWindowAsThePlayerDid) {
+    rt::Ref<RecordingWindow> owner = shownWindow(600, 400);
+    ASSERT_NE(clientOf(owner, "confirm owner"), 0u);
+    EXPECT_TRUE(
+        confirm("Yes box", clickFromBottomRight("Yes box", kFirstOfTwoButtonsX, kButtonsY)));
+    EXPECT_FALSE(confirm("No box", clickFromBottomRight("No box", kLastButtonX, kButtonsY)));
+    // Enter takes the default button, Escape answers no.
+    EXPECT_TRUE(confirm("Enter box", keyOn("Enter box", "Return")));
+    EXPECT_FALSE(confirm("Escape box", keyOn("Escape box", "Escape")));
+    EXPECT_FALSE(confirm("Closed box", [] {
+        XWindowId box = shownTitled("Closed box");
+        if (box) g_display->askToClose(box);
+        return box != 0;
+    }));
+    closeWindow(owner);
+}
+
+TEST(HostDialogs, WhileABoxIsUpTheLoopServesPageCallsAndTasksInTheirOrder) {
+    rt::Ref<RecordingWindow> owner = shownWindow(600, 400);
+    ASSERT_NE(clientOf(owner, "busy owner"), 0u);
+    std::vector<int> ticks;
+    owner->onCall = [&](const std::string& name, const rt::Ref<rt::Array>& args) {
+        if (name == "tick" && args && args->size() == 1) ticks.push_back(args->items()[0].toInt());
+        return Value();
+    };
+    callHost("cef_app_posttask", {owner->handle, 7});
+    callHost("frame_executejavascript",
+             {owner->handle, true, "",
+              "let i = 0; const t = setInterval(() => { cefhx.call('tick', ++i); "
+              "if (i === 5) clearInterval(t); }, 30);",
+              rt::Record::of({{"_url", ""}})});
+    bool taskRan = false;
+    EXPECT_TRUE(confirm("Busy box", [&] {
+        taskRan = owner->has("on_task");
+        if (ticks.size() < 5 || !taskRan) return false;
+        return clickFromBottomRight("Busy box", kFirstOfTwoButtonsX, kButtonsY)();
+    }));
+    EXPECT_TRUE(taskRan);
+    EXPECT_EQ(ticks, (std::vector<int>{1, 2, 3, 4, 5}));
+    closeWindow(owner);
+}
+
+// A popup menu of syslite: three items, a divider and a sub-menu of one item.
+Value makeMenu() {
+    Value menu = callSyslite("win_popup_menu_create", {});
+    Value sub = callSyslite("win_popup_menu_create", {});
+    callSyslite("win_add_menu_item", {menu, "About", 9004});
+    callSyslite("win_add_menu_item", {menu, "Check for updates", 9003});
+    callSyslite("win_add_menu_divider", {menu, 0});
+    callSyslite("win_add_menu_item", {menu, "Quit", 9002});
+    callSyslite("win_add_menu_item", {sub, "Deep", 77});
+    callSyslite("win_add_menu_submenu", {menu, sub, "More", 70});
+    return menu;
+}
+
+int showMenu(const rt::Ref<RecordingWindow>& owner, std::function<bool()> act) {
+    Value menu = makeMenu();
+    Player player(std::move(act));
+    int chosen = callSyslite("win_show_popup_menu", {owner->handle, menu}).toInt();
+    callSyslite("win_destroy_menu", {menu});
+    return chosen;
+}
+
+// The menu window once it shows and has the focus.
+XWindowId focusedMenu() {
+    XWindowId menu = shownTitled("Menu");
+    return menu && g_display->activeWindow() == menu ? menu : 0;
+}
+
+TEST(HostDialogs, AMenuOpensAtThePointerAndAnswersTheChosenItemsId) {
+    rt::Ref<RecordingWindow> owner = shownWindow(700, 500);
+    ASSERT_NE(clientOf(owner, "menu owner"), 0u);
+    g_display->movePointer(200, 150);
+    XRect where;
+    // Rows: About, Check for updates, divider (9 px), Quit, More (a group), Deep.
+    EXPECT_EQ(showMenu(owner,
+                       [&] {
+                           XWindowId menu = focusedMenu();
+                           if (!menu) return false;
+                           where = g_x->geometry(menu);
+                           g_display->click(where.x + 30,
+                                            where.y + kMenuRowTop + kMenuRow + kMenuRow / 2);
+                           return true;
+                       }),
+              9003);
+    EXPECT_EQ(where.x, 200);
+    EXPECT_EQ(where.y, 150);
+    EXPECT_EQ(where.height, 10 + 5 * kMenuRow + 9);
+    // An item of the sub-menu, shown below its label.
+    EXPECT_EQ(showMenu(owner,
+                       [&] {
+                           XWindowId menu = focusedMenu();
+                           if (!menu) return false;
+                           XRect r = g_x->geometry(menu);
+                           g_display->click(r.x + 40,
+                                            r.y + kMenuRowTop + 4 * kMenuRow + 9 + kMenuRow / 2);
+                           return true;
+                       }),
+              77);
+    // The sub-menu's own label is no choice: the click changes nothing, Escape then dismisses.
+    bool clickedLabel = false;
+    EXPECT_EQ(showMenu(owner,
+                       [&] {
+                           XWindowId menu = focusedMenu();
+                           if (!menu) return false;
+                           XRect r = g_x->geometry(menu);
+                           if (!clickedLabel) {
+                               g_display->click(
+                                   r.x + 30, r.y + kMenuRowTop + 3 * kMenuRow + 9 + kMenuRow / 2);
+                               clickedLabel = true;
+                               return false;
+                           }
+                           g_display->key("Escape");
+                           return true;
+                       }),
+              0);
+    closeWindow(owner);
+}
+
+TEST(HostDialogs, EscapeAndAClickOutsideTheMenuAnswerNothingChosen) {
+    rt::Ref<RecordingWindow> owner = shownWindow(700, 500);
+    XWindowId xo = clientOf(owner, "outside owner");
+    ASSERT_NE(xo, 0u);
+    g_display->movePointer(100, 100);
+    EXPECT_EQ(showMenu(owner,
+                       [] {
+                           if (!focusedMenu()) return false;
+                           g_display->key("Escape");
+                           return true;
+                       }),
+              0);
+    EXPECT_EQ(showMenu(owner,
+                       [&] {
+                           if (!focusedMenu()) return false;
+                           XRect r = g_x->geometry(xo);
+                           g_display->click(r.x + r.width - 40, r.y + r.height - 40);
+                           return true;
+                       }),
+              0);
+    EXPECT_TRUE(pumpUntil([] { return g_x->findByTitle("Menu", 0, 0) == 0; }));
+    closeWindow(owner);
+}
+
+}  // namespace
+}  // namespace cefhx::testing
+
+int main(int argc, char** argv) {
+    using namespace cefhx::testing;
+    ::testing::InitGoogleTest(&argc, argv);
+    char folder[] = "/tmp/cefhx-dialogs-test-XXXXXX";
+    if (!mkdtemp(folder)) return 2;
+    g_folder = folder;
+    std::ofstream(g_folder / "page.html")
+        << "<!doctype html><title>page</title><body style='margin:0;background:#396'>";
+    setenv("CEFHX_PROFILE_DIR", (g_folder / "profile").c_str(), 1);
+    setenv("CEFHX_HEADLESS", "0", 1);
+    setenv("SYSLITE_HOME", (g_folder / "syslite").c_str(), 1);
+    // No answers: whatever is answered comes from the player's side.
+    setenv("SYSLITE_ANSWERS", (g_folder / "no-answers.ini").c_str(), 1);
+    int result = 1;
+    try {
+        TestDisplay display(1280, 800);
+        g_display = &display;
+        g_x = cefhx::X11Desktop::open();
+        try {
+            rt::Value ready = rt::Function::of("ready", [&](std::span<const rt::Value>) {
+                result = RUN_ALL_TESTS();
+                callHost("cef_app_quit", {});
+                return rt::Value();
+            });
+            if (g_x) callHost("cef_app_main", {ready, rt::Record::of({{"locale", "en-US"}})});
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "the browser host did not run: %s\n", e.what());
+        }
+        g_x.reset();
+        g_display = nullptr;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "no test display: %s\n", e.what());
+    }
+    std::vector<int> left = processesMentioning(g_folder.string());
+    if (!left.empty()) {
+        std::fprintf(stderr, "%zu browser processes outlived quit\n", left.size());
+        result = 1;
+    }
+    std::filesystem::remove_all(g_folder);
+    return result;
+}

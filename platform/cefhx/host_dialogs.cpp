@@ -130,6 +130,23 @@ std::pair<int, int> menuPlace(BrowserHost& host, const DialogPage& page) {
     return onScreen(host, x, y, page.width, page.height);
 }
 
+// Chromium opens a new window in the state of the window last used, maximised over a maximised
+// lobby, and puts it back at the size it had before that: the dialog is put at its place and size
+// (and frame-less) whenever the desktop shows it otherwise, a few times at most, so a window
+// manager that insists is not fought forever.
+constexpr int kMaxCorrections = 20;
+
+void keepPlace(BrowserHost& host, HostWindow& w, const XRect& wanted, int& corrections) {
+    X11Desktop* desktop = host.desktop();
+    if (!desktop || !w.xWindow || w.destroying || corrections >= kMaxCorrections ||
+        !desktop->viewable(w.xWindow) || desktop->geometry(w.xWindow) == wanted) {
+        return;
+    }
+    ++corrections;
+    desktop->setDecorated(w.xWindow, false);
+    desktop->moveResize(w.xWindow, wanted);
+}
+
 struct Shown {
     const DialogPage& page;
     const char* label;
@@ -173,10 +190,13 @@ std::optional<int> runDialog(BrowserHost& host, const Shown& s) {
     host.setWindowProperty(w, WindowProperty::Left, s.place.first);
     host.setWindowProperty(w, WindowProperty::Top, s.place.second);
     host.showWindow(w, true);
+    const XRect wanted{s.place.first, s.place.second, s.page.width, s.page.height};
+    int corrections = 0;
     int code = 0;
     bool quit = false;
     // An empty target id: the browser never opened the window (or it went).
     while (!object->done() && !host.quitRequested() && !w->targetId.empty()) {
+        keepPlace(host, *w, wanted, corrections);
         if (ml_pump(-1, &code) == ML_QUIT) {
             quit = true;
             break;

@@ -38,6 +38,9 @@ constexpr int kBoxWidth = 380, kOneLineBoxHeight = 138;
 constexpr int kLastButtonX = 12 + 38, kFirstOfTwoButtonsX = 12 + 76 + 8 + 38, kButtonsY = 8 + 15;
 // A menu's rows: 26 px from 5 px below its top.
 constexpr int kMenuRowTop = 5, kMenuRow = 26;
+constexpr int kMaximized = 12;
+// The test's menu: five rows and a divider, as wide as "Check for updates" needs.
+constexpr int kMenuWidth = 176, kMenuHeight = 10 + 5 * kMenuRow + 9;
 
 Value callSyslite(const std::string& name, std::initializer_list<Value> args) {
     return rt::Primitive::load("syslite", name, static_cast<int>(args.size()))
@@ -240,7 +243,8 @@ TEST(HostDialogs, AMenuOpensAtThePointerAndAnswersTheChosenItemsId) {
               9003);
     EXPECT_EQ(where.x, 200);
     EXPECT_EQ(where.y, 150);
-    EXPECT_EQ(where.height, 10 + 5 * kMenuRow + 9);
+    EXPECT_EQ(where.width, kMenuWidth);
+    EXPECT_EQ(where.height, kMenuHeight);
     // An item of the sub-menu, shown below its label.
     EXPECT_EQ(showMenu(owner,
                        [&] {
@@ -293,6 +297,36 @@ TEST(HostDialogs, EscapeAndAClickOutsideTheMenuAnswerNothingChosen) {
                        }),
               0);
     EXPECT_TRUE(pumpUntil([] { return g_x->findByTitle("Menu", 0, 0) == 0; }));
+    closeWindow(owner);
+}
+
+TEST(HostDialogs, BoxesAndMenusOverAMaximisedWindowKeepTheirOwnSize) {
+    rt::Ref<RecordingWindow> owner = shownWindow(600, 400);
+    XWindowId xo = clientOf(owner, "maximised owner");
+    ASSERT_NE(xo, 0u);
+    callHost("window_set_prop", {owner->handle, kMaximized, true});
+    ASSERT_TRUE(pumpUntil([&] { return g_x->geometry(xo).width > 1000; }));
+    XRect box, menu;
+    EXPECT_TRUE(confirm("Over maximised", [&] {
+        XWindowId w = shownTitled("Over maximised");
+        if (!w) return false;
+        box = g_x->geometry(w);
+        if (box.width != kBoxWidth || box.height != kOneLineBoxHeight) return false;
+        return clickFromBottomRight("Over maximised", kFirstOfTwoButtonsX, kButtonsY)();
+    }));
+    EXPECT_EQ(box.width, kBoxWidth);
+    EXPECT_EQ(box.height, kOneLineBoxHeight);
+    g_display->movePointer(300, 200);
+    const XRect wanted{300, 200, kMenuWidth, kMenuHeight};
+    EXPECT_EQ(showMenu(owner,
+                       [&] {
+                           XWindowId w = focusedMenu();
+                           if (!w || (menu = g_x->geometry(w)) != wanted) return false;
+                           g_display->key("Escape");
+                           return true;
+                       }),
+              0);
+    EXPECT_EQ(menu, wanted);
     closeWindow(owner);
 }
 

@@ -47,6 +47,26 @@ TEST(TourScript, ReadsEveryStepKindAndSkipsBlanksAndComments) {
     EXPECT_EQ(s.steps[5].pauseMs, 0u);
 }
 
+TEST(TourScript, TrayMenuAndBoxStepsNameTheClickTheItemAndTheButton) {
+    TourScript s = parseTour(
+        "tray lobby.html 517\n"
+        "menu \xE5\x85\xB3\xE4\xBA\x8E\n"
+        "menu 9002\n"
+        "box  Not now \n");
+    ASSERT_TRUE(s.ok()) << s.error;
+    ASSERT_EQ(s.steps.size(), 4u);
+    EXPECT_EQ(s.steps[0].kind, TourStepKind::Tray);
+    EXPECT_EQ(s.steps[0].window, "lobby.html");
+    EXPECT_EQ(s.steps[0].mouseMessage, 517);
+    EXPECT_EQ(s.steps[1].kind, TourStepKind::Menu);
+    EXPECT_EQ(s.steps[1].target, "\xE5\x85\xB3\xE4\xBA\x8E");
+    EXPECT_TRUE(s.steps[1].window.empty());
+    EXPECT_EQ(s.steps[2].target, "9002");
+    // A button's label is the rest of the line, inner blanks kept.
+    EXPECT_EQ(s.steps[3].kind, TourStepKind::Box);
+    EXPECT_EQ(s.steps[3].target, "Not now");
+}
+
 TEST(TourScript, EmptyFileHasNoSteps) {
     TourScript s = parseTour("\n# only a comment\n   \n");
     EXPECT_TRUE(s.ok());
@@ -73,6 +93,13 @@ TEST(TourScript, BadLinesAreReportedWithTheirNumber) {
         {"pause 99999999999", "pause needs milliseconds from 0 to 86400000, got \"99999999999\""},
         {"pause 10 20", "pause takes one number, got more after it"},
         {"Wait login.html true", "unknown step \"Wait\""},
+        {"tray", "tray needs a window"},
+        {"tray lobby.html", "tray needs a mouse message from 512 to 521, got \"\""},
+        {"tray lobby.html right", "tray needs a mouse message from 512 to 521, got \"right\""},
+        {"tray lobby.html 9001", "tray needs a mouse message from 512 to 521, got \"9001\""},
+        {"tray lobby.html 517 515", "tray needs a mouse message from 512 to 521, got \"517\""},
+        {"menu", "menu needs an item's label or id"},
+        {"box", "box needs a button"},
     };
     for (const Case& c : cases) {
         TourScript s = parseTour(std::string("# header\npause 1\n") + c.line + "\npause 2\n");

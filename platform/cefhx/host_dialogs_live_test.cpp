@@ -330,6 +330,23 @@ TEST(HostDialogs, BoxesAndMenusOverAMaximisedWindowKeepTheirOwnSize) {
     closeWindow(owner);
 }
 
+// Last: the program quits while a box is up. The box closes, answering no, and the quit is not
+// lost: it waits for the loop outside the box.
+TEST(HostDialogs, QuittingWhileABoxIsUpClosesItAndTheQuitReachesTheLoopOutside) {
+    rt::Ref<RecordingWindow> owner = shownWindow(600, 400);
+    ASSERT_NE(clientOf(owner, "quitting owner"), 0u);
+    EXPECT_FALSE(confirm("Quit box", [] {
+        if (!shownTitled("Quit box")) return false;
+        callHost("cef_app_quit", {});
+        return true;
+    }));
+    int code = -1;
+    EXPECT_EQ(ml_pump(0, &code), ML_QUIT);
+    EXPECT_TRUE(pumpUntil([] { return g_x->findByTitle("Quit box", 0, 0) == 0; }));
+    // Once quitting, a box is answered without a desktop.
+    EXPECT_FALSE(callSyslite("dialogs_dialog_box", {"After quit", "x", false}).toBool());
+}
+
 }  // namespace
 }  // namespace cefhx::testing
 

@@ -18,6 +18,7 @@
 #include "lobby/e2e/png_image.h"
 #include "lobby/e2e/program_run.h"
 #include "lobby/e2e/test_install.h"
+#include "platform/cefhx/dialog_page.h"
 #include "platform/cefhx/test_display.h"
 
 namespace e2e {
@@ -33,9 +34,11 @@ constexpr int kScreenHeight = 900;
 // panels here).
 constexpr int kLoginWidth = 470, kLoginHeight = 343;
 constexpr int kGameWidth = 1350, kGameHeight = 711;
-// The tray menu (three items) and the about box (one line of text) as the host makes them.
-constexpr int kTrayMenuWidth = 140, kTrayMenuHeight = 88;
-constexpr int kBoxWidth = 380, kOneLineBoxHeight = 138;
+// The tray menu (three short items) and the about box (one line of text) as the host makes them.
+constexpr const cefhx::DialogLayout& kLayout = cefhx::kDialogLayout;
+constexpr int kTrayMenuWidth = kLayout.menuMinWidth;
+constexpr int kTrayMenuHeight = kLayout.menuFrame + 3 * kLayout.menuRow;
+constexpr int kBoxWidth = kLayout.boxWidth, kOneLineBoxHeight = kLayout.boxFrame + kLayout.boxLine;
 // The lobby's tray menu and about box texts (UTF-8 is the program's code page here).
 constexpr const char* kAboutText = "\xE5\x85\xB3\xE4\xBA\x8E";
 constexpr const char* kQuitText = "\xE9\x80\x80\xE5\x87\xBA";

@@ -3,23 +3,11 @@
 #include <algorithm>
 
 #include "platform/cefhx/utf8.h"
+#include "runtime/strings.h"
+#include "runtime/xml.h"
 
 namespace cefhx {
 namespace {
-
-constexpr int kBoxWidth = 380;
-constexpr int kBoxMaxLines = 12;
-// Columns of 14px text on one line of the box, and the pixels around the text lines.
-constexpr int kBoxColumns = 46;
-constexpr int kBoxFrame = 118;
-constexpr int kBoxLine = 20;
-constexpr int kMenuRow = 26;
-constexpr int kMenuDivider = 9;
-constexpr int kMenuFrame = 10;
-constexpr int kMenuIndent = 14;
-constexpr int kMenuMinWidth = 140;
-constexpr int kMenuMaxWidth = 480;
-constexpr int kMenuMaxHeight = 600;
 
 // The screen columns a line of text takes: wide (East Asian) characters count two.
 int columns(std::string_view utf8) {
@@ -39,11 +27,12 @@ int textLines(std::string_view text) {
         size_t end = text.find('\n', start);
         std::string_view line =
             text.substr(start, end == std::string_view::npos ? end : end - start);
-        lines += std::max(1, (columns(line) + kBoxColumns - 1) / kBoxColumns);
+        lines +=
+            std::max(1, (columns(line) + kDialogLayout.boxColumns - 1) / kDialogLayout.boxColumns);
         if (end == std::string_view::npos) break;
         start = end + 1;
     }
-    return std::clamp(lines, 1, kBoxMaxLines);
+    return std::clamp(lines, 1, kDialogLayout.boxMaxLines);
 }
 
 constexpr const char* kBoxStyle =
@@ -110,34 +99,9 @@ std::string page(const std::string& title, const char* style, const std::string&
 }  // namespace
 
 std::string htmlText(std::string_view text) {
-    const std::string valid = validUtf8(text);
-    std::string out;
-    out.reserve(valid.size());
-    for (char c : valid) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            case '\0':
-                out += "\xEF\xBF\xBD";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    // A page's parser drops NUL characters from text; the reader sees the replacement instead.
+    return rt::replaceAll(rt::escapeXmlText(validUtf8(text)), std::string_view("\0", 1),
+                          "\xEF\xBF\xBD");
 }
 
 DialogPage boxPage(const BoxRequest& box) {
@@ -149,23 +113,23 @@ DialogPage boxPage(const BoxRequest& box) {
                        "</p><div id=\"buttons\">" + buttons + "</div>";
     DialogPage p;
     p.html = page(title, kBoxStyle, box.warning ? "warning" : "", body, kBoxScript);
-    p.width = kBoxWidth;
-    p.height = kBoxFrame + kBoxLine * textLines(box.text);
+    p.width = kDialogLayout.boxWidth;
+    p.height = kDialogLayout.boxFrame + kDialogLayout.boxLine * textLines(box.text);
     return p;
 }
 
 DialogPage menuPage(const std::vector<MenuEntry>& entries) {
     std::string body;
     int widest = 0;
-    int height = kMenuFrame;
+    int height = kDialogLayout.menuFrame;
     for (const MenuEntry& e : entries) {
-        const int indent = std::clamp(e.depth, 0, 8) * kMenuIndent;
+        const int indent = std::clamp(e.depth, 0, 8) * kDialogLayout.menuIndent;
         const std::string pad =
             indent ? " style=\"padding-left:" + std::to_string(16 + indent) + "px\"" : "";
         switch (e.kind) {
             case MenuEntry::Kind::Divider:
                 body += "<hr>";
-                height += kMenuDivider;
+                height += kDialogLayout.menuDivider;
                 continue;
             case MenuEntry::Kind::Group:
                 body += "<div class=\"group\"" + pad + ">" + htmlText(e.label) + "</div>";
@@ -175,13 +139,13 @@ DialogPage menuPage(const std::vector<MenuEntry>& entries) {
                         "\"" + pad + ">" + htmlText(e.label) + "</div>";
                 break;
         }
-        height += kMenuRow;
+        height += kDialogLayout.menuRow;
         widest = std::max(widest, indent + 8 * columns(e.label));
     }
     DialogPage p;
     p.html = page("Menu", kMenuStyle, "", body, kMenuScript);
-    p.width = std::clamp(widest + 40, kMenuMinWidth, kMenuMaxWidth);
-    p.height = std::min(height, kMenuMaxHeight);
+    p.width = std::clamp(widest + 40, kDialogLayout.menuMinWidth, kDialogLayout.menuMaxWidth);
+    p.height = std::min(height, kDialogLayout.menuMaxHeight);
     return p;
 }
 

@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/cefhx/dialog_page.h"
+#include "platform/cefhx/headed_host_run.h"
 #include "platform/cefhx/test_display.h"
 #include "platform/cefhx/test_window.h"
 #include "platform/cefhx/x11_desktop.h"
@@ -27,20 +29,20 @@ namespace {
 namespace fs = std::filesystem;
 using rt::Value;
 
-fs::path g_folder;
-TestDisplay* g_display = nullptr;
-std::unique_ptr<X11Desktop> g_x;
+// The display, the test's own look at it, and the folder with the owners' page.
+HeadedHostRun& g_run = headedRun();
 
 // The generated box's size for a text of one line, and its buttons' centres from its bottom
 // right corner (the page's layout: buttons of 76 px, 8 px apart, in a row 12 px from the right
 // and 8 px from the bottom).
-constexpr int kBoxWidth = 380, kOneLineBoxHeight = 138;
+constexpr const DialogLayout& kLayout = kDialogLayout;
+constexpr int kBoxWidth = kLayout.boxWidth, kOneLineBoxHeight = kLayout.boxFrame + kLayout.boxLine;
 constexpr int kLastButtonX = 12 + 38, kFirstOfTwoButtonsX = 12 + 76 + 8 + 38, kButtonsY = 8 + 15;
-// A menu's rows: 26 px from 5 px below its top.
-constexpr int kMenuRowTop = 5, kMenuRow = 26;
+constexpr int kMenuRowTop = kLayout.menuFrame / 2, kMenuRow = kLayout.menuRow;
 constexpr int kMaximized = 12;
 // The test's menu: five rows and a divider, as wide as "Check for updates" needs.
-constexpr int kMenuWidth = 176, kMenuHeight = 10 + 5 * kMenuRow + 9;
+constexpr int kMenuWidth = 176,
+              kMenuHeight = kLayout.menuFrame + 5 * kMenuRow + kLayout.menuDivider;
 
 Value callSyslite(const std::string& name, std::initializer_list<Value> args) {
     return rt::Primitive::load("syslite", name, static_cast<int>(args.size()))
@@ -49,7 +51,7 @@ Value callSyslite(const std::string& name, std::initializer_list<Value> args) {
 
 rt::Ref<RecordingWindow> shownWindow(int width, int height) {
     rt::Ref<RecordingWindow> w = rt::create<RecordingWindow>();
-    w->url = (g_folder / "page.html").string();
+    w->url = (g_run.folder / "page.html").string();
     callHost("cef_window_create", {width, height, 0, w, rt::Record::of({{"isInit", false}})});
     callHost("cef_window_show", {w->handle, true, true, false, true});
     return w;
@@ -58,7 +60,7 @@ rt::Ref<RecordingWindow> shownWindow(int width, int height) {
 XWindowId clientOf(const rt::Ref<RecordingWindow>& w, const std::string& title) {
     callHost("window_set_title", {w->handle, title});
     XWindowId found = 0;
-    pumpUntil([&] { return (found = g_x->findByTitle(title, 0, 0)) != 0; });
+    pumpUntil([&] { return (found = g_run.x->findByTitle(title, 0, 0)) != 0; });
     return found;
 }
 
@@ -96,8 +98,8 @@ private:
 
 // The viewable window titled `title`, or 0.
 XWindowId shownTitled(const std::string& title) {
-    XWindowId w = g_x->findByTitle(title, 0, 0);
-    return w && g_x->viewable(w) ? w : 0;
+    XWindowId w = g_run.x->findByTitle(title, 0, 0);
+    return w && g_run.x->viewable(w) ? w : 0;
 }
 
 // Clicks the point of the window (px from its bottom right corner) once the window shows.
@@ -105,8 +107,8 @@ std::function<bool()> clickFromBottomRight(const std::string& title, int dx, int
     return [=] {
         XWindowId box = shownTitled(title);
         if (!box) return false;
-        XRect r = g_x->geometry(box);
-        g_display->click(r.x + r.width - dx, r.y + r.height - dy);
+        XRect r = g_run.x->geometry(box);
+        g_run.display->click(r.x + r.width - dx, r.y + r.height - dy);
         return true;
     };
 }
@@ -114,8 +116,8 @@ std::function<bool()> clickFromBottomRight(const std::string& title, int dx, int
 std::function<bool()> keyOn(const std::string& title, const std::string& keysym) {
     return [=] {
         XWindowId w = shownTitled(title);
-        if (!w || g_display->activeWindow() != w) return false;
-        g_display->key(keysym);
+        if (!w || g_run.display->activeWindow() != w) return false;
+        g_run.display->key(keysym);
         return true;
     };
 }
@@ -129,21 +131,22 @@ TEST(HostDialogs, AMessageBoxIsModalToTheActiveWindowAtItsSizeAndOkClosesIt) {
     rt::Ref<RecordingWindow> owner = shownWindow(600, 400);
     XWindowId xo = clientOf(owner, "box owner");
     ASSERT_NE(xo, 0u);
-    ASSERT_TRUE(pumpUntil([&] { return g_display->activeWindow() == xo; }));
+    ASSERT_TRUE(pumpUntil([&] { return g_run.display->activeWindow() == xo; }));
     XWindowId seen = 0;
     bool modal = false;
     Player player([&] {
         XWindowId box = shownTitled("About <b>&amp;</b>");
-        if (!box || g_x->geometry(box).width != kBoxWidth ||
-            g_x->geometry(box).height != kOneLineBoxHeight || g_display->transientFor(box) != xo) {
+        if (!box || g_run.x->geometry(box).width != kBoxWidth ||
+            g_run.x->geometry(box).height != kOneLineBoxHeight ||
+            g_run.display->transientFor(box) != xo) {
             return false;
         }
-        std::vector<std::string> state = g_display->netWmState(box);
+        std::vector<std::string> state = g_run.display->netWmState(box);
         modal = std::count(state.begin(), state.end(), "_NET_WM_STATE_MODAL") == 1;
-        if (!modal || g_display->activeWindow() != box) return false;
+        if (!modal || g_run.display->activeWindow() != box) return false;
         seen = box;
-        XRect r = g_x->geometry(box);
-        g_display->click(r.x + r.width - kLastButtonX, r.y + r.height - kButtonsY);
+        XRect r = g_run.x->geometry(box);
+        g_run.display->click(r.x + r.width - kLastButtonX, r.y + r.height - kButtonsY);
         return true;
     });
     // The title is text: the page shows it as written, and so does the native title.
@@ -152,7 +155,7 @@ TEST(HostDialogs, AMessageBoxIsModalToTheActiveWindowAtItsSizeAndOkClosesIt) {
     EXPECT_TRUE(player.finished());
     ASSERT_NE(seen, 0u);
     EXPECT_TRUE(modal);
-    EXPECT_TRUE(pumpUntil([&] { return g_x->findByTitle("About <b>&amp;</b>", 0, 0) == 0; }));
+    EXPECT_TRUE(pumpUntil([&] { return g_run.x->findByTitle("About <b>&amp;</b>", 0, 0) == 0; }));
     closeWindow(owner);
 }
 
@@ -167,7 +170,7 @@ TEST(HostDialogs, AConfirmationAnswersYesNoEscapeAndAClosedWindowAsThePlayerDid)
     EXPECT_FALSE(confirm("Escape box", keyOn("Escape box", "Escape")));
     EXPECT_FALSE(confirm("Closed box", [] {
         XWindowId box = shownTitled("Closed box");
-        if (box) g_display->askToClose(box);
+        if (box) g_run.display->askToClose(box);
         return box != 0;
     }));
     closeWindow(owner);
@@ -222,22 +225,22 @@ int showMenu(const rt::Ref<RecordingWindow>& owner, std::function<bool()> act) {
 // The menu window once it shows and has the focus.
 XWindowId focusedMenu() {
     XWindowId menu = shownTitled("Menu");
-    return menu && g_display->activeWindow() == menu ? menu : 0;
+    return menu && g_run.display->activeWindow() == menu ? menu : 0;
 }
 
 TEST(HostDialogs, AMenuOpensAtThePointerAndAnswersTheChosenItemsId) {
     rt::Ref<RecordingWindow> owner = shownWindow(700, 500);
     ASSERT_NE(clientOf(owner, "menu owner"), 0u);
-    g_display->movePointer(200, 150);
+    g_run.display->movePointer(200, 150);
     XRect where;
     // Rows: About, Check for updates, divider (9 px), Quit, More (a group), Deep.
     EXPECT_EQ(showMenu(owner,
                        [&] {
                            XWindowId menu = focusedMenu();
                            if (!menu) return false;
-                           where = g_x->geometry(menu);
-                           g_display->click(where.x + 30,
-                                            where.y + kMenuRowTop + kMenuRow + kMenuRow / 2);
+                           where = g_run.x->geometry(menu);
+                           g_run.display->click(where.x + 30,
+                                                where.y + kMenuRowTop + kMenuRow + kMenuRow / 2);
                            return true;
                        }),
               9003);
@@ -250,9 +253,9 @@ TEST(HostDialogs, AMenuOpensAtThePointerAndAnswersTheChosenItemsId) {
                        [&] {
                            XWindowId menu = focusedMenu();
                            if (!menu) return false;
-                           XRect r = g_x->geometry(menu);
-                           g_display->click(r.x + 40,
-                                            r.y + kMenuRowTop + 4 * kMenuRow + 9 + kMenuRow / 2);
+                           XRect r = g_run.x->geometry(menu);
+                           g_run.display->click(
+                               r.x + 40, r.y + kMenuRowTop + 4 * kMenuRow + 9 + kMenuRow / 2);
                            return true;
                        }),
               77);
@@ -262,14 +265,14 @@ TEST(HostDialogs, AMenuOpensAtThePointerAndAnswersTheChosenItemsId) {
                        [&] {
                            XWindowId menu = focusedMenu();
                            if (!menu) return false;
-                           XRect r = g_x->geometry(menu);
+                           XRect r = g_run.x->geometry(menu);
                            if (!clickedLabel) {
-                               g_display->click(
+                               g_run.display->click(
                                    r.x + 30, r.y + kMenuRowTop + 3 * kMenuRow + 9 + kMenuRow / 2);
                                clickedLabel = true;
                                return false;
                            }
-                           g_display->key("Escape");
+                           g_run.display->key("Escape");
                            return true;
                        }),
               0);
@@ -280,23 +283,23 @@ TEST(HostDialogs, EscapeAndAClickOutsideTheMenuAnswerNothingChosen) {
     rt::Ref<RecordingWindow> owner = shownWindow(700, 500);
     XWindowId xo = clientOf(owner, "outside owner");
     ASSERT_NE(xo, 0u);
-    g_display->movePointer(100, 100);
+    g_run.display->movePointer(100, 100);
     EXPECT_EQ(showMenu(owner,
                        [] {
                            if (!focusedMenu()) return false;
-                           g_display->key("Escape");
+                           g_run.display->key("Escape");
                            return true;
                        }),
               0);
     EXPECT_EQ(showMenu(owner,
                        [&] {
                            if (!focusedMenu()) return false;
-                           XRect r = g_x->geometry(xo);
-                           g_display->click(r.x + r.width - 40, r.y + r.height - 40);
+                           XRect r = g_run.x->geometry(xo);
+                           g_run.display->click(r.x + r.width - 40, r.y + r.height - 40);
                            return true;
                        }),
               0);
-    EXPECT_TRUE(pumpUntil([] { return g_x->findByTitle("Menu", 0, 0) == 0; }));
+    EXPECT_TRUE(pumpUntil([] { return g_run.x->findByTitle("Menu", 0, 0) == 0; }));
     closeWindow(owner);
 }
 
@@ -305,24 +308,24 @@ TEST(HostDialogs, BoxesAndMenusOverAMaximisedWindowKeepTheirOwnSize) {
     XWindowId xo = clientOf(owner, "maximised owner");
     ASSERT_NE(xo, 0u);
     callHost("window_set_prop", {owner->handle, kMaximized, true});
-    ASSERT_TRUE(pumpUntil([&] { return g_x->geometry(xo).width > 1000; }));
+    ASSERT_TRUE(pumpUntil([&] { return g_run.x->geometry(xo).width > 1000; }));
     XRect box, menu;
     EXPECT_TRUE(confirm("Over maximised", [&] {
         XWindowId w = shownTitled("Over maximised");
         if (!w) return false;
-        box = g_x->geometry(w);
+        box = g_run.x->geometry(w);
         if (box.width != kBoxWidth || box.height != kOneLineBoxHeight) return false;
         return clickFromBottomRight("Over maximised", kFirstOfTwoButtonsX, kButtonsY)();
     }));
     EXPECT_EQ(box.width, kBoxWidth);
     EXPECT_EQ(box.height, kOneLineBoxHeight);
-    g_display->movePointer(300, 200);
+    g_run.display->movePointer(300, 200);
     const XRect wanted{300, 200, kMenuWidth, kMenuHeight};
     EXPECT_EQ(showMenu(owner,
                        [&] {
                            XWindowId w = focusedMenu();
-                           if (!w || (menu = g_x->geometry(w)) != wanted) return false;
-                           g_display->key("Escape");
+                           if (!w || (menu = g_run.x->geometry(w)) != wanted) return false;
+                           g_run.display->key("Escape");
                            return true;
                        }),
               0);
@@ -342,7 +345,7 @@ TEST(HostDialogs, QuittingWhileABoxIsUpClosesItAndTheQuitReachesTheLoopOutside) 
     }));
     int code = -1;
     EXPECT_EQ(ml_pump(0, &code), ML_QUIT);
-    EXPECT_TRUE(pumpUntil([] { return g_x->findByTitle("Quit box", 0, 0) == 0; }));
+    EXPECT_TRUE(pumpUntil([] { return g_run.x->findByTitle("Quit box", 0, 0) == 0; }));
     // Once quitting, a box is answered without a desktop.
     EXPECT_FALSE(callSyslite("dialogs_dialog_box", {"After quit", "x", false}).toBool());
 }
@@ -351,43 +354,12 @@ TEST(HostDialogs, QuittingWhileABoxIsUpClosesItAndTheQuitReachesTheLoopOutside) 
 }  // namespace cefhx::testing
 
 int main(int argc, char** argv) {
-    using namespace cefhx::testing;
+    using cefhx::testing::headedRun;
     ::testing::InitGoogleTest(&argc, argv);
-    char folder[] = "/tmp/cefhx-dialogs-test-XXXXXX";
-    if (!mkdtemp(folder)) return 2;
-    g_folder = folder;
-    std::ofstream(g_folder / "page.html")
-        << "<!doctype html><title>page</title><body style='margin:0;background:#396'>";
-    setenv("CEFHX_PROFILE_DIR", (g_folder / "profile").c_str(), 1);
-    setenv("CEFHX_HEADLESS", "0", 1);
-    setenv("SYSLITE_HOME", (g_folder / "syslite").c_str(), 1);
-    // No answers: whatever is answered comes from the player's side.
-    setenv("SYSLITE_ANSWERS", (g_folder / "no-answers.ini").c_str(), 1);
-    int result = 1;
-    try {
-        TestDisplay display(1280, 800);
-        g_display = &display;
-        g_x = cefhx::X11Desktop::open();
-        try {
-            rt::Value ready = rt::Function::of("ready", [&](std::span<const rt::Value>) {
-                result = RUN_ALL_TESTS();
-                callHost("cef_app_quit", {});
-                return rt::Value();
-            });
-            if (g_x) callHost("cef_app_main", {ready, rt::Record::of({{"locale", "en-US"}})});
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "the browser host did not run: %s\n", e.what());
-        }
-        g_x.reset();
-        g_display = nullptr;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "no test display: %s\n", e.what());
-    }
-    std::vector<int> left = processesMentioning(g_folder.string());
-    if (!left.empty()) {
-        std::fprintf(stderr, "%zu browser processes outlived quit\n", left.size());
-        result = 1;
-    }
-    std::filesystem::remove_all(g_folder);
-    return result;
+    return cefhx::testing::runHeadedHost("#396", [] {
+        setenv("SYSLITE_HOME", (headedRun().folder / "syslite").c_str(), 1);
+        // No answers: whatever is answered comes from the player's side.
+        setenv("SYSLITE_ANSWERS", (headedRun().folder / "no-answers.ini").c_str(), 1);
+        return RUN_ALL_TESTS();
+    });
 }

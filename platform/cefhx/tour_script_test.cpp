@@ -54,17 +54,23 @@ TEST(TourScript, TrayMenuAndBoxStepsNameTheClickTheItemAndTheButton) {
         "menu 9002\n"
         "box  Not now \n");
     ASSERT_TRUE(s.ok()) << s.error;
-    ASSERT_EQ(s.steps.size(), 4u);
-    EXPECT_EQ(s.steps[0].kind, TourStepKind::Tray);
-    EXPECT_EQ(s.steps[0].window, "lobby.html");
-    EXPECT_EQ(s.steps[0].mouseMessage, 517);
-    EXPECT_EQ(s.steps[1].kind, TourStepKind::Menu);
-    EXPECT_EQ(s.steps[1].target, "\xE5\x85\xB3\xE4\xBA\x8E");
-    EXPECT_TRUE(s.steps[1].window.empty());
-    EXPECT_EQ(s.steps[2].target, "9002");
-    // A button's label is the rest of the line, inner blanks kept.
-    EXPECT_EQ(s.steps[3].kind, TourStepKind::Box);
-    EXPECT_EQ(s.steps[3].target, "Not now");
+    struct Wanted {
+        TourStepKind kind;
+        const char* window;
+        const char* target;  // a button's label is the rest of the line, inner blanks kept
+        int mouseMessage;
+    };
+    const Wanted wanted[] = {{TourStepKind::Tray, "lobby.html", "", 517},
+                             {TourStepKind::Menu, "", "\xE5\x85\xB3\xE4\xBA\x8E", 0},
+                             {TourStepKind::Menu, "", "9002", 0},
+                             {TourStepKind::Box, "", "Not now", 0}};
+    ASSERT_EQ(s.steps.size(), std::size(wanted));
+    for (size_t i = 0; i < s.steps.size(); ++i) {
+        EXPECT_EQ(s.steps[i].kind, wanted[i].kind) << i;
+        EXPECT_EQ(s.steps[i].window, wanted[i].window) << i;
+        EXPECT_EQ(s.steps[i].target, wanted[i].target) << i;
+        EXPECT_EQ(s.steps[i].mouseMessage, wanted[i].mouseMessage) << i;
+    }
 }
 
 TEST(TourScript, EmptyFileHasNoSteps) {

@@ -275,6 +275,10 @@ void HostDialogs::detach() {
     g_folder.clear();
 }
 
+bool HostDialogs::attached() {
+    return g_host != nullptr;
+}
+
 std::optional<bool> HostDialogs::showBox(BrowserHost& host, const BoxRequest& box) {
     if (!canShow(host)) return std::nullopt;
     const DialogPage page = boxPage(box);

@@ -21,6 +21,8 @@ public:
     // on an X display (the host calls this when it starts), and takes them away again.
     static void attach(BrowserHost& host);
     static void detach();
+    // Whether the host shows boxes and menus now (attached and not yet detached).
+    static bool attached();
 
     // Both answer nothing when the window could not be made or never got its page (the caller
     // answers without a desktop then).

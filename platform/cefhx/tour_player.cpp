@@ -267,7 +267,7 @@ void TourPlayer::attempt() {
     const bool dialogStep = s.kind == TourStepKind::Menu || s.kind == TourStepKind::Box;
     // Without a desktop the host shows no boxes or menus: syslite answers them from its answers
     // file, and these steps have nothing to act on.
-    if (dialogStep && !host_.desktop()) return finishStep();
+    if (dialogStep && !HostDialogs::attached()) return finishStep();
     const std::string label = !dialogStep                    ? s.window
                               : s.kind == TourStepKind::Menu ? HostDialogs::kMenuLabel
                                                              : HostDialogs::kBoxLabel;

@@ -159,7 +159,7 @@ struct Shown {
 
 // Writes the page, opens its window and runs the loop until the page answers or the window
 // goes. A quit that comes meanwhile ends the wait and is passed on to the loop outside.
-std::optional<int> runDialog(BrowserHost& host, const Shown& s) {
+morvick::Expected<int> runDialog(BrowserHost& host, const Shown& s) {
     const fs::path dir = g_folder / std::to_string(++g_pages);
     std::error_code ec;
     fs::create_directory(dir, ec);
@@ -171,9 +171,9 @@ std::optional<int> runDialog(BrowserHost& host, const Shown& s) {
     }
     auto cleanUp = [&] { fs::remove_all(dir, ec); };
     if (ec) {
-        logLine("cannot write the page " + file.string() + ": " + ec.message());
+        const std::string why = ec.message();
         cleanUp();
-        return std::nullopt;
+        return morvick::fail("cannot write the page " + file.string() + ": " + why);
     }
     rt::Ref<DialogWindow> object = rt::create<DialogWindow>();
     object->url = file.string();
@@ -183,7 +183,7 @@ std::optional<int> runDialog(BrowserHost& host, const Shown& s) {
         s.page.width, s.page.height, kFlagNoCaption, rt::Value(object), rt::Record::of({})));
     if (!w) {
         cleanUp();
-        return std::nullopt;
+        return morvick::fail("no window could be made for the page " + file.string());
     }
     host.setNativeTitle(w, s.title);
     if (s.owner) host.setWindowOwner(w, s.owner);
@@ -206,21 +206,25 @@ std::optional<int> runDialog(BrowserHost& host, const Shown& s) {
     host.closeWindow(w);
     cleanUp();
     if (quit) ml_post_quit(code);
-    if (!opened) return std::nullopt;
+    if (!opened) return morvick::fail("the browser opened no window for " + file.string());
     return object->answer.value_or(0);
 }
 
-bool canShow(BrowserHost& host) {
-    return g_host == &host && ml_is_loop_thread() && host.started() && host.desktop() &&
-           !host.quitRequested();
+morvick::Expected<void> readyToShow(BrowserHost& host) {
+    if (g_host != &host || !host.desktop()) return morvick::fail("the host shows none here");
+    if (!ml_is_loop_thread()) return morvick::fail("asked off the loop thread");
+    if (!host.started()) return morvick::fail("the browser is not running");
+    if (host.quitRequested()) return morvick::fail("the program is quitting");
+    return {};
 }
 
 int seamShowBox(const host_box* box) {
     if (!g_host || !box || !box->title || !box->text) return HOST_BOX_NOT_SHOWN;
     try {
         BoxRequest request{box->kind == HOST_BOX_CONFIRM, box->warning != 0, box->title, box->text};
-        std::optional<bool> yes = HostDialogs::showBox(*g_host, request);
+        morvick::Expected<bool> yes = HostDialogs::showBox(*g_host, request);
         if (yes) return *yes ? HOST_BOX_YES : HOST_BOX_NO;
+        logLine("the box \"" + request.title + "\" is not shown: " + yes.error());
     } catch (const std::exception& e) {
         logLine(std::string("showing a box failed: ") + e.what());
     }
@@ -242,8 +246,11 @@ int seamShowMenu(const host_menu_entry* entries, size_t count, int* chosen) {
             m.label = e.label ? e.label : "";
             list.push_back(std::move(m));
         }
-        std::optional<int> id = HostDialogs::showMenu(*g_host, list);
-        if (!id) return 0;
+        morvick::Expected<int> id = HostDialogs::showMenu(*g_host, list);
+        if (!id) {
+            logLine("the menu is not shown: " + id.error());
+            return 0;
+        }
         *chosen = *id;
         return 1;
     } catch (const std::exception& e) {
@@ -279,19 +286,24 @@ bool HostDialogs::attached() {
     return g_host != nullptr;
 }
 
-std::optional<bool> HostDialogs::showBox(BrowserHost& host, const BoxRequest& box) {
-    if (!canShow(host)) return std::nullopt;
+morvick::Expected<bool> HostDialogs::showBox(BrowserHost& host, const BoxRequest& box) {
+    if (morvick::Expected<void> ready = readyToShow(host); !ready) {
+        return morvick::fail(ready.error());
+    }
     const DialogPage page = boxPage(box);
     std::shared_ptr<HostWindow> owner = boxOwner(host);
     Shown s{page,     kBoxLabel, box.title, owner ? owner->hwnd() : 0, boxPlace(host, owner, page),
             "answer", {0, 1}};
-    std::optional<int> answer = runDialog(host, s);
-    if (!answer) return std::nullopt;
+    morvick::Expected<int> answer = runDialog(host, s);
+    if (!answer) return morvick::fail(answer.error());
     return *answer == 1;
 }
 
-std::optional<int> HostDialogs::showMenu(BrowserHost& host, const std::vector<MenuEntry>& entries) {
-    if (!canShow(host)) return std::nullopt;
+morvick::Expected<int> HostDialogs::showMenu(BrowserHost& host,
+                                             const std::vector<MenuEntry>& entries) {
+    if (morvick::Expected<void> ready = readyToShow(host); !ready) {
+        return morvick::fail(ready.error());
+    }
     const DialogPage page = menuPage(entries);
     std::vector<int> offered{0};
     for (const MenuEntry& e : entries) {

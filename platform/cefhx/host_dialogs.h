@@ -6,10 +6,10 @@
 // Loop thread only.
 #pragma once
 
-#include <optional>
 #include <vector>
 
 #include "platform/cefhx/dialog_page.h"
+#include "platform/shared/expected.h"
 
 namespace cefhx {
 
@@ -24,12 +24,13 @@ public:
     // Whether the host shows boxes and menus now (attached and not yet detached).
     static bool attached();
 
-    // Both answer nothing when the window could not be made or never got its page (the caller
-    // answers without a desktop then).
+    // Both fail, saying why, when the host shows none now or the window could not be made or
+    // never got its page (the caller answers without a desktop then).
     // True for OK or yes; false for no, Escape or a closed window.
-    static std::optional<bool> showBox(BrowserHost& host, const BoxRequest& box);
+    static morvick::Expected<bool> showBox(BrowserHost& host, const BoxRequest& box);
     // The chosen item's id; 0 for Escape, a click outside the menu or a closed window.
-    static std::optional<int> showMenu(BrowserHost& host, const std::vector<MenuEntry>& entries);
+    static morvick::Expected<int> showMenu(BrowserHost& host,
+                                           const std::vector<MenuEntry>& entries);
 
     // The labels tours name the windows by (the last segment of their page's address).
     static constexpr const char* kBoxLabel = "box.html";

@@ -1,8 +1,8 @@
 // The real MorvickNew on the real browser host with a display: Chromium headed on a private Xvfb
-// with openbox that the test starts and stops, playing the sample tour. At each stop the tour
-// waits on a gate file while the test looks at the screen through X (which windows are viewable,
-// their client areas and states) and saves a screenshot of the whole screen; then it opens the
-// gate and the tour goes on.
+// with openbox that the test starts and stops, playing the sample tour with the tray menu and
+// the about box. At each stop the tour waits on a gate file while the test looks at the screen
+// through X (which windows are viewable, their client areas and states, a box's owner) and saves
+// a screenshot of the whole screen; then it opens the gate and the tour goes on.
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@
 #include "lobby/e2e/png_image.h"
 #include "lobby/e2e/program_run.h"
 #include "lobby/e2e/test_install.h"
+#include "platform/cefhx/dialog_page.h"
 #include "platform/cefhx/test_display.h"
 
 namespace e2e {
@@ -33,14 +34,24 @@ constexpr int kScreenHeight = 900;
 // panels here).
 constexpr int kLoginWidth = 470, kLoginHeight = 343;
 constexpr int kGameWidth = 1350, kGameHeight = 711;
+// The tray menu (three short items) and the about box (one line of text) as the host makes them.
+constexpr const cefhx::DialogLayout& kLayout = cefhx::kDialogLayout;
+constexpr int kTrayMenuWidth = kLayout.menuMinWidth;
+constexpr int kTrayMenuHeight = kLayout.menuFrame + 3 * kLayout.menuRow;
+constexpr int kBoxWidth = kLayout.boxWidth, kOneLineBoxHeight = kLayout.boxFrame + kLayout.boxLine;
+// The lobby's tray menu and about box texts (UTF-8 is the program's code page here).
+constexpr const char* kAboutText = "\xE5\x85\xB3\xE4\xBA\x8E";
+constexpr const char* kQuitText = "\xE9\x80\x80\xE5\x87\xBA";
 constexpr int kTourGuardMs = 300000;
 
 // What one stop expects on screen: the viewable windows by title, with the client size of
-// those whose size the program sets (0 for any).
+// those whose size the program sets (0 for any), and for a box the title of the window it is a
+// modal dialog of.
 struct Expected {
     std::string title;
     int width = 0;
     int height = 0;
+    std::string modalFor = {};
 };
 
 struct Stop {
@@ -115,7 +126,8 @@ protected:
                                              [&](const Expected& e) { return e.title == title; });
                 if (it == s.windows.end() ||
                     (it->width && (r.width != it->width || r.height != it->height)) ||
-                    std::count(state.begin(), state.end(), "_NET_WM_STATE_HIDDEN")) {
+                    std::count(state.begin(), state.end(), "_NET_WM_STATE_HIDDEN") ||
+                    (!it->modalFor.empty() && !modalDialogOf(display, w, it->modalFor))) {
                     match = false;
                 }
             }
@@ -138,6 +150,15 @@ protected:
         EXPECT_TRUE(match) << "on screen: " << seen;
         if (shot.pixels.empty()) shot = screenshot(display);
         install_.writeFile("screen/" + s.name + ".png", encodePng(shot));
+    }
+
+    // The window is transient for the viewable window titled `owner` and modal.
+    static bool modalDialogOf(TestDisplay& display, XWindowId w, const std::string& owner) {
+        const XWindowId of = display.transientFor(w);
+        const std::vector<XWindowId> shown = display.viewableClients();
+        std::vector<std::string> state = display.netWmState(w);
+        return of && std::count(shown.begin(), shown.end(), of) && display.title(of) == owner &&
+               std::count(state.begin(), state.end(), "_NET_WM_STATE_MODAL") == 1;
     }
 
     static PngImage screenshot(TestDisplay& display) {
@@ -175,22 +196,33 @@ TEST_F(HeadedTourE2eTest, EachStepShowsExactlyTheProgramsWindowsAtTheirSizes) {
     line("wait lobby.html document.body.dataset.loggedIn === '1'");
     line("wait lobby.html document.querySelectorAll('#games .game').length > 0");
     stop("lobby.html", "03-lobby", lobby);
+    // The player right-clicks the tray icon: the menu opens at the pointer over the lobby, and
+    // its about item shows the about box, modal to the lobby, until its OK is clicked.
+    line("tray lobby.html 517");
+    stop("lobby.html", "04-tray-menu", {lobby[0], {"Menu", kTrayMenuWidth, kTrayMenuHeight}});
+    line(std::string("menu ") + kAboutText);
+    stop("lobby.html", "05-about-box",
+         {lobby[0], {kAboutText, kBoxWidth, kOneLineBoxHeight, "Lobby"}});
+    line("box OK");
+    stop("lobby.html", "06-lobby-after-box", lobby);
     line("click lobby.html button[data-room=\"201-1-1\"]");
     line(
         "wait gameplug.html document.getElementById('log').textContent.includes('welcome, "
         "cards')");
     // A fixed-seat game shows the game program's own window: its page stays hidden, and the
     // lobby is minimised while a game runs.
-    stop("gameplug.html", "04-card-table", {});
+    stop("gameplug.html", "07-card-table", {});
     line("click gameplug.html #leave");
     line("wait lobby.html document.body.dataset.openRooms === '0'");
-    stop("lobby.html", "05-lobby-again", lobby);
+    stop("lobby.html", "08-lobby-again", lobby);
     line("click lobby.html button[data-room=\"101-1-1\"]");
     line("wait game.html document.getElementById('log').textContent.includes('openGame')");
-    stop("game.html", "06-quiz", {{"Page game", kGameWidth, kGameHeight}});
+    stop("game.html", "09-quiz", {{"Page game", kGameWidth, kGameHeight}});
     line("click game.html #leave");
     line("wait lobby.html document.body.dataset.openRooms === '0'");
-    line("click lobby.html #quit");
+    // The tray menu's quit ends the program.
+    line("tray lobby.html 517");
+    line(std::string("menu ") + kQuitText);
     install_.writeFile("headed-tour.txt", tour_.str());
 
     LoopbackConfig config;

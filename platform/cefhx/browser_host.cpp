@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "platform/cefhx/file_url.h"
+#include "platform/cefhx/host_dialogs.h"
 #include "platform/cefhx/json_fields.h"
 #include "platform/cefhx/page_bridge.h"
 #include "platform/cefhx/request_interceptor.h"
@@ -137,6 +138,7 @@ void BrowserHost::start(const ChromiumOptions& options) {
         chromium_.stop(0);
         throw std::runtime_error("the browser " + options.binary + " did not start: " + error);
     }
+    HostDialogs::attach(*this);
     // Windows made before the browser was there get their pages now.
     for (const auto& w : windows()) {
         if (w->targetId.empty()) createTarget(w);
@@ -185,6 +187,7 @@ void BrowserHost::requestQuit() {
 }
 
 void BrowserHost::shutdown() {
+    HostDialogs::detach();
     if (drag_) drag_->stop();
     drag_.reset();
     for (const auto& w : windows()) destroyWindow(w);

@@ -50,6 +50,8 @@ public:
     const ChromiumOptions& options() const { return options_; }
     CdpConnection& cdp() { return cdp_; }
     SingleInstance& singleInstance() { return instance_; }
+    // The host's X display connection; null headless or without X.
+    X11Desktop* desktop() const { return desktop_.get(); }
 
     void setFilterPaths(std::vector<std::string> paths);
     const std::vector<std::string>& filterPaths() const { return filterPaths_; }

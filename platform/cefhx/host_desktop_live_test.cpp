@@ -11,6 +11,7 @@
 #include <fstream>
 #include <memory>
 
+#include "platform/cefhx/headed_host_run.h"
 #include "platform/cefhx/test_display.h"
 #include "platform/cefhx/test_window.h"
 #include "platform/cefhx/x11_desktop.h"
@@ -24,9 +25,10 @@ namespace {
 namespace fs = std::filesystem;
 using rt::Value;
 
-fs::path g_folder;
-TestDisplay* g_display = nullptr;
-std::unique_ptr<X11Desktop> g_x;  // the test's own look at the screen
+// The run's folder, display and the test's own look at the screen.
+const fs::path& g_folder = headedRun().folder;
+TestDisplay*& g_display = headedRun().display;
+std::unique_ptr<X11Desktop>& g_x = headedRun().x;
 
 // Window property ids and flags as the binding sends them.
 constexpr int kLeft = 5, kTop = 6, kWidth = 3, kHeight = 4;
@@ -228,41 +230,6 @@ TEST(HostDesktop, ADragMovesTheWindowByThePointersDistanceAndAnEdgeSizesIt) {
 }  // namespace cefhx::testing
 
 int main(int argc, char** argv) {
-    using namespace cefhx::testing;
     ::testing::InitGoogleTest(&argc, argv);
-    char folder[] = "/tmp/cefhx-desktop-XXXXXX";
-    if (!mkdtemp(folder)) return 2;
-    g_folder = folder;
-    std::ofstream(g_folder / "page.html")
-        << "<!doctype html><title>page</title><body style='margin:0;background:#36c'>";
-    setenv("CEFHX_PROFILE_DIR", (g_folder / "profile").c_str(), 1);
-    setenv("CEFHX_HEADLESS", "0", 1);
-    int result = 1;
-    try {
-        TestDisplay display(1280, 800);
-        g_display = &display;
-        g_x = cefhx::X11Desktop::open();
-        try {
-            rt::Value ready = rt::Function::of("ready", [&](std::span<const rt::Value>) {
-                result = RUN_ALL_TESTS();
-                callHost("cef_app_quit", {});
-                return rt::Value();
-            });
-            if (g_x) callHost("cef_app_main", {ready, rt::Record::of({{"locale", "en-US"}})});
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "the browser host did not run: %s\n", e.what());
-        }
-        // The test's own connection goes before the server does.
-        g_x.reset();
-        g_display = nullptr;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "no test display: %s\n", e.what());
-    }
-    std::vector<int> left = processesMentioning(g_folder.string());
-    if (!left.empty()) {
-        std::fprintf(stderr, "%zu browser processes outlived quit\n", left.size());
-        result = 1;
-    }
-    std::filesystem::remove_all(g_folder);
-    return result;
+    return cefhx::testing::runHeadedHost("#36c", [] { return RUN_ALL_TESTS(); });
 }

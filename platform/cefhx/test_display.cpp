@@ -191,6 +191,33 @@ void TestDisplay::button1(bool down) {
     XSync(dpy(display_), False);
 }
 
+void TestDisplay::click(int x, int y) {
+    movePointer(x, y);
+    button1(true);
+    button1(false);
+}
+
+void TestDisplay::key(const std::string& keysym) {
+    Display* d = dpy(display_);
+    const KeyCode code = XKeysymToKeycode(d, XStringToKeysym(keysym.c_str()));
+    XTestFakeKeyEvent(d, code, True, CurrentTime);
+    XTestFakeKeyEvent(d, code, False, CurrentTime);
+    XSync(d, False);
+}
+
+void TestDisplay::askToClose(XWindowId w) {
+    Display* d = dpy(display_);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, w, False, NoEventMask, &e);
+    XSync(d, False);
+}
+
 std::vector<unsigned char> TestDisplay::screenRgb(int* width, int* height) {
     Display* d = dpy(display_);
     Window root = DefaultRootWindow(d);

@@ -38,6 +38,12 @@ public:
     // The pointer through XTest, in root coordinates.
     void movePointer(int x, int y);
     void button1(bool down);
+    // A press and release of button 1 at (x, y).
+    void click(int x, int y);
+    // A press and release of the key named by its X key symbol ("Escape", "Return").
+    void key(const std::string& keysym);
+    // Asks the window to close, as the window manager's close button does (WM_DELETE_WINDOW).
+    void askToClose(XWindowId w);
     // The whole screen as 8-bit RGB rows.
     std::vector<unsigned char> screenRgb(int* width, int* height);
 

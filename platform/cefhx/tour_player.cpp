@@ -14,7 +14,9 @@
 
 #include "platform/cefhx/base64.h"
 #include "platform/cefhx/browser_host.h"
+#include "platform/cefhx/host_dialogs.h"
 #include "platform/cefhx/json_fields.h"
+#include "platform/cefhx/window_messages.h"
 #include "runtime/file.h"
 
 namespace cefhx {
@@ -40,6 +42,15 @@ std::string elementScript(const std::string& selector, const std::string& action
     return "(() => { let e; try { e = document.querySelector(" + jsString(selector) +
            "); } catch (x) { return 'bad selector: ' + x.message; } if (!e) return false; " +
            action + " return true; })()";
+}
+
+// Clicks the menu item or box button labelled `choice` (a menu item also by its id), or
+// answers false while there is none.
+std::string choiceScript(const std::string& choice) {
+    return "(() => { const want = " + jsString(choice) +
+           "; const e = Array.from(document.querySelectorAll('.item, #buttons button')).find("
+           "(x) => x.textContent === want || x.dataset.id === want); if (!e) return false; "
+           "e.click(); return true; })()";
 }
 
 // JavaScript's truthiness of an evaluation's result (a RemoteObject returned by value).
@@ -253,9 +264,17 @@ std::string TourPlayer::timeoutReason() const {
 
 void TourPlayer::attempt() {
     const TourStep& s = step();
-    std::shared_ptr<HostWindow> w = findWindow(host_, s.window);
+    const bool dialogStep = s.kind == TourStepKind::Menu || s.kind == TourStepKind::Box;
+    // Without a desktop the host shows no boxes or menus: syslite answers them from its answers
+    // file, and these steps have nothing to act on.
+    if (dialogStep && !HostDialogs::attached()) return finishStep();
+    const std::string label = !dialogStep                    ? s.window
+                              : s.kind == TourStepKind::Menu ? HostDialogs::kMenuLabel
+                                                             : HostDialogs::kBoxLabel;
+    std::shared_ptr<HostWindow> w = findWindow(host_, label);
     if (!w) {
-        awaiting_ = "window \"" + s.window + "\"";
+        awaiting_ = dialogStep ? std::string(s.kind == TourStepKind::Menu ? "a menu" : "a box")
+                               : "window \"" + label + "\"";
         return;
     }
     auto evaluate = [&](const std::string& expression) {
@@ -289,6 +308,17 @@ void TourPlayer::attempt() {
                         [this](const Json::Value& r, const std::string& e) { onCaptured(r, e); });
             break;
         }
+        case TourStepKind::Tray:
+            // As the tray icon reports a click to its owner (the icon's number is unknown here).
+            ml_post(w->hwnd(), kTrayMessage, 0, s.mouseMessage);
+            finishStep();
+            break;
+        case TourStepKind::Menu:
+        case TourStepKind::Box:
+            awaiting_ = std::string(s.kind == TourStepKind::Menu ? "item" : "button") + " \"" +
+                        s.target + "\" in " + label;
+            evaluate(choiceScript(s.target));
+            break;
         case TourStepKind::Pause:
             break;
     }

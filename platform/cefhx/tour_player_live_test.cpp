@@ -76,7 +76,12 @@ int playChild(const fs::path& folder, const std::string& page) {
             if (name == "close") callHost("cef_window_close", {w->handle});
             return {};
         };
+        // A click on the program's tray icon quits, as the tour's tray step plays it.
+        w->onSystem = [](const std::string& kind, const rt::Value&) {
+            if (kind == "tray") callHost("cef_app_quit", {});
+        };
         callHost("cef_window_create", {640, 480, 0, w, rt::Record::of({{"isInit", false}})});
+        callHost("window_set_message_hook", {w->handle, true});
         return rt::Value();
     });
     callHost("cef_app_main", {ready, rt::Record::of({{"locale", "en-US"}})});
@@ -188,6 +193,24 @@ TEST_F(TourLive, FillsClicksWaitsShootsAndLetsTheProgramQuit) {
     int files = 0;
     for (const auto& entry : fs::directory_iterator(shots)) files += entry.is_regular_file();
     EXPECT_EQ(files, 1);
+}
+
+// Headless the host shows no boxes or menus (syslite answers them from its answers file): the
+// steps that act on them are done at once, and a tray click reaches the window as the icon's.
+TEST_F(TourLive, HeadlessMenuAndBoxStepsAreDoneAtOnceAndATrayClickReachesTheWindow) {
+    TourRun run = play("form.html",
+                       "wait form.html document.readyState === 'complete'\n"
+                       "menu About\n"
+                       "box OK\n"
+                       "tray form.html 517\n",
+                       "10000");
+    EXPECT_EQ(run.status, 0) << run.result;
+    ASSERT_EQ(run.log.size(), 6u);
+    EXPECT_EQ(run.log[2], "tour step 2 done: menu About");
+    EXPECT_EQ(run.log[3], "tour step 3 done: box OK");
+    EXPECT_EQ(run.log[4], "tour step 4 done: tray form.html 517");
+    EXPECT_EQ(run.log[5], "tour done");
+    EXPECT_EQ(run.result, "window destroyed\n0 browser processes left\n");
 }
 
 // The step timeout also bounds the first wait, which includes Chromium's start and the page's

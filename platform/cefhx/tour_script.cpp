@@ -2,11 +2,16 @@
 
 #include <charconv>
 
+#include "platform/shared/system_messages.h"
+
 namespace cefhx {
 namespace {
 
 // Longest pause a step may ask for: a day.
 constexpr unsigned kMaxPauseMs = 86400000;
+// The mouse messages a tray icon reports.
+constexpr int kFirstMouseMessage = SYSMSG_MOUSE_MOVE;
+constexpr int kLastMouseMessage = SYSMSG_MOUSE_MBUTTONDBLCLK;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -55,6 +60,14 @@ std::string parseStep(std::string_view line, TourStep& step) {
         step.pauseMs = value;
         return {};
     }
+    if (command == "menu" || command == "box") {
+        if (rest.empty()) {
+            return command == "menu" ? "menu needs an item's label or id" : "box needs a button";
+        }
+        step.kind = command == "menu" ? TourStepKind::Menu : TourStepKind::Box;
+        step.target = std::string(rest);
+        return {};
+    }
     if (command == "wait") {
         step.kind = TourStepKind::Wait;
     } else if (command == "click") {
@@ -63,6 +76,8 @@ std::string parseStep(std::string_view line, TourStep& step) {
         step.kind = TourStepKind::Fill;
     } else if (command == "shot") {
         step.kind = TourStepKind::Shot;
+    } else if (command == "tray") {
+        step.kind = TourStepKind::Tray;
     } else {
         return "unknown step \"" + std::string(command) + "\"";
     }
@@ -87,7 +102,23 @@ std::string parseStep(std::string_view line, TourStep& step) {
             if (std::string why = badShotName(rest); !why.empty()) return why;
             step.target = std::string(rest);
             break;
+        case TourStepKind::Tray: {
+            std::string_view number = takeWord(rest);
+            int value = 0;
+            auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+            if (number.empty() || !rest.empty() || ec != std::errc() ||
+                end != number.data() + number.size() || value < kFirstMouseMessage ||
+                value > kLastMouseMessage) {
+                return "tray needs a mouse message from " + std::to_string(kFirstMouseMessage) +
+                       " to " + std::to_string(kLastMouseMessage) + ", got \"" +
+                       std::string(number) + "\"";
+            }
+            step.mouseMessage = value;
+            break;
+        }
         case TourStepKind::Pause:
+        case TourStepKind::Menu:
+        case TourStepKind::Box:
             break;
     }
     return {};

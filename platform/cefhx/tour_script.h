@@ -8,16 +8,18 @@
 
 namespace cefhx {
 
-enum class TourStepKind { Wait, Click, Fill, Shot, Pause };
+enum class TourStepKind { Wait, Click, Fill, Shot, Pause, Tray, Menu, Box };
 
 struct TourStep {
     TourStepKind kind = TourStepKind::Pause;
     int line = 0;          // 1-based line in the tour file
     std::string text;      // the line as written, without surrounding blanks
-    std::string window;    // a window label ("login.html"); empty for pause
-    std::string target;    // wait: the expression; click, fill: the selector; shot: the name
+    std::string window;    // a window label ("login.html"); empty for pause, menu and box
+    std::string target;    // wait: the expression; click, fill: the selector; shot: the name;
+                           // menu: an item's label or id; box: a button's label
     std::string value;     // fill: the text to set
     unsigned pauseMs = 0;  // pause: how long
+    int mouseMessage = 0;  // tray: the mouse message of the click
 };
 
 struct TourScript {

@@ -47,6 +47,32 @@ TEST(TourScript, ReadsEveryStepKindAndSkipsBlanksAndComments) {
     EXPECT_EQ(s.steps[5].pauseMs, 0u);
 }
 
+TEST(TourScript, TrayMenuAndBoxStepsNameTheClickTheItemAndTheButton) {
+    TourScript s = parseTour(
+        "tray lobby.html 517\n"
+        "menu \xE5\x85\xB3\xE4\xBA\x8E\n"
+        "menu 9002\n"
+        "box  Not now \n");
+    ASSERT_TRUE(s.ok()) << s.error;
+    struct Wanted {
+        TourStepKind kind;
+        const char* window;
+        const char* target;  // a button's label is the rest of the line, inner blanks kept
+        int mouseMessage;
+    };
+    const Wanted wanted[] = {{TourStepKind::Tray, "lobby.html", "", 517},
+                             {TourStepKind::Menu, "", "\xE5\x85\xB3\xE4\xBA\x8E", 0},
+                             {TourStepKind::Menu, "", "9002", 0},
+                             {TourStepKind::Box, "", "Not now", 0}};
+    ASSERT_EQ(s.steps.size(), std::size(wanted));
+    for (size_t i = 0; i < s.steps.size(); ++i) {
+        EXPECT_EQ(s.steps[i].kind, wanted[i].kind) << i;
+        EXPECT_EQ(s.steps[i].window, wanted[i].window) << i;
+        EXPECT_EQ(s.steps[i].target, wanted[i].target) << i;
+        EXPECT_EQ(s.steps[i].mouseMessage, wanted[i].mouseMessage) << i;
+    }
+}
+
 TEST(TourScript, EmptyFileHasNoSteps) {
     TourScript s = parseTour("\n# only a comment\n   \n");
     EXPECT_TRUE(s.ok());
@@ -73,6 +99,13 @@ TEST(TourScript, BadLinesAreReportedWithTheirNumber) {
         {"pause 99999999999", "pause needs milliseconds from 0 to 86400000, got \"99999999999\""},
         {"pause 10 20", "pause takes one number, got more after it"},
         {"Wait login.html true", "unknown step \"Wait\""},
+        {"tray", "tray needs a window"},
+        {"tray lobby.html", "tray needs a mouse message from 512 to 521, got \"\""},
+        {"tray lobby.html right", "tray needs a mouse message from 512 to 521, got \"right\""},
+        {"tray lobby.html 9001", "tray needs a mouse message from 512 to 521, got \"9001\""},
+        {"tray lobby.html 517 515", "tray needs a mouse message from 512 to 521, got \"517\""},
+        {"menu", "menu needs an item's label or id"},
+        {"box", "box needs a button"},
     };
     for (const Case& c : cases) {
         TourScript s = parseTour(std::string("# header\npause 1\n") + c.line + "\npause 2\n");

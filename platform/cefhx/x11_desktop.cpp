@@ -375,6 +375,12 @@ bool X11Desktop::pointerWithButton1(int* x, int* y) {
     return (mask & Button1Mask) != 0;
 }
 
+XWindowId X11Desktop::activeWindow() {
+    Impl& x = *impl_;
+    std::vector<unsigned long> active = x.cardinals(x.root, x.netActiveWindow, XA_WINDOW);
+    return active.empty() ? 0 : active[0];
+}
+
 void X11Desktop::moveResize(XWindowId w, const XRect& r) {
     Impl& x = *impl_;
     // A managed window's position is its frame's (north-west gravity): step back by the frame.

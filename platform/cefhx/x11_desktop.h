@@ -89,6 +89,8 @@ public:
     bool viewable(XWindowId w);
     // The pointer's position in root coordinates; false when button 1 is not held.
     bool pointerWithButton1(int* x, int* y);
+    // The window the window manager names active (_NET_ACTIVE_WINDOW), 0 for none.
+    XWindowId activeWindow();
     // Moves and sizes the client area (root coordinates) through the window manager.
     void moveResize(XWindowId w, const XRect& r);
     void flush();

@@ -77,6 +77,22 @@ std::string MenuTable::describeLocked(int number, int depth) const {
     return out.empty() ? "(empty)" : out;
 }
 
+std::vector<MenuTable::Shown> MenuTable::flatten(int number) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    std::vector<Shown> out;
+    flattenLocked(number, 0, out);
+    return out;
+}
+
+void MenuTable::flattenLocked(int number, int depth, std::vector<Shown>& out) const {
+    auto it = menus_.find(number);
+    if (it == menus_.end() || depth > kMaxDepth) return;
+    for (const Item& item : it->second.items) {
+        out.push_back({item.kind, depth, item.id, item.label});
+        if (item.kind == Item::Kind::Submenu) flattenLocked(item.submenu, depth + 1, out);
+    }
+}
+
 int MenuTable::choose(int number, const std::string& answer) const {
     std::lock_guard<std::mutex> guard(lock_);
     return chooseLocked(number, answer, 0);

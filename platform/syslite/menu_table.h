@@ -34,6 +34,16 @@ public:
     bool setBarOwner(int number, uint32_t owner);
     std::optional<Menu> find(int number) const;
 
+    // The menu as it is shown, flat: a sub-menu is its item (kind Submenu) followed by its own
+    // items one level deeper.
+    struct Shown {
+        Item::Kind kind = Item::Kind::Item;
+        int depth = 0;
+        int id = 0;
+        std::string label;
+    };
+    std::vector<Shown> flatten(int number) const;
+
     // One line listing the menu's items: 9004 "About" | -- | sub "More" [ 7 "x" ].
     std::string describe(int number) const;
     // The id of the item an answer names, by id or by label, searched in the menu and its
@@ -43,6 +53,7 @@ public:
 private:
     std::string describeLocked(int number, int depth) const;
     int chooseLocked(int number, const std::string& answer, int depth) const;
+    void flattenLocked(int number, int depth, std::vector<Shown>& out) const;
 
     mutable std::mutex lock_;
     std::map<int, Menu> menus_;

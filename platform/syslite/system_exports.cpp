@@ -5,6 +5,7 @@
 #include "platform/shared/primitive_export.h"
 #include "platform/syslite/clipboard.h"
 #include "platform/syslite/command_line.h"
+#include "platform/syslite/desktop_dialogs.h"
 #include "platform/syslite/process_starter.h"
 #include "platform/syslite/registry_store.h"
 #include "platform/syslite/screen_size.h"
@@ -166,21 +167,32 @@ bool answerIsYes(const std::optional<std::string>& answer) {
         Value(false));
 }
 
-// (title, text, is an error).
+// (title, text, is an error): shown on the desktop when the browser host can show it, else
+// logged and counted as answered OK.
 ::value dialogs_message_box(::value title, ::value message, ::value isError) {
-    log(std::string(fromC(isError).toBool() ? "error box " : "message box ") +
-        quoted(text(fromC(title))) + ": " + quoted(text(fromC(message))) + " answered OK");
-    return rt::toC(Value());
+    return platform::guarded(kLib, "dialogs_message_box", [&] {
+        const bool error = fromC(isError).toBool();
+        const std::string t = text(fromC(title)), m = text(fromC(message));
+        std::optional<bool> shown = syslite::desktopBox(false, error, t, m);
+        log(std::string(error ? "error box " : "message box ") + quoted(t) + ": " + quoted(m) +
+            (shown ? " shown, closed" : " answered OK"));
+        return Value();
+    });
 }
 
-// (title, text, flag): answered from the answers file's "confirm", else no.
+// (title, text, flag): a box with yes and no on the desktop (the flag marks it as a warning);
+// else answered from the answers file's "confirm", and no without one.
 ::value dialogs_dialog_box(::value title, ::value message, ::value flag) {
     return platform::guarded(
         kLib, "dialogs_dialog_box",
         [&] {
-            bool yes = answerIsYes(syslite::Answers::instance().next("confirm"));
-            log("confirm box " + quoted(text(fromC(title))) + ": " + quoted(text(fromC(message))) +
-                (fromC(flag).toBool() ? " (flag set)" : "") + " answered " + (yes ? "yes" : "no"));
+            const bool warning = fromC(flag).toBool();
+            const std::string t = text(fromC(title)), m = text(fromC(message));
+            std::optional<bool> shown = syslite::desktopBox(true, warning, t, m);
+            const bool yes =
+                shown ? *shown : answerIsYes(syslite::Answers::instance().next("confirm"));
+            log("confirm box " + quoted(t) + ": " + quoted(m) + (warning ? " (flag set)" : "") +
+                (shown ? " shown," : "") + " answered " + (yes ? "yes" : "no"));
             return Value(yes);
         },
         Value(false));

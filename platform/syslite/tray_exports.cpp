@@ -1,5 +1,6 @@
 // The tray icon and menu primitives of libsyslite.so.
 #include "platform/shared/primitive_export.h"
+#include "platform/syslite/desktop_dialogs.h"
 #include "platform/syslite/menu_table.h"
 #include "platform/syslite/settings.h"
 #include "platform/syslite/sni_tray.h"
@@ -162,11 +163,15 @@ int menuNumber(const Value& v, const char* primitive) {
             if (number < 0) return Value(0);
             log(menuName(number) + " shown as a popup on window " + std::to_string(window) + ": " +
                 MenuTable::instance().describe(number));
-            std::optional<std::string> answer = syslite::Answers::instance().next("menu");
-            int chosen = answer ? MenuTable::instance().choose(number, *answer) : 0;
+            // On the desktop the player chooses; otherwise the answers file does.
+            std::optional<int> chosen = syslite::desktopMenu(MenuTable::instance().flatten(number));
+            if (!chosen) {
+                std::optional<std::string> answer = syslite::Answers::instance().next("menu");
+                chosen = answer ? MenuTable::instance().choose(number, *answer) : 0;
+            }
             log(menuName(number) + " closed, " +
-                (chosen ? "item " + std::to_string(chosen) + " chosen" : "nothing chosen"));
-            return Value(chosen);
+                (*chosen ? "item " + std::to_string(*chosen) + " chosen" : "nothing chosen"));
+            return Value(*chosen);
         },
         Value(0));
 }

@@ -8,10 +8,11 @@
 namespace rt::testing {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// Its name is the stem and six random characters.
 class TestFolder {
 public:
-    TestFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "morvick-XXXXXX").string();
+    explicit TestFolder(const std::string& stem = "morvick-") {
+        std::string pattern = (std::filesystem::temp_directory_path() / (stem + "XXXXXX")).string();
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp " + pattern);
         path_ = pattern;
     }

@@ -61,4 +61,14 @@ private:
     std::vector<std::unique_ptr<HandleBox>> boxes_;
 };
 
+// The plain process manager, for the libraries that add nothing to it.
+ProcessManager* MakePlainManager(const Variant& variant);
+
+// A library's one Lib, made on first use.
+template <const Variant& kVariant, Lib::MakeManager kMake = &MakePlainManager>
+Lib& LibOf() {
+    static Lib lib(kVariant, kMake);
+    return lib;
+}
+
 }  // namespace plug

@@ -12,21 +12,16 @@ using plug::BatchingProcessManager;
 using plug::ProcessManager;
 namespace host = plug::host;
 
-constexpr plug::Variant kPexmor{
-    .textPrefix = plug::kWidePrefix,
-    .userFixedLength = plug::kUserFixedLengthWide,
-    .linkCheckMs = 1000,
-    .linkFollowUp = false,
-    .linkAlwaysRelinked = true,
-};
+constexpr plug::Variant kPexmor{.textPrefix = plug::kWidePrefix,
+                                .userFixedLength = plug::kUserFixedLengthWide,
+                                .linkAlwaysRelinked = true};
 
 ProcessManager* MakeManager(const plug::Variant& variant) {
     return new BatchingProcessManager(variant);
 }
 
 plug::Lib& TheLib() {
-    static plug::Lib lib(kPexmor, &MakeManager);
-    return lib;
+    return plug::LibOf<kPexmor, &MakeManager>();
 }
 
 }  // namespace

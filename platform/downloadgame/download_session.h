@@ -2,7 +2,6 @@
 
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,8 +56,7 @@ private:
     struct VersionsRead {
         int number = 0;
         std::string url;
-        std::optional<ServerVersions> versions;
-        std::string failure;
+        morvick::Expected<ServerVersions> versions = morvick::fail("not read");
     };
 
     static intptr_t windowProc(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam,

@@ -210,7 +210,7 @@ TEST_F(InetFileTest, RangedTransferHashesTheFileWhileItArrives) {
     struct Case {
         const char* name;
         std::size_t length;
-        std::uint64_t dropStart;  // the range whose first attempt breaks off; 1 for none
+        std::uint64_t drop_start;  // the range whose first attempt breaks off; 1 for none
     };
     for (const Case& c : {Case{"plain.bin", 1000001, 1}, Case{"first.bin", 1000001, 0},
                           Case{"later.bin", 1000001, 400000}, Case{"tiny.bin", 3, 1}}) {
@@ -218,15 +218,15 @@ TEST_F(InetFileTest, RangedTransferHashesTheFileWhileItArrives) {
         receiver_ = std::make_unique<Receiver>();
         const std::string bytes = Pattern(c.length);
         auto file = UpdateFile(c.name, bytes);
-        if (c.dropStart != 1) {
+        if (c.drop_start != 1) {
             server.setFault(std::string("/update/7/") + c.name,
-                            Fault::dropAfter(70000).forRangeStart(c.dropStart));
+                            Fault::dropAfter(70000).forRangeStart(c.drop_start));
         }
         ASSERT_TRUE(Run(*file, true));
         ASSERT_EQ(receiver().Result(), kTransferDone);
-        const auto onDisk = MD5_CTX::FileDigest(dir / (std::string(c.name) + ".update.7"));
-        ASSERT_TRUE(onDisk);
-        EXPECT_EQ(file->digest(), onDisk);
+        const auto on_disk = MD5_CTX::FileDigest(dir / (std::string(c.name) + ".update.7"));
+        ASSERT_TRUE(on_disk);
+        EXPECT_EQ(file->digest(), on_disk);
     }
     receiver_ = std::make_unique<Receiver>();
     auto whole = UpdateFile("whole.bin", Pattern(5000));

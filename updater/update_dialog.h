@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -75,6 +76,9 @@ private:
     void SetTimer(uintptr_t id, uint32_t ms);
     void KillTimer(uintptr_t id);
     void Repaint();
+    // Shows the button pressed while the question is asked, and runs on_yes after a yes.
+    void AskForButton(ButtonState& button, const std::string& question,
+                      std::function<void()> on_yes);
 
     InstallPlace place_;
     UpdateView* view_;

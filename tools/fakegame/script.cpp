@@ -3,6 +3,8 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "platform/shared/text_lines.h"
+
 namespace fakegame {
 
 namespace {
@@ -144,14 +146,9 @@ Step ParseStep(std::string_view line, size_t number) {
 
 std::vector<Step> ParseScript(std::string_view text, char separator) {
     std::vector<Step> steps;
-    size_t number = 0;
-    while (!text.empty()) {
-        const size_t end = text.find(separator);
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        ++number;
-        if (Trim(line).empty() || Trim(line).front() == '#') continue;
-        steps.push_back(ParseStep(Trim(line), number));
+    for (size_t number = 1; !text.empty(); ++number) {
+        const std::string_view line = Trim(morvick::takeLine(text, separator));
+        if (!line.empty() && line.front() != '#') steps.push_back(ParseStep(line, number));
     }
     return steps;
 }

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "platform/shared/text_lines.h"
+
 namespace testhttp {
 
 namespace {
@@ -125,12 +127,8 @@ morvick::Expected<FaultRule> parseFaultRule(std::string_view line) {
 
 morvick::Expected<std::vector<FaultRule>> parseFaultRules(std::string_view text) {
     std::vector<FaultRule> rules;
-    int lineNo = 0;
-    while (!text.empty()) {
-        size_t nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
-        ++lineNo;
+    for (int lineNo = 1; !text.empty(); ++lineNo) {
+        const std::string_view line = morvick::takeLine(text);
         std::vector<std::string_view> w = words(line);
         if (w.empty() || w[0].starts_with('#')) continue;
         morvick::Expected<FaultRule> rule = parseFaultRule(line);

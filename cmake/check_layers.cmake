@@ -7,6 +7,7 @@
 
 set(layers
     "platform/shared/expected.h|"
+    "platform/shared/no_copy.h|"
     "platform/shared/text_lines.h|"
     "tools/testhttp|"
     "platform/msgloop|"
@@ -33,7 +34,7 @@ set(layers
     "examples|*")
 
 # The bottom, which every layer may include.
-set(bottom platform/shared/expected.h platform/shared/text_lines.h)
+set(bottom platform/shared/expected.h platform/shared/no_copy.h platform/shared/text_lines.h)
 
 # Known upward includes, each waiting for its header to move down a layer: "file|header".
 set(known_upward

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/shared/no_copy.h"
 #include "runtime/strings.h"
 
 namespace rt {
@@ -23,7 +24,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 // A listening TCP socket on 127.0.0.1 with a port of the system's choice.
-class LoopbackSocket {
+class LoopbackSocket : private morvick::NoCopy {
 public:
     explicit LoopbackSocket(bool listening) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
         sockaddr_in address{};
@@ -38,8 +39,6 @@ public:
         port_ = ntohs(address.sin_port);
     }
     ~LoopbackSocket() { close(fd_); }
-    LoopbackSocket(const LoopbackSocket&) = delete;
-    LoopbackSocket& operator=(const LoopbackSocket&) = delete;
 
     int fd() const { return fd_; }
     int port() const { return port_; }

@@ -7,6 +7,7 @@
 
 #include "platform/downloadgame/server_versions.h"
 #include "platform/msgloop/msgloop.h"
+#include "platform/shared/no_copy.h"
 #include "runtime/value.h"
 
 namespace downloadgame {
@@ -25,15 +26,13 @@ namespace downloadgame {
 // timer looks at `updateState` every kPollMs; after kGiveUpTicks looks since the last request
 // the waiting requests are dropped. The page hears of every dropped game through the engine's
 // `onDownloadError`.
-class DownloadSession {
+class DownloadSession : private morvick::NoCopy {
 public:
     static constexpr uint32_t kPollMs = 200;
     static constexpr int kGiveUpTicks = 600;
 
     explicit DownloadSession(rt::Value engine);
     ~DownloadSession();
-    DownloadSession(const DownloadSession&) = delete;
-    DownloadSession& operator=(const DownloadSession&) = delete;
 
     // The page's request: `games` names the games separated by ","; `url` is the download
     // address the versions are read from, `extra` is only logged.

@@ -2,6 +2,7 @@
 // The primitive layer shared by the plug-in libraries: plug-in handles over process managers,
 // the library's handler object and event sink, and the common primitives.
 
+#include "platform/shared/no_copy.h"
 #include "plugins/core/process_manager.h"
 #include "plugins/core/records.h"
 #include "plugins/core/text_channel.h"
@@ -19,13 +20,11 @@
 
 namespace plug {
 
-class Lib {
+class Lib : private morvick::NoCopy {
 public:
     using MakeManager = ProcessManager* (*)(const Variant&);
 
     Lib(const Variant& variant, MakeManager make);
-    Lib(const Lib&) = delete;
-    Lib& operator=(const Lib&) = delete;
 
     value Create(value handler);
     void Destroy(value handle);

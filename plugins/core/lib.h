@@ -18,6 +18,29 @@
         return reinterpret_cast<void*>(&name);                                 \
     }
 
+// The primitives every plug-in library has alike: create, user, room and destroy. `theLib`
+// names the library's function answering its plug::Lib.
+#define PLUG_COMMON_PRIMITIVES(theLib)                    \
+    static value plug_create(value handler) {             \
+        return theLib().Create(handler);                  \
+    }                                                     \
+    static value plug_setuser(value handle, value user) { \
+        theLib().SetUser(handle, user);                   \
+        return nullptr;                                   \
+    }                                                     \
+    static value plug_setroom(value handle, value room) { \
+        theLib().SetRoom(handle, room);                   \
+        return nullptr;                                   \
+    }                                                     \
+    static value plug_destroy(value handle) {             \
+        theLib().Destroy(handle);                         \
+        return nullptr;                                   \
+    }                                                     \
+    PLUG_EXPORT(plug_create, 1)                           \
+    PLUG_EXPORT(plug_setuser, 2)                          \
+    PLUG_EXPORT(plug_setroom, 2)                          \
+    PLUG_EXPORT(plug_destroy, 1)
+
 namespace plug {
 
 class Lib : private morvick::NoCopy {

@@ -42,6 +42,22 @@ Figures figures(std::vector<uint64_t>& samples, uint64_t total_ns) {
                    samples[samples.size() * 99 / 100] / 1000.0};
 }
 
+// Times count round trips after kWarmup unmeasured ones; round() makes one round trip and ends
+// the program when it fails.
+template <typename Round>
+Figures time_rounds(int count, Round round) {
+    std::vector<uint64_t> samples;
+    samples.reserve(static_cast<size_t>(count));
+    uint64_t start = 0;
+    for (int i = -kWarmup; i < count; ++i) {
+        if (i == 0) start = now_ns();
+        uint64_t t0 = now_ns();
+        round();
+        if (i >= 0) samples.push_back(now_ns() - t0);
+    }
+    return figures(samples, now_ns() - start);
+}
+
 Figures raw_baseline(int count) {
     int sv[2];
     if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sv) != 0) std::exit(1);
@@ -58,23 +74,16 @@ Figures raw_baseline(int count) {
     close(sv[1]);
     char ping[kPayload] = {};
     char reply[kReply];
-    std::vector<uint64_t> samples;
-    samples.reserve(static_cast<size_t>(count));
-    uint64_t start = 0;
-    for (int i = -kWarmup; i < count; ++i) {
-        if (i == 0) start = now_ns();
-        uint64_t t0 = now_ns();
+    const Figures measured = time_rounds(count, [&] {
         if (send(sv[0], ping, sizeof ping, 0) != static_cast<ssize_t>(kPayload) ||
             recv(sv[0], reply, sizeof reply, 0) != static_cast<ssize_t>(kReply)) {
             std::fprintf(stderr, "raw ping-pong failed\n");
             std::exit(1);
         }
-        if (i >= 0) samples.push_back(now_ns() - t0);
-    }
-    uint64_t total = now_ns() - start;
+    });
     close(sv[0]);
     waitpid(child, nullptr, 0);
-    return figures(samples, total);
+    return measured;
 }
 
 ml_hwnd g_peer = 0;
@@ -117,26 +126,19 @@ Figures copydata(int count) {
         std::exit(1);
     }
     char ping[kPayload] = {};
-    std::vector<uint64_t> samples;
-    samples.reserve(static_cast<size_t>(count));
-    uint64_t start = 0;
-    for (int i = -kWarmup; i < count; ++i) {
-        if (i == 0) start = now_ns();
-        uint64_t t0 = now_ns();
+    const Figures measured = time_rounds(count, [&] {
         intptr_t result = 0;
         if (ml_send_copydata(g_peer, self, kPing, ping, kPayload, -1, &result) != ML_OK ||
             result != static_cast<intptr_t>(kPayload)) {
             std::fprintf(stderr, "copy-data round trip failed: %s\n", ml_last_error());
             std::exit(1);
         }
-        if (i >= 0) samples.push_back(now_ns() - t0);
-    }
-    uint64_t total = now_ns() - start;
+    });
     ml_send_copydata(g_peer, self, kBye, nullptr, 0, -1, nullptr);
     ml_process_wait(peer, 20000);
     ml_process_close(peer);
     ml_shutdown();
-    return figures(samples, total);
+    return measured;
 }
 
 void print(const char* name, const Figures& f) {

@@ -1,40 +1,20 @@
 #include "runtime/class_info.h"
 
-#include <mutex>
-
 #include "runtime/exception.h"
 #include "runtime/function.h"
+#include "runtime/info_registry.h"
 
 namespace rt {
-namespace {
-
-struct ClassRegistry {
-    std::mutex mutex;
-    std::map<std::string, std::unique_ptr<ClassInfo>, std::less<>> byName;
-};
-
-// Never destroyed: objects may outlive static destruction order and still ask for their class.
-ClassRegistry& registry() {
-    static auto* r = new ClassRegistry;
-    return *r;
-}
-
-}  // namespace
 
 const ClassInfo& ClassInfo::registerClass(std::unique_ptr<ClassInfo> info) {
-    ClassRegistry& r = registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    if (r.byName.count(info->name_))
-        throw Exception("Class " + info->name_ + " is registered twice");
     std::string name = info->name_;
-    return *r.byName.emplace(std::move(name), std::move(info)).first->second;
+    const ClassInfo* kept = InfoRegistry<ClassInfo>::instance().add(name, std::move(info));
+    if (kept == nullptr) throw Exception("Class " + name + " is registered twice");
+    return *kept;
 }
 
 const ClassInfo* ClassInfo::find(std::string_view name) {
-    ClassRegistry& r = registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    auto it = r.byName.find(name);
-    return it == r.byName.end() ? nullptr : it->second.get();
+    return InfoRegistry<ClassInfo>::instance().find(name);
 }
 
 Ref<Object> ClassInfo::createByName(std::string_view name, std::span<const Value> args) {

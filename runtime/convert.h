@@ -80,21 +80,13 @@ struct Convert<Ref<T>> {
                 throwTypeMismatch("Object", v);
             }
         } else {
-            HeapObject* h = v.heap();
-            if (h && h->heapKind() == kindOf()) return Ref<T>(static_cast<T*>(h));
+            // A value's type follows the kind of the heap object it holds.
+            if (v.type() == typeOf()) return Ref<T>(static_cast<T*>(v.heap()));
             throwTypeMismatch(typeName(typeOf()), v);
         }
     }
 
 private:
-    static HeapKind kindOf() {
-        if constexpr (std::same_as<T, StringData>) return HeapKind::String;
-        if constexpr (std::same_as<T, Bytes>) return HeapKind::Bytes;
-        if constexpr (std::same_as<T, Array>) return HeapKind::Array;
-        if constexpr (std::same_as<T, Record>) return HeapKind::Record;
-        if constexpr (std::same_as<T, Function>) return HeapKind::Function;
-        if constexpr (std::same_as<T, Abstract>) return HeapKind::Abstract;
-    }
     static ValueType typeOf() {
         if constexpr (std::same_as<T, StringData>) return ValueType::String;
         if constexpr (std::same_as<T, Bytes>) return ValueType::Bytes;

@@ -1,41 +1,20 @@
 #include "runtime/enum_info.h"
 
-#include <map>
-#include <memory>
-#include <mutex>
-
 #include "runtime/exception.h"
+#include "runtime/info_registry.h"
 
 namespace rt {
-namespace {
-
-struct EnumRegistry {
-    std::mutex mutex;
-    std::map<std::string, std::unique_ptr<EnumInfo>, std::less<>> byName;
-};
-
-// Never destroyed: enum values may be printed until the end of the process.
-EnumRegistry& registry() {
-    static auto* r = new EnumRegistry;
-    return *r;
-}
-
-}  // namespace
 
 const EnumInfo& EnumInfo::define(std::string name, std::initializer_list<const char*> values) {
-    EnumRegistry& r = registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    if (r.byName.count(name)) throw Exception("Enumeration " + name + " is defined twice");
     std::unique_ptr<EnumInfo> info(
         new EnumInfo(name, std::vector<std::string>(values.begin(), values.end())));
-    return *r.byName.emplace(std::move(name), std::move(info)).first->second;
+    const EnumInfo* kept = InfoRegistry<EnumInfo>::instance().add(name, std::move(info));
+    if (kept == nullptr) throw Exception("Enumeration " + name + " is defined twice");
+    return *kept;
 }
 
 const EnumInfo* EnumInfo::find(std::string_view name) {
-    EnumRegistry& r = registry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    auto it = r.byName.find(name);
-    return it == r.byName.end() ? nullptr : it->second.get();
+    return InfoRegistry<EnumInfo>::instance().find(name);
 }
 
 std::string_view EnumInfo::shortName() const noexcept {

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/shared/no_copy.h"
+
 namespace rt {
 
 class WeakBlock;
@@ -23,11 +25,8 @@ enum class HeapKind : uint8_t {
 // Base of every reference-counted object of the runtime. The count is atomic, so references may
 // be taken and dropped on any thread. A new object starts with no reference; the first Ref takes
 // one. The object deletes itself when the last reference goes.
-class HeapObject {
+class HeapObject : private morvick::NoCopy {
 public:
-    HeapObject(const HeapObject&) = delete;
-    HeapObject& operator=(const HeapObject&) = delete;
-
     HeapKind heapKind() const { return kind_; }
 
     void retain() const noexcept { refs_.fetch_add(1, std::memory_order_relaxed); }

@@ -11,8 +11,6 @@ class HttpConnections {
 public:
     HttpConnections();
     ~HttpConnections();
-    HttpConnections(const HttpConnections&) = delete;
-    HttpConnections& operator=(const HttpConnections&) = delete;
 
     // The transfer library's share handle.
     void* handle() const;

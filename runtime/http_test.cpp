@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/shared/no_copy.h"
 #include "runtime/strings.h"
 
 namespace rt {
@@ -23,7 +24,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 // A listening TCP socket on 127.0.0.1 with a port of the system's choice.
-class LoopbackSocket {
+class LoopbackSocket : private morvick::NoCopy {
 public:
     explicit LoopbackSocket(bool listening) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
         sockaddr_in address{};
@@ -38,8 +39,6 @@ public:
         port_ = ntohs(address.sin_port);
     }
     ~LoopbackSocket() { close(fd_); }
-    LoopbackSocket(const LoopbackSocket&) = delete;
-    LoopbackSocket& operator=(const LoopbackSocket&) = delete;
 
     int fd() const { return fd_; }
     int port() const { return port_; }
@@ -180,6 +179,14 @@ struct Events {
     }
 };
 
+// Runs the request and answers what it reported, in order.
+std::vector<std::string> reported(Http& http) {
+    Events events;
+    events.attach(http);
+    http.request();
+    return events.list;
+}
+
 class RecordingSink : public HttpSink {
 public:
     std::vector<int64_t> prepared;
@@ -202,10 +209,7 @@ protected:
 
 TEST_F(HttpTest, TextBodyArrivesAfterTheStatus) {
     Http http(server_.url("/text"));
-    Events events;
-    events.attach(http);
-    http.request();
-    EXPECT_THAT(events.list, ElementsAre("status 200", "data hello"));
+    EXPECT_THAT(reported(http), ElementsAre("status 200", "data hello"));
 }
 
 TEST_F(HttpTest, ExtraHeadersAreSentAndPartialContentIsSuccess) {
@@ -213,10 +217,7 @@ TEST_F(HttpTest, ExtraHeadersAreSentAndPartialContentIsSuccess) {
     http.setHeader("Range", "bytes=0-");
     http.setHeader("Cache-Control", "no-cache");
     http.setHeader("range", "bytes=5-");
-    Events events;
-    events.attach(http);
-    http.request();
-    EXPECT_THAT(events.list, ElementsAre("status 206", "data bytes=5-|no-cache"));
+    EXPECT_THAT(reported(http), ElementsAre("status 206", "data bytes=5-|no-cache"));
     EXPECT_EQ(http.headers().size(), 2u);
 }
 
@@ -250,10 +251,7 @@ TEST_F(HttpTest, AnEmptyBodyPreparesZeroAndWritesNothing) {
 
 TEST_F(HttpTest, AnErrorStatusIsReportedAndItsBodyIsNotDelivered) {
     Http http(server_.url("/missing"));
-    Events events;
-    events.attach(http);
-    http.request();
-    EXPECT_THAT(events.list, ElementsAre("status 404", "error Http Error #404"));
+    EXPECT_THAT(reported(http), ElementsAre("status 404", "error Http Error #404"));
 
     Events sinkEvents;
     sinkEvents.attach(http);
@@ -278,39 +276,27 @@ TEST_F(HttpTest, ABodyCutShortIsAFailureNotData) {
 
 TEST_F(HttpTest, RedirectsAreFollowed) {
     Http http(server_.url("/redirect"));
-    Events events;
-    events.attach(http);
-    http.request();
-    EXPECT_THAT(events.list, ElementsAre("status 200", "data hello"));
+    EXPECT_THAT(reported(http), ElementsAre("status 200", "data hello"));
 }
 
 TEST(HttpFailureTest, ARefusedConnectionNamesHostAndPort) {
     LoopbackSocket closed(false);
     Http http(closed.url("/a.v"));
-    Events events;
-    events.attach(http);
-    http.request();
-    EXPECT_THAT(events.list, ElementsAre("error Failed to connect on 127.0.0.1:" +
-                                         std::to_string(closed.port())));
+    EXPECT_THAT(reported(http), ElementsAre("error Failed to connect on 127.0.0.1:" +
+                                            std::to_string(closed.port())));
 }
 
 TEST(HttpFailureTest, AServerThatNeverAnswersTimesOutAsAConnectionFailure) {
     LoopbackSocket silent(true);
     Http http(silent.url("/a.v"));
     http.setConnectionTimeout(0.2);
-    Events events;
-    events.attach(http);
-    http.request();
-    EXPECT_THAT(events.list, ElementsAre("error Failed to connect on 127.0.0.1:" +
-                                         std::to_string(silent.port())));
+    EXPECT_THAT(reported(http), ElementsAre("error Failed to connect on 127.0.0.1:" +
+                                            std::to_string(silent.port())));
 }
 
 TEST(HttpFailureTest, UnusableUrlsAreReported) {
     Http http("ftp://127.0.0.1/file");
-    Events events;
-    events.attach(http);
-    http.request();
-    EXPECT_THAT(events.list, ElementsAre("error Invalid URL ftp://127.0.0.1/file"));
+    EXPECT_THAT(reported(http), ElementsAre("error Invalid URL ftp://127.0.0.1/file"));
 }
 
 TEST(HttpFailureTest, WithoutAnErrorHandlerAFailureThrows) {

@@ -15,6 +15,7 @@
 #include "runtime/name_table.h"
 #include "runtime/object.h"
 #include "runtime/record.h"
+#include "runtime/text_escape.h"
 
 namespace rt {
 namespace {
@@ -128,39 +129,19 @@ private:
     void writeString(std::string_view text) {
         static constexpr char kHex[] = "0123456789abcdef";
         out += '"';
-        for (char c : text) {
-            switch (c) {
-                case '"':
-                    out += "\\\"";
-                    break;
-                case '\\':
-                    out += "\\\\";
-                    break;
-                case '\b':
-                    out += "\\b";
-                    break;
-                case '\f':
-                    out += "\\f";
-                    break;
-                case '\n':
-                    out += "\\n";
-                    break;
-                case '\r':
-                    out += "\\r";
-                    break;
-                case '\t':
-                    out += "\\t";
-                    break;
-                default:
-                    if (static_cast<unsigned char>(c) < 0x20) {
-                        out += "\\u00";
-                        out += kHex[(c >> 4) & 0x0F];
-                        out += kHex[c & 0x0F];
-                    } else {
-                        out += c;
-                    }
-            }
-        }
+        appendEscaped(out, text,
+                      {{'"', "\\\""},
+                       {'\\', "\\\\"},
+                       {'\b', "\\b"},
+                       {'\f', "\\f"},
+                       {'\n', "\\n"},
+                       {'\r', "\\r"},
+                       {'\t', "\\t"}},
+                      [](std::string& to, unsigned char c) {
+                          to += "\\u00";
+                          to += kHex[c >> 4];
+                          to += kHex[c & 0x0F];
+                      });
         out += '"';
     }
 

@@ -13,8 +13,6 @@ class Md5 {
 public:
     Md5();
     ~Md5();
-    Md5(const Md5&) = delete;
-    Md5& operator=(const Md5&) = delete;
 
     void update(const void* data, size_t length);
     // The digest as 32 lower-case hex characters; the digest then starts again.

@@ -5,13 +5,16 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/shared/no_copy.h"
+
 namespace rt::testing {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
-class TestFolder {
+// Its name is the stem and six random characters.
+class TestFolder : private morvick::NoCopy {
 public:
-    TestFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "morvick-XXXXXX").string();
+    explicit TestFolder(const std::string& stem = "morvick-") {
+        std::string pattern = (std::filesystem::temp_directory_path() / (stem + "XXXXXX")).string();
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp " + pattern);
         path_ = pattern;
     }
@@ -19,8 +22,6 @@ public:
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    TestFolder(const TestFolder&) = delete;
-    TestFolder& operator=(const TestFolder&) = delete;
 
     const std::string& path() const { return path_; }
     // The folder with a relative name appended after a "/".

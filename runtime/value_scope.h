@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/shared/no_copy.h"
 #include "runtime/heap_object.h"
 
 namespace rt {
@@ -11,12 +12,10 @@ namespace rt {
 // closes. Every call of a bound primitive opens one; a message loop opens one around each
 // dispatch (see morvick_value_scope_open). With no scope open, a thread's values are kept until
 // the thread ends.
-class ValueScope {
+class ValueScope : private morvick::NoCopy {
 public:
     ValueScope();
     ~ValueScope();
-    ValueScope(const ValueScope&) = delete;
-    ValueScope& operator=(const ValueScope&) = delete;
 
     // Keeps an object alive until the innermost scope closes.
     static void keep(const HeapObject* object);

@@ -1,5 +1,7 @@
 #include "runtime/xml.h"
 
+#include "runtime/text_escape.h"
+
 #include <pugixml.hpp>
 
 #include <sstream>
@@ -173,36 +175,15 @@ std::string Xml::toString() const {
 std::string escapeXmlText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case ' ':
-                out += "&#32;";
-                break;
-            case '\t':
-                out += "&#9;";
-                break;
-            case '\n':
-                out += "&#10;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                out += c;
-        }
-    }
+    appendEscaped(out, text,
+                  {{'&', "&amp;"},
+                   {'<', "&lt;"},
+                   {'>', "&gt;"},
+                   {'"', "&quot;"},
+                   {' ', "&#32;"},
+                   {'\t', "&#9;"},
+                   {'\n', "&#10;"},
+                   {'\r', "&#13;"}});
     return out;
 }
 

@@ -12,12 +12,9 @@ namespace haldor {
 class IDownLoadSink {
 public:
     // Codes of OnFail.
-    static constexpr int kFailOther = 0;
-    static constexpr int kFailConnect = 1;
+    enum FailCode : int { kFailOther = 0, kFailConnect = 1 };
     // Stages of OnComplete.
-    static constexpr int kConnecting = 0;
-    static constexpr int kHeaderArrived = 1;
-    static constexpr int kBodyComplete = 2;
+    enum Stage : int { kConnecting = 0, kHeaderArrived = 1, kBodyComplete = 2 };
 
     virtual void OnFail(int code) = 0;
     virtual void OnComplete(int stage) = 0;

@@ -126,6 +126,17 @@ protected:
         }
     }
 
+    // Waits for the failure box, presses the main window's button and answers yes to its
+    // question; the updater then ends by itself.
+    void ExpectFailureBoxThenYes(HaldorRun& run, const std::string& button,
+                                 const std::string& question) {
+        ASSERT_TRUE(run.WaitForLine(kFailureBox)) << run.Transcript();
+        run.Send(button);
+        ASSERT_TRUE(run.WaitForLine(question + " (yes/no)")) << run.Transcript();
+        run.Send("yes");
+        EXPECT_EQ(run.Wait(), 0);
+    }
+
     // Waits for the failure box, then leaves through its exit.
     void ExpectFailureBoxThenExit(HaldorRun& run) {
         ASSERT_TRUE(run.WaitForLine(kFailureBox)) << run.Transcript();
@@ -342,20 +353,12 @@ TEST_F(HostileServerTest, TheFailureBoxLeavesTheButtonsWorking) {
     auto file = SpoiledFile(Fault::answerStatus(500));
     {
         HaldorRun run(place);
-        ASSERT_TRUE(run.WaitForLine(kFailureBox)) << run.Transcript();
-        run.Send("switch");
-        ASSERT_TRUE(run.WaitForLine("确定要切换服务器，重新下载吗？ (yes/no)")) << run.Transcript();
-        run.Send("yes");
-        EXPECT_EQ(run.Wait(), 0);
+        ExpectFailureBoxThenYes(run, "switch", "确定要切换服务器，重新下载吗？");
         EXPECT_TRUE(place.LobbyStarted()) << "no second server: the lobby starts";
     }
     std::filesystem::remove(place.dir() / "lobby-started");
     HaldorRun run(place);
-    ASSERT_TRUE(run.WaitForLine(kFailureBox)) << run.Transcript();
-    run.Send("close");
-    ASSERT_TRUE(run.WaitForLine("程序正在更新中,确定要退出升级吗？ (yes/no)")) << run.Transcript();
-    run.Send("yes");
-    EXPECT_EQ(run.Wait(), 0);
+    ExpectFailureBoxThenYes(run, "close", "程序正在更新中,确定要退出升级吗？");
     EXPECT_FALSE(place.LobbyStarted());
     ExpectNoHarm({{"f.bin", file.length}});
 }

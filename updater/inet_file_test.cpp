@@ -36,6 +36,15 @@ protected:
         file->receiver = receiver().hwnd();
         return file;
     }
+    // A whole-file transfer of the served path into `target` in the folder.
+    std::unique_ptr<CInetFile> WholeFile(const std::string& path, TransferKind kind,
+                                         const std::string& target) {
+        auto file = std::make_unique<CInetFile>(server.url(path), nullptr, "3");
+        file->kind = kind;
+        file->target_path = dir / target;
+        file->receiver = receiver().hwnd();
+        return file;
+    }
     bool Run(CInetFile& file, bool ranged) {
         file.Start(ranged);
         bool ended = PumpUntil([this] { return receiver().DoneCount() > 0; });
@@ -69,19 +78,16 @@ protected:
 TEST_F(InetFileTest, WholeTransferWritesTheTargetAndReportsProgress) {
     std::string bytes = Pattern(70000);
     server.addFile("/update/VerAndUrl.xml", bytes);
-    CInetFile file(server.url("/update/VerAndUrl.xml"), nullptr, "3");
-    file.kind = kVersionFile;
-    file.target_path = dir / "Xml1";
-    file.receiver = receiver().hwnd();
-    ASSERT_TRUE(Run(file, false));
+    auto file = WholeFile("/update/VerAndUrl.xml", kVersionFile, "Xml1");
+    ASSERT_TRUE(Run(*file, false));
     EXPECT_EQ(receiver().Result(), kTransferDone);
     EXPECT_EQ(receiver().DoneCount(), 1);
     EXPECT_EQ(dir.Read("Xml1"), bytes);
     EXPECT_EQ(receiver().ProgressBytes(), bytes.size());
-    EXPECT_EQ(file.bytes_so_far, bytes.size());
+    EXPECT_EQ(file->bytes_so_far, bytes.size());
     for (const auto& m : receiver().messages()) {
         EXPECT_EQ(m.kind, kVersionFile);
-        EXPECT_EQ(m.id, file.id());
+        EXPECT_EQ(m.id, file->id());
     }
 }
 
@@ -111,11 +117,8 @@ TEST_F(InetFileTest, HeaderArrivingInPiecesIsReadWhole) {
     const std::string bytes = Pattern(3000);
     server.addFile("/update/VerAndUrl.xml", bytes);
     server.setFault("/update/VerAndUrl.xml", Fault::splitHeader(3, std::chrono::milliseconds(2)));
-    CInetFile whole(server.url("/update/VerAndUrl.xml"), nullptr, "3");
-    whole.kind = kVersionFile;
-    whole.target_path = dir / "Xml1";
-    whole.receiver = receiver().hwnd();
-    ASSERT_TRUE(Run(whole, false));
+    auto whole = WholeFile("/update/VerAndUrl.xml", kVersionFile, "Xml1");
+    ASSERT_TRUE(Run(*whole, false));
     EXPECT_EQ(receiver().Result(), kTransferDone);
     EXPECT_EQ(dir.Read("Xml1"), bytes);
 
@@ -132,11 +135,8 @@ TEST_F(InetFileTest, HeaderArrivingInPiecesIsReadWhole) {
 TEST_F(InetFileTest, WholeTransferFailures) {
     server.addFile("/missing", "");
     server.setFault("/missing", Fault::answerStatus(404));
-    CInetFile file(server.url("/missing"), nullptr, "3");
-    file.kind = kFileList;
-    file.target_path = dir / "Xml2";
-    file.receiver = receiver().hwnd();
-    ASSERT_TRUE(Run(file, false));
+    auto file = WholeFile("/missing", kFileList, "Xml2");
+    ASSERT_TRUE(Run(*file, false));
     EXPECT_EQ(receiver().Result(), kTransferFailed);
 
     Receiver other;
@@ -210,7 +210,7 @@ TEST_F(InetFileTest, RangedTransferHashesTheFileWhileItArrives) {
     struct Case {
         const char* name;
         std::size_t length;
-        std::uint64_t dropStart;  // the range whose first attempt breaks off; 1 for none
+        std::uint64_t drop_start;  // the range whose first attempt breaks off; 1 for none
     };
     for (const Case& c : {Case{"plain.bin", 1000001, 1}, Case{"first.bin", 1000001, 0},
                           Case{"later.bin", 1000001, 400000}, Case{"tiny.bin", 3, 1}}) {
@@ -218,15 +218,15 @@ TEST_F(InetFileTest, RangedTransferHashesTheFileWhileItArrives) {
         receiver_ = std::make_unique<Receiver>();
         const std::string bytes = Pattern(c.length);
         auto file = UpdateFile(c.name, bytes);
-        if (c.dropStart != 1) {
+        if (c.drop_start != 1) {
             server.setFault(std::string("/update/7/") + c.name,
-                            Fault::dropAfter(70000).forRangeStart(c.dropStart));
+                            Fault::dropAfter(70000).forRangeStart(c.drop_start));
         }
         ASSERT_TRUE(Run(*file, true));
         ASSERT_EQ(receiver().Result(), kTransferDone);
-        const auto onDisk = MD5_CTX::FileDigest(dir / (std::string(c.name) + ".update.7"));
-        ASSERT_TRUE(onDisk);
-        EXPECT_EQ(file->digest(), onDisk);
+        const auto on_disk = MD5_CTX::FileDigest(dir / (std::string(c.name) + ".update.7"));
+        ASSERT_TRUE(on_disk);
+        EXPECT_EQ(file->digest(), on_disk);
     }
     receiver_ = std::make_unique<Receiver>();
     auto whole = UpdateFile("whole.bin", Pattern(5000));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "updater/owned_queue.h"
+
 namespace haldor {
 
 void CInetFiles::Push(std::unique_ptr<CInetFile> file) {
@@ -21,10 +23,7 @@ CInetFile* CInetFiles::Tail() {
 
 std::unique_ptr<CInetFile> CInetFiles::Pop() {
     std::lock_guard lock(mutex_);
-    if (files_.empty()) return nullptr;
-    auto file = std::move(files_.front());
-    files_.pop_front();
-    return file;
+    return TakeFront(files_);
 }
 
 std::size_t CInetFiles::Count() {

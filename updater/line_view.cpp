@@ -5,6 +5,7 @@
 
 #include "platform/msgloop/msgloop.h"
 #include "updater/choice_keys.h"
+#include "updater/write_all.h"
 
 namespace haldor {
 namespace {
@@ -73,15 +74,7 @@ void LineView::CloseIfAwaiting() {
 }
 
 void LineView::Print(const std::string& line) {
-    std::string text = line + "\n";
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(out_fd_, data, left);
-        if (n <= 0) return;
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    WriteAll(out_fd_, line + "\n");
 }
 
 void LineView::Show(const DialogPicture& picture) {

@@ -13,8 +13,6 @@ class Md5Stream {
 public:
     Md5Stream();
     ~Md5Stream();
-    Md5Stream(const Md5Stream&) = delete;
-    Md5Stream& operator=(const Md5Stream&) = delete;
 
     // Starts over with no bytes.
     void Reset();

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/shared/no_copy.h"
+
 namespace haldor {
 
 // What the bytes of a connection turn out to be.
@@ -20,13 +22,11 @@ protected:
 // kHeaderSize bytes, up to and including "\r\n\r\n") and the body bytes behind them, skipping the
 // bytes it is told to discard first. The sink may call NextResponse or Reset from inside its
 // calls; after Reset the rest of the running Feed is dropped.
-class ResponseSplitter {
+class ResponseSplitter : private morvick::NoCopy {
 public:
     static constexpr std::size_t kHeaderSize = 1024;
 
     explicit ResponseSplitter(IResponseSink* sink) : sink_(sink) {}
-    ResponseSplitter(const ResponseSplitter&) = delete;
-    ResponseSplitter& operator=(const ResponseSplitter&) = delete;
 
     // Another response comes next: a request was sent on the connection.
     void NextResponse();

@@ -7,6 +7,7 @@
 
 #include "platform/msgloop/msgloop.h"
 #include "updater/choice_keys.h"
+#include "updater/write_all.h"
 
 namespace haldor {
 namespace {
@@ -89,14 +90,7 @@ void TerminalView::OnKey(char key) {
 }
 
 void TerminalView::Write(const std::string& text) {
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(out_fd_, data, left);
-        if (n <= 0) return;
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    WriteAll(out_fd_, text);
 }
 
 void TerminalView::Draw() {

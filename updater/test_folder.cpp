@@ -1,25 +1,11 @@
 #include "updater/test_folder.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 #include "updater/local_file.h"
 
 namespace haldor {
-
-TestFolder::TestFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "haldor-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
-    path_ = pattern;
-}
-
-TestFolder::~TestFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 void TestFolder::Write(const std::string& name, const std::string& content) const {
     std::string path = *this / name;

@@ -2,24 +2,18 @@
 
 #include <string>
 
+#include "runtime/test_folder.h"
+
 namespace haldor {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TestFolder {
+// A fresh folder under the system's temporary folder, removed with everything in it, that writes
+// and reads whole files by relative name.
+class TestFolder : public rt::testing::TestFolder {
 public:
-    TestFolder();
-    ~TestFolder();
-    TestFolder(const TestFolder&) = delete;
-    TestFolder& operator=(const TestFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    TestFolder() : rt::testing::TestFolder("haldor-") {}
 
     void Write(const std::string& name, const std::string& content) const;
     std::string Read(const std::string& name) const;
-
-private:
-    std::string path_;
 };
 
 }  // namespace haldor

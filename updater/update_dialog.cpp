@@ -462,39 +462,33 @@ void CAutoUpdateClientDlg::Repaint() {
     view_->Show(picture);
 }
 
-void CAutoUpdateClientDlg::OnCloseButton() {
-    close_state_ = kButtonPressed;
+void CAutoUpdateClientDlg::AskForButton(ButtonState& button, const std::string& question,
+                                        std::function<void()> on_yes) {
+    button = kButtonPressed;
     Repaint();
-    view_->Ask("程序正在更新中,确定要退出升级吗？", [this](bool yes) {
-        close_state_ = kButtonNormal;
+    view_->Ask(question, [this, &button, on_yes = std::move(on_yes)](bool yes) {
+        button = kButtonNormal;
         Repaint();
-        // Ends this updater only; another process of the same name is never touched. Running
-        // transfers are dropped first, so that no partial download stays behind.
-        if (yes) {
-            DropTransfers();
-            desktop_->EndNow();
-        }
+        if (yes) on_yes();
+    });
+}
+
+void CAutoUpdateClientDlg::OnCloseButton() {
+    // Ends this updater only; another process of the same name is never touched. Running
+    // transfers are dropped first, so that no partial download stays behind.
+    AskForButton(close_state_, "程序正在更新中,确定要退出升级吗？", [this] {
+        DropTransfers();
+        desktop_->EndNow();
     });
 }
 
 void CAutoUpdateClientDlg::OnSkipButton() {
-    skip_state_ = kButtonPressed;
-    Repaint();
-    view_->Ask("确定不准备更新最新的版本，直接进入游戏大厅吗？", [this](bool yes) {
-        skip_state_ = kButtonNormal;
-        Repaint();
-        if (yes) StartLobby();
-    });
+    AskForButton(skip_state_, "确定不准备更新最新的版本，直接进入游戏大厅吗？",
+                 [this] { StartLobby(); });
 }
 
 void CAutoUpdateClientDlg::OnSwitchButton() {
-    switch_state_ = kButtonPressed;
-    Repaint();
-    view_->Ask("确定要切换服务器，重新下载吗？", [this](bool yes) {
-        switch_state_ = kButtonNormal;
-        Repaint();
-        if (yes) SwitchServer(false);
-    });
+    AskForButton(switch_state_, "确定要切换服务器，重新下载吗？", [this] { SwitchServer(false); });
 }
 
 void CAutoUpdateClientDlg::OnExitSpot() {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/msgloop/msgloop.h"
+#include "platform/shared/no_copy.h"
 #include "updater/desktop.h"
 #include "updater/dialog_msg.h"
 #include "updater/inet_files.h"
@@ -18,7 +20,7 @@ namespace haldor {
 // The updater's main window and the whole update flow: per server the version file, then the
 // file list of the installed version, then its files, one version step at a time up to the
 // server's maximum version; then the state file is written and the lobby is started.
-class CAutoUpdateClientDlg : public DialogActions {
+class CAutoUpdateClientDlg : public DialogActions, private morvick::NoCopy {
 public:
     static constexpr uintptr_t TIMER_NEXT_TRANSFER = 1000;
     static constexpr uintptr_t TIMER_WATCHDOG = 1001;
@@ -26,8 +28,6 @@ public:
 
     CAutoUpdateClientDlg(InstallPlace place, UpdateView* view, Desktop* desktop);
     ~CAutoUpdateClientDlg();
-    CAutoUpdateClientDlg(const CAutoUpdateClientDlg&) = delete;
-    CAutoUpdateClientDlg& operator=(const CAutoUpdateClientDlg&) = delete;
 
     // Creates the window and starts the flow; false when the window cannot be made.
     bool OnInitDialog();
@@ -75,6 +75,9 @@ private:
     void SetTimer(uintptr_t id, uint32_t ms);
     void KillTimer(uintptr_t id);
     void Repaint();
+    // Shows the button pressed while the question is asked, and runs on_yes after a yes.
+    void AskForButton(ButtonState& button, const std::string& question,
+                      std::function<void()> on_yes);
 
     InstallPlace place_;
     UpdateView* view_;

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "updater/local_file.h"
+#include "updater/owned_queue.h"
 #include "updater/version_number.h"
 #include "updater/xml_text.h"
 
@@ -164,10 +165,7 @@ std::uint64_t CUpdateFiles::TotalLength() {
 
 std::unique_ptr<CUpdateFile> CUpdateFiles::PopFront() {
     std::lock_guard lock(mutex_);
-    if (files_.empty()) return nullptr;
-    auto file = std::move(files_.front());
-    files_.pop_front();
-    return file;
+    return TakeFront(files_);
 }
 
 }  // namespace haldor

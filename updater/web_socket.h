@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/msgloop/msgloop.h"
+#include "platform/shared/no_copy.h"
 #include "updater/response_splitter.h"
 
 namespace haldor {
@@ -22,7 +23,7 @@ protected:
 
 // One non-blocking TCP connection whose events arrive as messages to a hidden window, split into
 // response headers (at most 1024 bytes each) and body bytes.
-class CWEBSocket {
+class CWEBSocket : private morvick::NoCopy {
 public:
     static constexpr std::size_t kHeaderSize = ResponseSplitter::kHeaderSize;
     static constexpr std::size_t kReadSize = 64 * 1024;
@@ -31,8 +32,6 @@ public:
 
     explicit CWEBSocket(IWEBSocketSink* sink);
     ~CWEBSocket();
-    CWEBSocket(const CWEBSocket&) = delete;
-    CWEBSocket& operator=(const CWEBSocket&) = delete;
 
     // Starts connecting to an IPv4 address or a host name; false when that cannot start.
     bool Connect(const std::string& host, unsigned short port);

@@ -3,18 +3,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <stdexcept>
 #include <string_view>
 
 #include "platform/downloadgame/server_versions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    try {
-        const downloadgame::ServerVersions v = downloadgame::ServerVersions::parse(
-            std::string_view(reinterpret_cast<const char*>(data), size));
-        if (v.versions.empty() || v.files.size() != v.versions.size()) std::abort();
-        (void)v.serverVerPath();
-    } catch (const std::runtime_error&) {
+    const morvick::Expected<downloadgame::ServerVersions> v = downloadgame::ServerVersions::parse(
+        std::string_view(reinterpret_cast<const char*>(data), size));
+    if (!v) {
+        if (v.error().empty()) std::abort();
+        return 0;
     }
+    if (v->versions.empty() || v->files.size() != v->versions.size()) std::abort();
+    (void)v->serverVerPath();
     return 0;
 }

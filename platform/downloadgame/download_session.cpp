@@ -99,7 +99,7 @@ bool DownloadSession::startReadingVersions(const std::string& url) {
             try {
                 read->versions = ServerVersions::fetch(read->url);
             } catch (const std::exception& e) {
-                read->failure = e.what();
+                read->versions = morvick::fail(read->url + ": " + e.what());
             }
             VersionsRead* handed = read.release();
             if (ml_post_task(onVersionsRead, handed, 0) != ML_OK) {
@@ -126,7 +126,7 @@ void DownloadSession::onVersionsRead(void* handed) {
             " version(s) on the server, newest " + read->versions->versions.back());
         known = read->versions->publish();
     } else {
-        log(prefix + "no versions: " + read->failure);
+        log(prefix + "no versions: " + read->versions.error());
     }
     self->versions_ = known ? Versions::Known : Versions::Unknown;
     std::vector<Request> requests = std::move(self->beforeVersions_);

@@ -2,12 +2,12 @@
 
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/downloadgame/server_versions.h"
 #include "platform/msgloop/msgloop.h"
+#include "platform/shared/no_copy.h"
 #include "runtime/value.h"
 
 namespace downloadgame {
@@ -26,15 +26,13 @@ namespace downloadgame {
 // timer looks at `updateState` every kPollMs; after kGiveUpTicks looks since the last request
 // the waiting requests are dropped. The page hears of every dropped game through the engine's
 // `onDownloadError`.
-class DownloadSession {
+class DownloadSession : private morvick::NoCopy {
 public:
     static constexpr uint32_t kPollMs = 200;
     static constexpr int kGiveUpTicks = 600;
 
     explicit DownloadSession(rt::Value engine);
     ~DownloadSession();
-    DownloadSession(const DownloadSession&) = delete;
-    DownloadSession& operator=(const DownloadSession&) = delete;
 
     // The page's request: `games` names the games separated by ","; `url` is the download
     // address the versions are read from, `extra` is only logged.
@@ -57,8 +55,7 @@ private:
     struct VersionsRead {
         int number = 0;
         std::string url;
-        std::optional<ServerVersions> versions;
-        std::string failure;
+        morvick::Expected<ServerVersions> versions = morvick::fail("not read");
     };
 
     static intptr_t windowProc(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam,

@@ -104,9 +104,15 @@ protected:
 
     // A request of the page; when `live`, waits until the engine has been asked.
     Value request(const Value& instance, const std::string& games, bool live = true) {
+        return requestFrom("http://127.0.0.1/download", "1", instance, games, live);
+    }
+
+    // The same, of the download server at `url` with the request's extra text.
+    Value requestFrom(const std::string& url, const std::string& extra, const Value& instance,
+                      const std::string& games, bool live = true) {
         size_t asked = engine.toDownloadCalls();
-        Value answer = call("plug_downloadgame", {instance, Value("http://127.0.0.1/download"),
-                                                  Value(games), Value("1")});
+        Value answer =
+            call("plug_downloadgame", {instance, Value(url), Value(games), Value(extra)});
         if (live) pumpUntil([&] { return engine.toDownloadCalls() > asked; });
         return answer;
     }
@@ -199,9 +205,7 @@ TEST_F(DownloadGameTest, TheFirstRequestGivesMainTheServersVersions) {
                    "# oldest first\n[1.0.0]\n\n[1.0.1]\n\\fish\\a.dll\n \\fish\\b.dll \n");
     Value instance = call("plug_create", {engine.value()});
     auto ask = [&](const std::string& games) {
-        size_t asked = engine.toDownloadCalls();
-        call("plug_downloadgame", {instance, Value(server.url("/dl/")), Value(games), Value("")});
-        pumpUntil([&] { return engine.toDownloadCalls() > asked; });
+        requestFrom(server.url("/dl/"), "", instance, games);
     };
     ask("fish");
     EXPECT_EQ(Main::versions.toString(), "[1.0.0,1.0.1]");
@@ -219,9 +223,7 @@ TEST_F(DownloadGameTest, UnreadableVersionsAreAskedForAgainWithTheNextRequest) {
     Main::serverVerPath = Value();
     Value instance = call("plug_create", {engine.value()});
     auto ask = [&](const std::string& games) {
-        size_t asked = engine.toDownloadCalls();
-        call("plug_downloadgame", {instance, Value(server.url("/dl")), Value(games), Value("")});
-        pumpUntil([&] { return engine.toDownloadCalls() > asked; });
+        requestFrom(server.url("/dl"), "", instance, games);
     };
     ask("fish");
     EXPECT_TRUE(Main::serverVerPath.isNull());

@@ -1,7 +1,5 @@
 #include "platform/downloadgame/server_versions.h"
 
-#include <stdexcept>
-
 #include "platform/shared/platform_log.h"
 #include "runtime/array.h"
 #include "runtime/class_info.h"
@@ -14,7 +12,7 @@ std::string ServerVersions::serverVerPath() const {
     return versions.empty() ? std::string() : rt::replaceAll(versions.back(), ".", "_");
 }
 
-ServerVersions ServerVersions::parse(std::string_view text) {
+morvick::Expected<ServerVersions> ServerVersions::parse(std::string_view text) {
     ServerVersions result;
     int number = 0;
     for (const std::string& raw : rt::split(text, "\n")) {
@@ -24,24 +22,24 @@ ServerVersions ServerVersions::parse(std::string_view text) {
         if (line.front() == '[' && line.back() == ']') {
             std::string version = rt::trim(line.substr(1, line.size() - 2));
             if (version.empty()) {
-                throw std::runtime_error("versions.txt line " + std::to_string(number) +
-                                         ": empty version");
+                return morvick::fail("versions.txt line " + std::to_string(number) +
+                                     ": empty version");
             }
             result.versions.push_back(version);
             result.files.emplace_back();
             continue;
         }
         if (result.versions.empty()) {
-            throw std::runtime_error("versions.txt line " + std::to_string(number) + ": file " +
-                                     line + " before the first version");
+            return morvick::fail("versions.txt line " + std::to_string(number) + ": file " + line +
+                                 " before the first version");
         }
         result.files.back().push_back(line);
     }
-    if (result.versions.empty()) throw std::runtime_error("versions.txt names no version");
+    if (result.versions.empty()) return morvick::fail("versions.txt names no version");
     return result;
 }
 
-ServerVersions ServerVersions::fetch(const std::string& base) {
+morvick::Expected<ServerVersions> ServerVersions::fetch(const std::string& base) {
     std::string url = base + (rt::endsWith(base, "/") ? "" : "/") + "versions.txt";
     rt::Http http(url);
     http.setConnectionTimeout(5);
@@ -50,8 +48,10 @@ ServerVersions ServerVersions::fetch(const std::string& base) {
     http.onData = [&](const std::string& data) { body = data; };
     http.onError = [&](const std::string& message) { error = message; };
     http.request();
-    if (!error.empty()) throw std::runtime_error(url + ": " + error);
-    return parse(body);
+    if (!error.empty()) return morvick::fail(url + ": " + error);
+    morvick::Expected<ServerVersions> versions = parse(body);
+    if (!versions) return morvick::fail(url + ": " + versions.error());
+    return versions;
 }
 
 bool ServerVersions::publish() const {

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/shared/expected.h"
 
 namespace downloadgame {
 
@@ -25,12 +26,12 @@ struct ServerVersions {
     // The server list's folder: the newest version with its dots as underscores.
     std::string serverVerPath() const;
 
-    // Reads the text; a path line before the first version or no version at all is an error,
-    // reported as std::runtime_error with the line number.
-    static ServerVersions parse(std::string_view text);
+    // Reads the text; a path line before the first version, an empty version or no version at
+    // all fails, saying which line.
+    static morvick::Expected<ServerVersions> parse(std::string_view text);
 
-    // Fetches `base` + "versions.txt" and reads it; throws with the address on any failure.
-    static ServerVersions fetch(const std::string& base);
+    // Fetches `base` + "versions.txt" and reads it; a failure names the address.
+    static morvick::Expected<ServerVersions> fetch(const std::string& base);
 
     // Sets Main's versions, versionFileList and serverVerPath by name; false (and a log line)
     // when the program has no class Main.

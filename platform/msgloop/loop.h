@@ -20,15 +20,14 @@
 #include "platform/msgloop/timer_set.h"
 #include "platform/msgloop/transport.h"
 #include "platform/msgloop/window_table.h"
+#include "platform/shared/no_copy.h"
 
 namespace msgloop {
 
-class Loop final : public CopyDataTarget {
+class Loop final : public CopyDataTarget, private morvick::NoCopy {
 public:
     // Makes the loop and binds it to the calling thread.
     static int create(std::unique_ptr<Loop>* out);
-    Loop(const Loop&) = delete;
-    Loop& operator=(const Loop&) = delete;
     ~Loop();
 
     bool on_thread() const { return pthread_equal(thread_, pthread_self()) != 0; }

@@ -7,6 +7,7 @@
 
 #include "platform/msgloop/msgloop.h"
 #include "platform/msgloop/poll_list.h"
+#include "platform/shared/no_copy.h"
 
 struct ml_process {
     pid_t pid = 0;
@@ -30,11 +31,8 @@ bool reap_process(ml_process* process);
 void free_process(ml_process* process);
 
 // The processes the loop reaps as soon as they end.
-class ProcessTable {
+class ProcessTable : private morvick::NoCopy {
 public:
-    ProcessTable() = default;
-    ProcessTable(const ProcessTable&) = delete;
-    ProcessTable& operator=(const ProcessTable&) = delete;
     ~ProcessTable();
 
     void watch(ml_process* process) { watched_.insert(process); }

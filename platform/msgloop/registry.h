@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/shared/no_copy.h"
+
 namespace msgloop {
 
 // A process, told apart from a later one with the same id by its start time.
@@ -25,11 +27,8 @@ struct Owner {
 // Reads the start time and state letter of a process from /proc; false when it does not exist.
 bool read_process_stat(pid_t pid, uint64_t* start, char* state);
 
-class Registry {
+class Registry : private morvick::NoCopy {
 public:
-    Registry() = default;
-    Registry(const Registry&) = delete;
-    Registry& operator=(const Registry&) = delete;
     ~Registry();
 
     // Creates or checks the folder (a directory of ours, mode 0700) and opens the counter.

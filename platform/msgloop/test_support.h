@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/msgloop/msgloop.h"
+#include "platform/shared/no_copy.h"
 
 namespace msgloop::test {
 
@@ -18,14 +19,12 @@ struct Received {
 };
 
 // A window that records every message and may react through `on_message`.
-struct Recorder {
+struct Recorder : private morvick::NoCopy {
     ml_hwnd hwnd = 0;
     std::vector<Received> messages;
     std::function<intptr_t(const Received&)> on_message;
 
     Recorder() = default;
-    Recorder(const Recorder&) = delete;
-    Recorder& operator=(const Recorder&) = delete;
     ~Recorder() {
         on_message = nullptr;
         if (hwnd && ml_is_loop_thread()) ml_destroy_window(hwnd);

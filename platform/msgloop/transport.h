@@ -10,6 +10,7 @@
 
 #include "platform/msgloop/poll_list.h"
 #include "platform/msgloop/registry.h"
+#include "platform/shared/no_copy.h"
 
 namespace msgloop {
 
@@ -23,15 +24,13 @@ protected:
     ~CopyDataTarget() = default;
 };
 
-struct Connection {
+struct Connection : private morvick::NoCopy {
     int fd = -1;
     uint64_t id = 0;
     Owner peer;  // outbound connections only
     bool dead = false;
 
     Connection() = default;
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
     ~Connection();
 };
 
@@ -43,14 +42,12 @@ struct PendingCall {
     int64_t result = 0;
 };
 
-class Transport {
+class Transport : private morvick::NoCopy {
 public:
     // Incoming calls nested deeper than this are refused with ML_ERR_DEPTH.
     static constexpr int kMaxDepth = 32;
 
     Transport(Registry& registry, CopyDataTarget& target);
-    Transport(const Transport&) = delete;
-    Transport& operator=(const Transport&) = delete;
     ~Transport();
 
     // Binds the listener; ML_ERR_DUPLICATE when another loop of this process listens already.

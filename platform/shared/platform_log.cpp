@@ -1,5 +1,7 @@
 #include "platform/shared/platform_log.h"
 
+#include "runtime/text_escape.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -25,33 +27,13 @@ void log(std::string_view library, std::string_view text) {
 
 std::string quoted(std::string_view text) {
     std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char hex[8];
-                    std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
-                    out += hex;
-                } else {
-                    out += c;
-                }
-        }
-    }
+    rt::appendEscaped(out, text,
+                      {{'"', "\\\""}, {'\\', "\\\\"}, {'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}},
+                      [](std::string& to, unsigned char c) {
+                          char hex[8];
+                          std::snprintf(hex, sizeof hex, "\\x%02x", c);
+                          to += hex;
+                      });
     out += '"';
     return out;
 }

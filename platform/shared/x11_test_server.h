@@ -8,15 +8,15 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/shared/no_copy.h"
+
 namespace platform::test {
 
 // A child process that reports where it listens on a pipe; stopped (SIGTERM, then reaped) when
 // the object goes.
-class ChildService {
+class ChildService : private morvick::NoCopy {
 public:
     ChildService() = default;
-    ChildService(const ChildService&) = delete;
-    ChildService& operator=(const ChildService&) = delete;
     ~ChildService() { stop(); }
 
     // Runs argv (the placeholder "{fd}" in it becomes the pipe's descriptor number) and answers

@@ -57,6 +57,10 @@ private:
 
 Lib::Lib(const Variant& variant, MakeManager make) : variant_(variant), make_(make) {}
 
+ProcessManager* MakePlainManager(const Variant& variant) {
+    return new ProcessManager(variant);
+}
+
 value Lib::Create(value handler) {
     handler_ = handler;
     if (!sink_) sink_ = std::make_shared<Sink>(*this);

@@ -2,6 +2,7 @@
 // The primitive layer shared by the plug-in libraries: plug-in handles over process managers,
 // the library's handler object and event sink, and the common primitives.
 
+#include "platform/shared/no_copy.h"
 #include "plugins/core/process_manager.h"
 #include "plugins/core/records.h"
 #include "plugins/core/text_channel.h"
@@ -17,15 +18,36 @@
         return reinterpret_cast<void*>(&name);                                 \
     }
 
+// The primitives every plug-in library has alike: create, user, room and destroy. `theLib`
+// names the library's function answering its plug::Lib.
+#define PLUG_COMMON_PRIMITIVES(theLib)                    \
+    static value plug_create(value handler) {             \
+        return theLib().Create(handler);                  \
+    }                                                     \
+    static value plug_setuser(value handle, value user) { \
+        theLib().SetUser(handle, user);                   \
+        return nullptr;                                   \
+    }                                                     \
+    static value plug_setroom(value handle, value room) { \
+        theLib().SetRoom(handle, room);                   \
+        return nullptr;                                   \
+    }                                                     \
+    static value plug_destroy(value handle) {             \
+        theLib().Destroy(handle);                         \
+        return nullptr;                                   \
+    }                                                     \
+    PLUG_EXPORT(plug_create, 1)                           \
+    PLUG_EXPORT(plug_setuser, 2)                          \
+    PLUG_EXPORT(plug_setroom, 2)                          \
+    PLUG_EXPORT(plug_destroy, 1)
+
 namespace plug {
 
-class Lib {
+class Lib : private morvick::NoCopy {
 public:
     using MakeManager = ProcessManager* (*)(const Variant&);
 
     Lib(const Variant& variant, MakeManager make);
-    Lib(const Lib&) = delete;
-    Lib& operator=(const Lib&) = delete;
 
     value Create(value handler);
     void Destroy(value handle);
@@ -60,5 +82,15 @@ private:
     // freed with the library.
     std::vector<std::unique_ptr<HandleBox>> boxes_;
 };
+
+// The plain process manager, for the libraries that add nothing to it.
+ProcessManager* MakePlainManager(const Variant& variant);
+
+// A library's one Lib, made on first use.
+template <const Variant& kVariant, Lib::MakeManager kMake = &MakePlainManager>
+Lib& LibOf() {
+    static Lib lib(kVariant, kMake);
+    return lib;
+}
 
 }  // namespace plug

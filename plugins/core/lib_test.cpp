@@ -2,15 +2,10 @@
 // game stand-in.
 
 #include "plugins/core/le_bytes.h"
-#include "plugins/core/testing/game_run.h"
-#include "plugins/core/testing/plug_host.h"
+#include "plugins/core/testing/library_test.h"
 
-#include "platform/msgloop/msgloop.h"
-#include "runtime/create.h"
 #include "runtime/record.h"
 #include "runtime/value_scope.h"
-
-#include <gtest/gtest.h>
 
 namespace plug {
 namespace {
@@ -34,27 +29,17 @@ const Flavour kFlavours[] = {{"PexmorPlug", 516, 85, true, 9716, false, 1000},
                              {"RavoPlug", 4, 79, false, 10228, false, 10000},
                              {"Sondrel", 4, 79, false, 10228, true, 1000}};
 
-class PlugLibraryTest : public ::testing::TestWithParam<Flavour> {
+class PlugLibraryTest : public testing::LibraryTest<::testing::TestWithParam<Flavour>> {
 protected:
     void SetUp() override {
-        testing::StartLoop();
-        lib = std::make_unique<PlugLibrary>(GetParam().library);
-        handler = rt::create<Handler>();
-        handle = (*lib)("plug_create", handler);
+        Open(GetParam().library);
         ASSERT_FALSE(handle.isNull());
-    }
-
-    void TearDown() override {
-        if (!handle.isNull()) (*lib)("plug_destroy", handle);
-        lib.reset();
-        ml_shutdown();
     }
 
     bool Pexmor() const { return GetParam().prefix == 516; }
 
     rt::Value Link(const std::string& script) {
-        const std::u16string program = game.Program(script, GetParam().prefix);
-        const std::string path(program.begin(), program.end());
+        const std::string path = Program(script, GetParam().prefix);
         return Pexmor() ? (*lib)("plug_link", handle, path, int32_t{2})
                         : (*lib)("plug_link", handle, path);
     }
@@ -90,11 +75,6 @@ protected:
     std::string TextPayloadHex(size_t length) const {
         return "c8" + std::string(2 * length - 2, '0');
     }
-
-    GameRun game;
-    std::unique_ptr<PlugLibrary> lib;
-    rt::Ref<Handler> handler;
-    rt::Value handle;
 };
 
 TEST_P(PlugLibraryTest, LinkRelinkAndGameTextsWithPrefixAndCuts) {

@@ -4,6 +4,7 @@
 // alive and ends it. Runs on the loop's thread only.
 
 #include "platform/msgloop/msgloop.h"
+#include "platform/shared/no_copy.h"
 #include "plugins/core/message_header.h"
 #include "plugins/core/process_message_sink.h"
 #include "plugins/core/variant.h"
@@ -20,24 +21,20 @@ namespace plug {
 inline constexpr uintptr_t kLinkTimer = 100;
 inline constexpr uint32_t kQueuedMessage = ML_WM_USER + 100;
 
-class ProcessManager {
+class ProcessManager : private morvick::NoCopy {
 public:
     // Keeps the manager alive while its own code is on the stack: Dispose() from inside a
     // callback then frees it when the outermost guard goes.
-    class Busy {
+    class Busy : private morvick::NoCopy {
     public:
         explicit Busy(ProcessManager* manager);
         ~Busy();
-        Busy(const Busy&) = delete;
-        Busy& operator=(const Busy&) = delete;
 
     private:
         ProcessManager* manager_;
     };
 
     explicit ProcessManager(const Variant& variant);
-    ProcessManager(const ProcessManager&) = delete;
-    ProcessManager& operator=(const ProcessManager&) = delete;
 
     void SetSink(std::shared_ptr<IProcessMessageSink> sink) { sink_ = std::move(sink); }
 

@@ -70,28 +70,17 @@ std::u16string WideText(value v) {
 }
 
 UserInfo ReadUserInfo(value object) {
-    UserInfo info;
-    info.gameId = IntField(object, "gameId");
-    info.userId = IntField(object, "userId");
-    info.tableId = IntField(object, "tableId");
-    info.chairId = IntField(object, "chairId");
-    info.status = IntField(object, "status");
-    info.score = TextNumberField(object, "score");
-    info.name = TextField(object, "name");
-    return info;
+    return {IntField(object, "gameId"),  IntField(object, "userId"),
+            IntField(object, "tableId"), IntField(object, "chairId"),
+            IntField(object, "status"),  TextNumberField(object, "score"),
+            TextField(object, "name")};
 }
 
 RoomInfo ReadRoomInfo(value object) {
-    RoomInfo room;
-    room.tableId = IntField(object, "tableId");
-    room.chairId = IntField(object, "chairId");
-    room.userId = IntField(object, "userId");
-    room.kindId = IntField(object, "kindId");
-    room.serverId = IntField(object, "serverId");
-    room.serverType = IntField(object, "serverType");
-    room.serverRule = IntField(object, "serverRule");
-    room.serverName = TextField(object, "serverName");
-    return room;
+    return {IntField(object, "tableId"),    IntField(object, "chairId"),
+            IntField(object, "userId"),     IntField(object, "kindId"),
+            IntField(object, "serverId"),   IntField(object, "serverType"),
+            IntField(object, "serverRule"), TextField(object, "serverName")};
 }
 
 GameConfig ReadGameConfig(value object) {

@@ -1,5 +1,6 @@
 #pragma once
-// What sets the three plug-in libraries apart.
+// What sets the plug-in libraries apart; the defaults are those of the libraries whose texts carry
+// the 4-byte prefix.
 
 #include <cstddef>
 #include <cstdint>

@@ -12,28 +12,21 @@ using plug::BatchingProcessManager;
 using plug::ProcessManager;
 namespace host = plug::host;
 
-constexpr plug::Variant kPexmor{
-    .textPrefix = plug::kWidePrefix,
-    .userFixedLength = plug::kUserFixedLengthWide,
-    .linkCheckMs = 1000,
-    .linkFollowUp = false,
-    .linkAlwaysRelinked = true,
-};
+constexpr plug::Variant kPexmor{.textPrefix = plug::kWidePrefix,
+                                .userFixedLength = plug::kUserFixedLengthWide,
+                                .linkAlwaysRelinked = true};
 
 ProcessManager* MakeManager(const plug::Variant& variant) {
     return new BatchingProcessManager(variant);
 }
 
 plug::Lib& TheLib() {
-    static plug::Lib lib(kPexmor, &MakeManager);
-    return lib;
+    return plug::LibOf<kPexmor, &MakeManager>();
 }
 
 }  // namespace
 
-static value plug_create(value handler) {
-    return TheLib().Create(handler);
-}
+PLUG_COMMON_PRIMITIVES(TheLib)
 
 static value plug_link(value handle, value path, value roomType) {
     return TheLib().Link(handle, path, host::val_int(roomType));
@@ -58,25 +51,6 @@ static value plug_closegame(value handle) {
     return host::alloc_bool(manager->CloseGame(true));
 }
 
-static value plug_setuser(value handle, value user) {
-    TheLib().SetUser(handle, user);
-    return nullptr;
-}
-
-static value plug_setroom(value handle, value room) {
-    TheLib().SetRoom(handle, room);
-    return nullptr;
-}
-
-static value plug_destroy(value handle) {
-    TheLib().Destroy(handle);
-    return nullptr;
-}
-
-PLUG_EXPORT(plug_create, 1)
 PLUG_EXPORT(plug_link, 3)
 PLUG_EXPORT(plug_send, 3)
 PLUG_EXPORT(plug_closegame, 1)
-PLUG_EXPORT(plug_setuser, 2)
-PLUG_EXPORT(plug_setroom, 2)
-PLUG_EXPORT(plug_destroy, 1)

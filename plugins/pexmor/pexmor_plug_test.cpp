@@ -1,49 +1,22 @@
 // PexmorPlug's own primitives through the host: the close with its callback and queued texts.
 
-#include "plugins/core/testing/game_run.h"
-#include "plugins/core/testing/plug_host.h"
-
-#include "platform/msgloop/msgloop.h"
-#include "runtime/create.h"
-
-#include <gtest/gtest.h>
+#include "plugins/core/testing/library_test.h"
 
 namespace plug {
 namespace {
 
-using testing::GameRun;
-using testing::Handler;
-using testing::PlugLibrary;
 using testing::PumpUntil;
 
-class PexmorPlugTest : public ::testing::Test {
+class PexmorPlugTest : public testing::LibraryTest<> {
 protected:
-    void SetUp() override {
-        testing::StartLoop();
-        lib = std::make_unique<PlugLibrary>("PexmorPlug");
-        handler = rt::create<Handler>();
-        handle = (*lib)("plug_create", handler);
-    }
-
-    void TearDown() override {
-        (*lib)("plug_destroy", handle);
-        lib.reset();
-        ml_shutdown();
-    }
+    void SetUp() override { Open("PexmorPlug"); }
 
     void LinkWith(const std::string& script) {
-        const std::u16string program = game.Program("link\n" + script, 516);
         ASSERT_TRUE(
-            (*lib)("plug_link", handle, std::string(program.begin(), program.end()), int32_t{7})
-                .toBool());
+            (*lib)("plug_link", handle, Program("link\n" + script, 516), int32_t{7}).toBool());
         ASSERT_TRUE(PumpUntil([&] { return !handler->calls.empty(); })) << game.Log();
         ASSERT_TRUE(game.WaitForMessages(2, 101));
     }
-
-    GameRun game;
-    std::unique_ptr<PlugLibrary> lib;
-    rt::Ref<Handler> handler;
-    rt::Value handle;
 };
 
 TEST_F(PexmorPlugTest, RoomTypeOnTheCommandLine) {

@@ -8,21 +8,10 @@ namespace {
 
 using plug::ProcessManager;
 
-constexpr plug::Variant kRavo{
-    .textPrefix = plug::kNarrowPrefix,
-    .userFixedLength = plug::kUserFixedLengthNarrow,
-    .linkCheckMs = 10000,
-    .linkFollowUp = false,
-    .linkAlwaysRelinked = false,
-};
-
-ProcessManager* MakeManager(const plug::Variant& variant) {
-    return new ProcessManager(variant);
-}
+constexpr plug::Variant kRavo{.linkCheckMs = 10000};
 
 plug::Lib& TheLib() {
-    static plug::Lib lib(kRavo, &MakeManager);
-    return lib;
+    return plug::LibOf<kRavo>();
 }
 
 }  // namespace
@@ -43,31 +32,27 @@ static value plug_sendgamestate(value handle) {
 
 // The score, status and exchange objects come unchecked from the game window; a value that is not
 // an object sends the record with every field 0.
-static value plug_setuserscore(value handle, value score) {
+template <typename Fields>
+value SendFields(value handle, plug::MessageCode code, value object, Fields (*read)(value),
+                 plug::Bytes (*build)(const Fields&)) {
     if (TheLib().Manager(handle) == nullptr) return nullptr;
-    TheLib().SendRecord(
-        handle, plug::kUserScore,
-        plug::BuildUserScoreRecord(plug::IsObject(score) ? plug::ReadUserScore(score)
-                                                         : plug::UserScore{}));
+    TheLib().SendRecord(handle, code, build(plug::IsObject(object) ? read(object) : Fields{}));
     return nullptr;
+}
+
+static value plug_setuserscore(value handle, value score) {
+    return SendFields(handle, plug::kUserScore, score, &plug::ReadUserScore,
+                      &plug::BuildUserScoreRecord);
 }
 
 static value plug_setuserstatus(value handle, value status) {
-    if (TheLib().Manager(handle) == nullptr) return nullptr;
-    TheLib().SendRecord(
-        handle, plug::kUserStatus,
-        plug::BuildUserStatusRecord(plug::IsObject(status) ? plug::ReadUserStatus(status)
-                                                           : plug::UserStatus{}));
-    return nullptr;
+    return SendFields(handle, plug::kUserStatus, status, &plug::ReadUserStatus,
+                      &plug::BuildUserStatusRecord);
 }
 
 static value plug_sendexchangescore(value handle, value score) {
-    if (TheLib().Manager(handle) == nullptr) return nullptr;
-    TheLib().SendRecord(
-        handle, plug::kGameData,
-        plug::BuildExchangeScoreRecord(plug::IsObject(score) ? plug::ReadExchangeScore(score)
-                                                             : plug::ExchangeScore{}));
-    return nullptr;
+    return SendFields(handle, plug::kGameData, score, &plug::ReadExchangeScore,
+                      &plug::BuildExchangeScoreRecord);
 }
 
 PLUG_EXPORT(plug_sendgameconfig, 2)

@@ -1,52 +1,29 @@
 // RavoPlug's fishing-game records through the host, byte for byte as the game receives them.
 
 #include "plugins/core/le_bytes.h"
-#include "plugins/core/testing/game_run.h"
-#include "plugins/core/testing/plug_host.h"
+#include "plugins/core/testing/library_test.h"
 
-#include "platform/msgloop/msgloop.h"
 #include "runtime/array.h"
-#include "runtime/create.h"
 #include "runtime/record.h"
-
-#include <gtest/gtest.h>
 
 namespace plug {
 namespace {
 
 using testing::GameRun;
-using testing::Handler;
-using testing::PlugLibrary;
 using testing::PumpUntil;
 
 int32_t I32(const std::vector<uint8_t>& bytes, size_t at) {
     return static_cast<int32_t>(GetU32(&bytes[at]));
 }
 
-class RavoPlugTest : public ::testing::Test {
+class RavoPlugTest : public testing::LibraryTest<> {
 protected:
     void SetUp() override {
-        testing::StartLoop();
-        lib = std::make_unique<PlugLibrary>("RavoPlug");
-        handler = rt::create<Handler>();
-        handle = (*lib)("plug_create", handler);
-        const std::u16string program = game.Program("link\n", 4);
-        ASSERT_TRUE(
-            (*lib)("plug_link", handle, std::string(program.begin(), program.end())).toBool());
+        Open("RavoPlug");
+        ASSERT_TRUE((*lib)("plug_link", handle, Program("link\n", 4)).toBool());
         ASSERT_TRUE(PumpUntil([&] { return !handler->calls.empty(); })) << game.Log();
         ASSERT_TRUE(game.WaitForMessages(2, 101));
     }
-
-    void TearDown() override {
-        (*lib)("plug_destroy", handle);
-        lib.reset();
-        ml_shutdown();
-    }
-
-    GameRun game;
-    std::unique_ptr<PlugLibrary> lib;
-    rt::Ref<Handler> handler;
-    rt::Value handle;
 };
 
 TEST_F(RavoPlugTest, GameConfigFillsTheSlotsOfItsElements) {

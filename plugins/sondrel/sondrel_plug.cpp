@@ -5,23 +5,10 @@
 
 namespace {
 
-using plug::ProcessManager;
-
-constexpr plug::Variant kSondrel{
-    .textPrefix = plug::kNarrowPrefix,
-    .userFixedLength = plug::kUserFixedLengthNarrow,
-    .linkCheckMs = 1000,
-    .linkFollowUp = true,
-    .linkAlwaysRelinked = false,
-};
-
-ProcessManager* MakeManager(const plug::Variant& variant) {
-    return new ProcessManager(variant);
-}
+constexpr plug::Variant kSondrel{.linkFollowUp = true};
 
 plug::Lib& TheLib() {
-    static plug::Lib lib(kSondrel, &MakeManager);
-    return lib;
+    return plug::LibOf<kSondrel>();
 }
 
 }  // namespace

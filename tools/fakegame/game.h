@@ -3,6 +3,7 @@
 // command line, follows its script and logs every message it receives.
 
 #include "platform/msgloop/msgloop.h"
+#include "platform/shared/no_copy.h"
 #include "plugins/core/message_header.h"
 #include "tools/fakegame/describe.h"
 #include "tools/fakegame/script.h"
@@ -23,11 +24,9 @@ struct Options {
     std::vector<Step> steps;
 };
 
-class Game {
+class Game : private morvick::NoCopy {
 public:
     Game(const Options& options, std::FILE* log);
-    Game(const Game&) = delete;
-    Game& operator=(const Game&) = delete;
 
     // Runs the script, then the loop until a quit request; answers the exit code.
     int Run();

@@ -1,7 +1,11 @@
 #include "tools/fakegame/script.h"
 
 #include <charconv>
+#include <optional>
 #include <stdexcept>
+#include <utility>
+
+#include "platform/shared/text_lines.h"
 
 namespace fakegame {
 
@@ -74,6 +78,18 @@ std::vector<uint8_t> ParseHex(LineReader& reader, std::string_view hex) {
     return bytes;
 }
 
+// The steps that take nothing after their word.
+std::optional<Op> BareStep(std::string_view op) {
+    static constexpr std::pair<std::string_view, Op> kBare[] = {{"unwindow", Op::Unwindow},
+                                                                {"quiet", Op::Quiet},
+                                                                {"stay", Op::Stay},
+                                                                {"quitgoodbye", Op::QuitGoodbye}};
+    for (const auto& [word, bare] : kBare) {
+        if (word == op) return bare;
+    }
+    return std::nullopt;
+}
+
 Step ParseStep(std::string_view line, size_t number) {
     LineReader reader(line, number);
     Step step;
@@ -125,14 +141,8 @@ Step ParseStep(std::string_view line, size_t number) {
         step.op = op == "pingpong" ? Op::PingPong : Op::Flood;
         step.a = reader.Number("the count");
         step.b = reader.Number("the text size");
-    } else if (op == "unwindow") {
-        step.op = Op::Unwindow;
-    } else if (op == "quiet") {
-        step.op = Op::Quiet;
-    } else if (op == "stay") {
-        step.op = Op::Stay;
-    } else if (op == "quitgoodbye") {
-        step.op = Op::QuitGoodbye;
+    } else if (const std::optional<Op> bare = BareStep(op)) {
+        step.op = *bare;
     } else {
         reader.Fail("unknown step '" + std::string(op) + "'");
     }
@@ -144,14 +154,9 @@ Step ParseStep(std::string_view line, size_t number) {
 
 std::vector<Step> ParseScript(std::string_view text, char separator) {
     std::vector<Step> steps;
-    size_t number = 0;
-    while (!text.empty()) {
-        const size_t end = text.find(separator);
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        ++number;
-        if (Trim(line).empty() || Trim(line).front() == '#') continue;
-        steps.push_back(ParseStep(Trim(line), number));
+    for (size_t number = 1; !text.empty(); ++number) {
+        const std::string_view line = Trim(morvick::takeLine(text, separator));
+        if (!line.empty() && line.front() != '#') steps.push_back(ParseStep(line, number));
     }
     return steps;
 }

@@ -8,12 +8,6 @@ namespace testhttp {
 
 namespace {
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
 // A non-empty run of decimal digits that fits 64 bits.
 std::optional<uint64_t> parseNumber(std::string_view s) {
     if (s.empty()) return std::nullopt;
@@ -34,16 +28,17 @@ std::string ByteRange::toString() const {
 }
 
 std::optional<ByteRange> parseByteRange(std::string_view header) {
-    header = trim(header);
+    header = trimBlanks(header);
     size_t eq = header.find('=');
-    if (eq == std::string_view::npos || !equalsIgnoreCase(trim(header.substr(0, eq)), "bytes"))
+    if (eq == std::string_view::npos ||
+        !equalsIgnoreCase(trimBlanks(header.substr(0, eq)), "bytes"))
         return std::nullopt;
-    std::string_view set = trim(header.substr(eq + 1));
+    std::string_view set = trimBlanks(header.substr(eq + 1));
     if (set.find(',') != std::string_view::npos) return std::nullopt;
     size_t dash = set.find('-');
     if (dash == std::string_view::npos) return std::nullopt;
-    std::string_view a = trim(set.substr(0, dash));
-    std::string_view b = trim(set.substr(dash + 1));
+    std::string_view a = trimBlanks(set.substr(0, dash));
+    std::string_view b = trimBlanks(set.substr(dash + 1));
 
     ByteRange range;
     if (a.empty()) {

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <charconv>
 
+#include "tools/testhttp/receive.h"
+
 namespace testhttp {
 
 namespace {
@@ -18,16 +20,9 @@ constexpr auto kSlowTick = std::chrono::milliseconds(100);
 
 // Reads what is there into `out`; false when the peer closed, failed, or the server stopped.
 bool readSome(int fd, std::string& out, const StopSignal& stop) {
-    char chunk[16 * 1024];
     for (;;) {
-        ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-        if (n > 0) {
-            out.append(chunk, static_cast<size_t>(n));
-            return true;
-        }
-        if (n == 0) return false;
-        if (errno == EINTR) continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+        const Received received = receiveSome(fd, out);
+        if (received != Received::WouldBlock) return received == Received::Bytes;
         if (waitForSocket(fd, POLLIN, stop) != WaitResult::Ready) return false;
     }
 }

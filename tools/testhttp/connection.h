@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/shared/no_copy.h"
 #include "tools/testhttp/content_store.h"
 #include "tools/testhttp/fault_table.h"
 #include "tools/testhttp/request_log.h"
@@ -20,12 +21,10 @@ struct ServerParts {
 
 // Serves the requests of one accepted connection, one after the other, until either side
 // closes it or the server stops. Owns the socket and closes it when done.
-class Connection {
+class Connection : private morvick::NoCopy {
 public:
     Connection(int fd, int id, ServerParts parts);
     ~Connection();
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
 
     void serve();
 

@@ -1,6 +1,7 @@
 #include "tools/testhttp/fault.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace testhttp {
 
@@ -9,6 +10,14 @@ namespace {
 Fault make(FaultKind kind) {
     Fault f;
     f.kind = kind;
+    return f;
+}
+
+// A fault of the kind with one of its fields set.
+template <class Field, class V>
+Fault make(FaultKind kind, Field Fault::*field, V value) {
+    Fault f = make(kind);
+    f.*field = std::move(value);
     return f;
 }
 
@@ -46,9 +55,7 @@ bool isLocalLocation(std::string_view location) {
 Fault Fault::answerStatus(int status) {
     if (status < 100 || status > 599)
         throw std::invalid_argument("status " + std::to_string(status) + " is not an HTTP status");
-    Fault f = make(FaultKind::Status);
-    f.status = status;
-    return f;
+    return make(FaultKind::Status, &Fault::status, status);
 }
 
 Fault Fault::redirect(int status, std::string location) {
@@ -64,9 +71,7 @@ Fault Fault::redirect(int status, std::string location) {
 }
 
 Fault Fault::dropAfter(uint64_t bodyBytes) {
-    Fault f = make(FaultKind::DropAfter);
-    f.bytes = bodyBytes;
-    return f;
+    return make(FaultKind::DropAfter, &Fault::bytes, bodyBytes);
 }
 
 Fault Fault::stall() {
@@ -75,9 +80,7 @@ Fault Fault::stall() {
 
 Fault Fault::pauseBeforeHeaders(std::chrono::milliseconds pause) {
     if (pause.count() < 0) throw std::invalid_argument("a pause cannot be negative");
-    Fault f = make(FaultKind::PauseBeforeHeaders);
-    f.pause = pause;
-    return f;
+    return make(FaultKind::PauseBeforeHeaders, &Fault::pause, pause);
 }
 
 Fault Fault::pauseMidBody(uint64_t bodyBytes, std::chrono::milliseconds pause) {
@@ -90,9 +93,7 @@ Fault Fault::pauseMidBody(uint64_t bodyBytes, std::chrono::milliseconds pause) {
 
 Fault Fault::wrongContentLength(int64_t delta) {
     if (delta == 0) throw std::invalid_argument("a wrong Content-Length needs a non-zero delta");
-    Fault f = make(FaultKind::WrongContentLength);
-    f.delta = delta;
-    return f;
+    return make(FaultKind::WrongContentLength, &Fault::delta, delta);
 }
 
 Fault Fault::noContentLength() {
@@ -105,16 +106,12 @@ Fault Fault::ignoreRange() {
 
 Fault Fault::wrongContentRange(int64_t shift) {
     if (shift == 0) throw std::invalid_argument("a wrong Content-Range needs a non-zero shift");
-    Fault f = make(FaultKind::WrongContentRange);
-    f.delta = shift;
-    return f;
+    return make(FaultKind::WrongContentRange, &Fault::delta, shift);
 }
 
 Fault Fault::slowBody(uint64_t bytesPerSecond) {
     if (bytesPerSecond == 0) throw std::invalid_argument("a slow body needs at least 1 byte/s");
-    Fault f = make(FaultKind::SlowBody);
-    f.bytes = bytesPerSecond;
-    return f;
+    return make(FaultKind::SlowBody, &Fault::bytes, bytesPerSecond);
 }
 
 Fault Fault::errorPage() {
@@ -122,9 +119,7 @@ Fault Fault::errorPage() {
 }
 
 Fault Fault::oversizedHeader(uint64_t headerBytes) {
-    Fault f = make(FaultKind::OversizedHeader);
-    f.bytes = headerBytes;
-    return f;
+    return make(FaultKind::OversizedHeader, &Fault::bytes, headerBytes);
 }
 
 Fault Fault::splitHeader(uint64_t pieceBytes, std::chrono::milliseconds pause) {
@@ -138,9 +133,7 @@ Fault Fault::splitHeader(uint64_t pieceBytes, std::chrono::milliseconds pause) {
 
 Fault Fault::rawAnswer(std::string bytes) {
     if (bytes.empty()) throw std::invalid_argument("a raw answer needs at least one byte");
-    Fault f = make(FaultKind::RawAnswer);
-    f.raw = std::move(bytes);
-    return f;
+    return make(FaultKind::RawAnswer, &Fault::raw, std::move(bytes));
 }
 
 std::string escapeBytes(std::string_view bytes) {

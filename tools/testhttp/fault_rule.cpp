@@ -3,6 +3,8 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "platform/shared/text_lines.h"
+
 namespace testhttp {
 
 namespace {
@@ -75,9 +77,9 @@ Fault parseKind(const std::vector<std::string_view>& w, size_t& i, std::string_v
                                 std::string(kind) + "'");
 }
 
-}  // namespace
-
-FaultRule parseFaultRule(std::string_view line) {
+// The rule, or std::invalid_argument (from here or from the fault's own checks) saying what is
+// wrong with it.
+FaultRule readFaultRule(std::string_view line) {
     std::vector<std::string_view> w = words(line);
     if (w.size() < 2)
         throw std::invalid_argument("fault rule '" + std::string(line) +
@@ -113,21 +115,25 @@ FaultRule parseFaultRule(std::string_view line) {
     return rule;
 }
 
-std::vector<FaultRule> parseFaultRules(std::string_view text) {
+}  // namespace
+
+morvick::Expected<FaultRule> parseFaultRule(std::string_view line) {
+    try {
+        return readFaultRule(line);
+    } catch (const std::invalid_argument& e) {
+        return morvick::fail(e.what());
+    }
+}
+
+morvick::Expected<std::vector<FaultRule>> parseFaultRules(std::string_view text) {
     std::vector<FaultRule> rules;
-    int lineNo = 0;
-    while (!text.empty()) {
-        size_t nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
-        ++lineNo;
+    for (int lineNo = 1; !text.empty(); ++lineNo) {
+        const std::string_view line = morvick::takeLine(text);
         std::vector<std::string_view> w = words(line);
         if (w.empty() || w[0].starts_with('#')) continue;
-        try {
-            rules.push_back(parseFaultRule(line));
-        } catch (const std::invalid_argument& e) {
-            throw std::invalid_argument("line " + std::to_string(lineNo) + ": " + e.what());
-        }
+        morvick::Expected<FaultRule> rule = parseFaultRule(line);
+        if (!rule) return morvick::fail("line " + std::to_string(lineNo) + ": " + rule.error());
+        rules.push_back(std::move(*rule));
     }
     return rules;
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/shared/expected.h"
 #include "tools/testhttp/fault.h"
 
 namespace testhttp {
@@ -22,11 +23,11 @@ struct FaultRule {
     Fault fault;
 };
 
-// Reads one rule. Throws std::invalid_argument naming the rule and what is wrong with it.
-FaultRule parseFaultRule(std::string_view line);
+// Reads one rule; a failure names the rule and what is wrong with it.
+morvick::Expected<FaultRule> parseFaultRule(std::string_view line);
 
 // Reads a rules file: one rule a line; blank lines and lines starting with "#" are skipped.
-// Errors name the line number.
-std::vector<FaultRule> parseFaultRules(std::string_view text);
+// A failure names the line number.
+morvick::Expected<std::vector<FaultRule>> parseFaultRules(std::string_view text);
 
 }  // namespace testhttp

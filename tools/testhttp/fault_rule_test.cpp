@@ -26,7 +26,9 @@ TEST(FaultRuleTest, EveryFaultReadsBackFromItsDescription) {
         Fault::rawAnswer("HTTP/1.1 302 Found\r\nLocation: /a\nX: \\b\x01\xff\r\n\r\n"),
     };
     for (const Fault& f : faults) {
-        FaultRule rule = parseFaultRule("/a/b.bin " + f.describe());
+        auto parsed = parseFaultRule("/a/b.bin " + f.describe());
+        ASSERT_TRUE(parsed) << parsed.error();
+        const FaultRule& rule = *parsed;
         EXPECT_EQ(rule.path, "/a/b.bin");
         EXPECT_EQ(rule.fault.describe(), f.describe());
         EXPECT_EQ(rule.fault.kind, f.kind) << f.describe();
@@ -47,13 +49,10 @@ TEST(FaultRuleTest, RefusesBadRulesNamingTheProblem) {
           Case{"/x stall nth=0", "below 1"}, Case{"/x pause-headers -5", "negative"},
           Case{"/x raw", "needs the answer's bytes"}, Case{"/x raw a\\q", "bad escape"},
           Case{"/x raw a\\x4", "bad escape"}}) {
-        try {
-            parseFaultRule(c.rule);
-            ADD_FAILURE() << "accepted: " << c.rule;
-        } catch (const std::invalid_argument& e) {
-            EXPECT_NE(std::string(e.what()).find(c.mentions), std::string::npos)
-                << c.rule << " -> " << e.what();
-        }
+        auto parsed = parseFaultRule(c.rule);
+        ASSERT_FALSE(parsed) << "accepted: " << c.rule;
+        EXPECT_NE(parsed.error().find(c.mentions), std::string::npos)
+            << c.rule << " -> " << parsed.error();
     }
 }
 
@@ -71,16 +70,14 @@ TEST(FaultRuleTest, RedirectsStayOnThisMachine) {
 TEST(FaultRuleTest, RulesFileSkipsCommentsAndNamesTheBadLine) {
     auto rules = parseFaultRules(
         "# faults for the demo\n\n/a status 404\n  /b drop-after 10 range-start=0\r\n");
-    ASSERT_EQ(rules.size(), 2u);
-    EXPECT_EQ(parseFaultRule("/game/sub%20dir/f.bin stall").path, "/game/sub dir/f.bin");
-    EXPECT_EQ(rules[1].path, "/b");
-    EXPECT_EQ(rules[1].fault.rangeStart, 0u);
-    try {
-        parseFaultRules("/a stall\n/b\n");
-        ADD_FAILURE() << "accepted a rule without a fault";
-    } catch (const std::invalid_argument& e) {
-        EXPECT_TRUE(std::string(e.what()).starts_with("line 2: ")) << e.what();
-    }
+    ASSERT_TRUE(rules) << rules.error();
+    ASSERT_EQ(rules->size(), 2u);
+    EXPECT_EQ(parseFaultRule("/game/sub%20dir/f.bin stall")->path, "/game/sub dir/f.bin");
+    EXPECT_EQ((*rules)[1].path, "/b");
+    EXPECT_EQ((*rules)[1].fault.rangeStart, 0u);
+    auto bad = parseFaultRules("/a stall\n/b\n");
+    ASSERT_FALSE(bad) << "accepted a rule without a fault";
+    EXPECT_TRUE(bad.error().starts_with("line 2: ")) << bad.error();
 }
 
 }  // namespace

@@ -4,15 +4,11 @@
 
 namespace testhttp {
 
-namespace {
-
-std::string_view trim(std::string_view s) {
+std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
 }
-
-}  // namespace
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -27,7 +23,7 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
 bool hasToken(std::string_view list, std::string_view token) {
     while (!list.empty()) {
         size_t comma = list.find(',');
-        std::string_view item = trim(list.substr(0, comma));
+        std::string_view item = trimBlanks(list.substr(0, comma));
         if (equalsIgnoreCase(item, token)) return true;
         if (comma == std::string_view::npos) break;
         list.remove_prefix(comma + 1);

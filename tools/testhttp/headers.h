@@ -24,6 +24,8 @@ private:
     std::vector<std::pair<std::string, std::string>> fields_;
 };
 
+// The text without the spaces and tabs around it.
+std::string_view trimBlanks(std::string_view s);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // True when the comma-separated list `list` holds `token` (compared without regard to case).
 bool hasToken(std::string_view list, std::string_view token);

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/shared/no_copy.h"
+
 namespace testhttp {
 
 struct NginxOptions {
@@ -19,7 +21,7 @@ struct NginxOptions {
 // into a fresh temporary folder (pid, logs and temporary paths all inside it), starts
 // /usr/sbin/nginx in the foreground as one process, waits until it accepts connections, and
 // stops it and removes the folder on destruction. Works as root and as an ordinary user.
-class NginxFixture {
+class NginxFixture : private morvick::NoCopy {
 public:
     static constexpr const char* kBinary = "/usr/sbin/nginx";
 
@@ -29,8 +31,6 @@ public:
     // Throws std::runtime_error with nginx's error log when it does not come up.
     explicit NginxFixture(NginxOptions options);
     ~NginxFixture();
-    NginxFixture(const NginxFixture&) = delete;
-    NginxFixture& operator=(const NginxFixture&) = delete;
 
     uint16_t port() const { return port_; }
     std::string url(std::string_view path = "") const;

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "tools/testhttp/receive.h"
+
 namespace testhttp {
 
 RawClient::RawClient(uint16_t port, std::chrono::milliseconds timeout) {
@@ -54,19 +56,18 @@ void RawClient::sendGet(std::string_view target, std::string_view extraHeaders,
 }
 
 bool RawClient::fill() {
-    char chunk[16 * 1024];
-    for (;;) {
-        ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
-        if (n > 0) {
-            buffer_.append(chunk, static_cast<size_t>(n));
+    switch (receiveSome(fd_, buffer_)) {
+        case Received::Bytes:
             return true;
-        }
-        if (n == 0 || errno == ECONNRESET) return false;
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
+        case Received::Closed:
+            return false;
+        case Received::WouldBlock:
             throw std::runtime_error("no answer from the server in time");
-        throw std::runtime_error(std::string("recv: ") + std::strerror(errno));
+        case Received::Failed:
+            break;
     }
+    if (errno == ECONNRESET) return false;
+    throw std::runtime_error(std::string("recv: ") + std::strerror(errno));
 }
 
 RawResponse RawClient::readResponse(bool headOnly) {

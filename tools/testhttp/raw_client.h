@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/shared/no_copy.h"
 #include "tools/testhttp/headers.h"
 
 namespace testhttp {
@@ -22,12 +23,10 @@ struct RawResponse {
 // A plain-socket HTTP client on 127.0.0.1 for tests that must see exactly what the server sends:
 // wrong lengths, early closes, several requests on one connection. Every read gives up after the
 // time-out given at construction and throws std::runtime_error.
-class RawClient {
+class RawClient : private morvick::NoCopy {
 public:
     explicit RawClient(uint16_t port, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     ~RawClient();
-    RawClient(const RawClient&) = delete;
-    RawClient& operator=(const RawClient&) = delete;
 
     void send(std::string_view bytes);
     // Sends "GET <target> HTTP/1.1" with Host and `extraHeaders` (each line ending in CRLF).

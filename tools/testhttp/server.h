@@ -10,6 +10,7 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/shared/no_copy.h"
 #include "tools/testhttp/content_store.h"
 #include "tools/testhttp/fault.h"
 #include "tools/testhttp/fault_table.h"
@@ -23,14 +24,12 @@ namespace testhttp {
 // faults set per path say, and logs every request. It listens from construction, serves each
 // connection on its own thread, and stops in its destructor with every thread joined and every
 // socket closed.
-class Server {
+class Server : private morvick::NoCopy {
 public:
     // Listens on 127.0.0.1:`port`; 0 picks a free port. Throws std::runtime_error when the
     // port cannot be had.
     explicit Server(uint16_t port = 0);
     ~Server();
-    Server(const Server&) = delete;
-    Server& operator=(const Server&) = delete;
 
     uint16_t port() const { return port_; }
     // "http://127.0.0.1:<port>" followed by `path`.

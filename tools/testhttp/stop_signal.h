@@ -4,16 +4,16 @@
 #include <chrono>
 #include <string_view>
 
+#include "platform/shared/no_copy.h"
+
 namespace testhttp {
 
 // A one-way switch that every blocking wait of the server also watches, so that stopping the
 // server wakes every thread at once: its read end turns readable for good when triggered.
-class StopSignal {
+class StopSignal : private morvick::NoCopy {
 public:
     StopSignal();
     ~StopSignal();
-    StopSignal(const StopSignal&) = delete;
-    StopSignal& operator=(const StopSignal&) = delete;
 
     void trigger();
     bool triggered() const { return triggered_.load(std::memory_order_acquire); }

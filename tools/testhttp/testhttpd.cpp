@@ -72,21 +72,23 @@ Options parseOptions(int argc, char** argv) {
     return o;
 }
 
-// Every rule of the rules file, then those of the command line. Throws std::invalid_argument.
-std::vector<testhttp::FaultRule> loadRules(const Options& o) {
+// Every rule of the rules file, then those of the command line.
+morvick::Expected<std::vector<testhttp::FaultRule>> loadRules(const Options& o) {
     std::vector<testhttp::FaultRule> rules;
     if (!o.rulesFile.empty()) {
         std::ifstream in(o.rulesFile);
-        if (!in) throw std::invalid_argument("cannot read rules file " + o.rulesFile);
+        if (!in) return morvick::fail("cannot read rules file " + o.rulesFile);
         std::stringstream text;
         text << in.rdbuf();
-        try {
-            rules = testhttp::parseFaultRules(text.str());
-        } catch (const std::invalid_argument& e) {
-            throw std::invalid_argument(o.rulesFile + ": " + e.what());
-        }
+        auto fromFile = testhttp::parseFaultRules(text.str());
+        if (!fromFile) return morvick::fail(o.rulesFile + ": " + fromFile.error());
+        rules = std::move(*fromFile);
     }
-    for (const std::string& f : o.faults) rules.push_back(testhttp::parseFaultRule(f));
+    for (const std::string& f : o.faults) {
+        auto rule = testhttp::parseFaultRule(f);
+        if (!rule) return morvick::fail(rule.error());
+        rules.push_back(std::move(*rule));
+    }
     return rules;
 }
 
@@ -111,12 +113,9 @@ void printRequests(const testhttp::Server& server, size_t& printed) {
 
 int main(int argc, char** argv) {
     Options options = parseOptions(argc, argv);
-    std::vector<testhttp::FaultRule> rules;
-    try {
-        rules = loadRules(options);
-    } catch (const std::invalid_argument& e) {
-        usageError(e.what());
-    }
+    auto loaded = loadRules(options);
+    if (!loaded) usageError(loaded.error());
+    std::vector<testhttp::FaultRule> rules = std::move(*loaded);
 
     // Signals are taken synchronously below; the server's threads inherit the mask.
     sigset_t signals;
@@ -140,12 +139,13 @@ int main(int argc, char** argv) {
             printRequests(server, printed);
             if (sig == SIGINT || sig == SIGTERM) break;
             if (sig != SIGHUP) continue;
-            try {
-                rules = loadRules(options);
+            if (auto reloaded = loadRules(options)) {
+                rules = std::move(*reloaded);
                 applyRules(server, rules);
                 std::printf("reloaded %zu rules\n", rules.size());
-            } catch (const std::invalid_argument& e) {
-                std::fprintf(stderr, "testhttpd: keeping the old rules: %s\n", e.what());
+            } else {
+                std::fprintf(stderr, "testhttpd: keeping the old rules: %s\n",
+                             reloaded.error().c_str());
                 std::printf("reload failed\n");
             }
             std::fflush(stdout);

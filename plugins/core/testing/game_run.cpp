@@ -2,14 +2,10 @@
 
 #include "platform/msgloop/msgloop.h"
 
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 
 namespace plug::testing {
 
@@ -41,28 +37,20 @@ std::string ProgramFolder() {
     return fs::read_symlink("/proc/self/exe").parent_path().string();
 }
 
-GameRun::GameRun() {
-    // Short names keep the game's command line well inside its limit.
-    char pattern[] = "/tmp/pgXXXXXX";
-    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("cannot make a scratch folder");
-    folder_ = pattern;
-    fs::create_symlink(fs::path(ProgramFolder()) / "fakegame", fs::path(folder_) / "game");
-}
-
-GameRun::~GameRun() {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
+// A short stem keeps the game's command line well inside its limit.
+GameRun::GameRun() : folder_("pg") {
+    fs::create_symlink(fs::path(ProgramFolder()) / "fakegame", fs::path(folder_.path()) / "game");
 }
 
 std::u16string GameRun::Program(std::string_view script, size_t textPrefix) const {
-    std::ofstream(folder_ + "/s") << script;
-    const std::string program = folder_ + "/game --prefix=" + std::to_string(textPrefix) +
-                                " --log=" + folder_ + "/log --script=" + folder_ + "/s";
+    std::ofstream(folder_ / "s") << script;
+    const std::string program = folder_ / "game" + " --prefix=" + std::to_string(textPrefix) +
+                                " --log=" + folder_ / "log" + " --script=" + folder_ / "s";
     return std::u16string(program.begin(), program.end());
 }
 
 std::string GameRun::Log() const {
-    std::ifstream in(folder_ + "/log");
+    std::ifstream in(folder_ / "log");
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();

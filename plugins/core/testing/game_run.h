@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/test_folder.h"
+
 namespace plug::testing {
 
 // One message as the game logged it.
@@ -27,9 +29,6 @@ bool PumpUntil(const std::function<bool()>& done, int limitMs = 15000);
 class GameRun {
 public:
     GameRun();
-    ~GameRun();
-    GameRun(const GameRun&) = delete;
-    GameRun& operator=(const GameRun&) = delete;
 
     // The program path a plug-in is given: the stand-in with its options. The script is
     // written to a file; textPrefix tells the stand-in the library's text prefix.
@@ -45,10 +44,10 @@ public:
     // The stand-in's own window as it logged it at start, 0 before.
     uint32_t GameWindow() const;
 
-    const std::string& folder() const { return folder_; }
+    const std::string& folder() const { return folder_.path(); }
 
 private:
-    std::string folder_;
+    rt::testing::TestFolder folder_;
 };
 
 // The folder of the running test program, where the stand-in is built too.

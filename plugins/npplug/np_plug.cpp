@@ -8,21 +8,10 @@ namespace {
 
 using plug::ProcessManager;
 
-constexpr plug::Variant kNpPlug{
-    .textPrefix = plug::kNarrowPrefix,
-    .userFixedLength = plug::kUserFixedLengthNarrow,
-    .linkCheckMs = 1000,
-    .linkFollowUp = false,
-    .linkAlwaysRelinked = false,
-};
-
-ProcessManager* MakeManager(const plug::Variant& variant) {
-    return new ProcessManager(variant);
-}
+constexpr plug::Variant kNpPlug{};
 
 plug::Lib& TheLib() {
-    static plug::Lib lib(kNpPlug, &MakeManager);
-    return lib;
+    return plug::LibOf<kNpPlug>();
 }
 
 }  // namespace

@@ -41,6 +41,11 @@ inline constexpr int kFlagTransparent = 2;
 inline constexpr int kFlagPlain = 4;
 inline constexpr int kFlagNoCaption = 512;
 
+// Where a window's page target stands: none asked for, asked for and not yet named (a
+// createTarget without its answer, or an application window a second copy of Chromium is
+// opening), or known by its target id.
+enum class TargetState { None, Requested, Known };
+
 struct FrameInfo {
     std::string frameId;  // Chromium's
     int id = 0;           // the number the program knows the frame by
@@ -85,6 +90,8 @@ public:
     std::string nativeTitle;
     double zoomLevel = 0;
     std::string startUrl;
+    TargetState target = TargetState::None;
+    // Chromium's target id; empty unless target is Known.
     std::string targetId;
     std::string sessionId;
     int browserWindowId = 0;

@@ -69,7 +69,7 @@ void runPostedTask(void* arg) {
     BrowserHost& host = BrowserHost::instance();
     std::shared_ptr<HostWindow> w = host.windowByHwnd(task->hwnd);
     if (!w || w->destroying) return;
-    w->callMember("onBrowserEvent", {rt::Value("on_task"), task->delay});
+    w->deliver(kTaskEvent, task->delay);
 }
 
 }  // namespace
@@ -456,19 +456,19 @@ void BrowserHost::setUpSession(const std::shared_ptr<HostWindow>& w) {
     // The window opens blank and is sent to its page once the blank page's renderer answers:
     // a target's first document is not seen by Fetch, and the bridge script and binding above
     // reach the renderer only then.
-    transport_->send(
-        "Runtime.runIfWaitingForDebugger", none, sid,
-        [this, weak](const Json::Value&, const std::string& error) {
-            std::shared_ptr<HostWindow> w = weak.lock();
-            if (!w || w->destroying) return;
-            logFailure("starting the page of window " + std::to_string(w->hwnd()), error);
-            w->browserReady = true;
-            w->callMember("onBrowserEvent", {rt::Value("onAfterCreated"), rt::Value()});
-            if (w->destroying || w->startUrl.empty()) return;
-            Json::Value nav(Json::objectValue);
-            nav["url"] = w->startUrl;
-            sendToPage(*w, "Page.navigate", nav);
-        });
+    transport_->send("Runtime.runIfWaitingForDebugger", none, sid,
+                     [this, weak](const Json::Value&, const std::string& error) {
+                         std::shared_ptr<HostWindow> w = weak.lock();
+                         if (!w || w->destroying) return;
+                         logFailure("starting the page of window " + std::to_string(w->hwnd()),
+                                    error);
+                         w->browserReady = true;
+                         w->deliver(kAfterCreatedEvent, rt::Value());
+                         if (w->destroying || w->startUrl.empty()) return;
+                         Json::Value nav(Json::objectValue);
+                         nav["url"] = w->startUrl;
+                         sendToPage(*w, "Page.navigate", nav);
+                     });
 }
 
 void BrowserHost::onBrowserClosed() {

@@ -47,14 +47,15 @@ void PageEvents::onPageEvent(const std::shared_ptr<HostWindow>& w, const std::st
         if (FrameInfo* f = w->frameById(frameId)) f->url = newUrl;
         auto [isMain, name, url] = frameRecord(frameId);
         w->raise(BrowserEvent::AddressChange,
-                 rt::Record::of({{"x", isMain}, {"y", name}, {"_url", url}}));
+                 rt::Record::of({{field::kX, isMain}, {field::kY, name}, {field::kUrl, url}}));
     } else if (method == "Page.frameStartedLoading") {
         auto [isMain, name, url] = frameRecord(textField(params, "frameId"));
-        w->raise(BrowserEvent::LoadStart, rt::Record::of({{"x", isMain}, {"y", name}}));
+        w->raise(BrowserEvent::LoadStart, rt::Record::of({{field::kX, isMain}, {field::kY, name}}));
     } else if (method == "Page.frameStoppedLoading") {
         auto [isMain, name, url] = frameRecord(textField(params, "frameId"));
         if (isMain) hooks_.mainFrameLoaded(w, url);
-        w->raise(BrowserEvent::LoadEnd, rt::Record::of({{"x", isMain}, {"y", 200}, {"_url", url}}));
+        w->raise(BrowserEvent::LoadEnd,
+                 rt::Record::of({{field::kX, isMain}, {field::kY, 200}, {field::kUrl, url}}));
     } else if (method == "Runtime.executionContextCreated") {
         const Json::Value& context = objectField(params, "context");
         const Json::Value& aux = optionalObject(context, "auxData");
@@ -65,7 +66,8 @@ void PageEvents::onPageEvent(const std::shared_ptr<HostWindow>& w, const std::st
         if (!f) return;
         f->contextId = contextId;
         auto [isMain, name, url] = frameRecord(frameId);
-        w->raise(BrowserEvent::ContextCreated, rt::Record::of({{"x", isMain}, {"y", name}}));
+        w->raise(BrowserEvent::ContextCreated,
+                 rt::Record::of({{field::kX, isMain}, {field::kY, name}}));
     } else if (method == "Runtime.executionContextDestroyed") {
         int id = intField(params, "executionContextId");
         for (FrameInfo& f : w->frames) {
@@ -75,10 +77,11 @@ void PageEvents::onPageEvent(const std::shared_ptr<HostWindow>& w, const std::st
         for (FrameInfo& f : w->frames) f.contextId = 0;
     } else if (method == "Inspector.targetCrashed") {
         FrameInfo* main = w->mainFrame();
-        w->raise(BrowserEvent::LoadError, rt::Record::of({{"x", true},
-                                                          {"y", -2},
-                                                          {"width", "the page's renderer crashed"},
-                                                          {"_url", main ? main->url : ""}}));
+        w->raise(BrowserEvent::LoadError,
+                 rt::Record::of({{field::kX, true},
+                                 {field::kY, -2},
+                                 {field::kWidth, "the page's renderer crashed"},
+                                 {field::kUrl, main ? main->url : ""}}));
     }
 }
 
@@ -92,19 +95,21 @@ void PageEvents::onFrameNavigated(const std::shared_ptr<HostWindow>& w, const Js
     f.name = std::move(name);
     f.url = std::move(url);
     bool isMain = f.parentId.empty();
-    rt::Value payload = rt::Record::of({{"x", isMain}, {"y", f.name}, {"_url", f.url}});
+    rt::Value payload =
+        rt::Record::of({{field::kX, isMain}, {field::kY, f.name}, {field::kUrl, f.url}});
     w->raise(BrowserEvent::AddressChange, payload);
     if (!isMain || !w->isRegistered(BrowserEvent::NavStateChange)) return;
     std::weak_ptr<HostWindow> weak = w;
-    hooks_.sendToPage(*w, "Page.getNavigationHistory", Json::Value(),
-                      [weak](const Json::Value& r, const std::string&) {
-                          auto w = weak.lock();
-                          if (!w || w->destroying || r.isNull()) return;
-                          int index = optionalInt(r, "currentIndex");
-                          int count = static_cast<int>(optionalArraySize(r, "entries"));
-                          w->raise(BrowserEvent::NavStateChange,
-                                   rt::Record::of({{"x", index > 0}, {"y", index + 1 < count}}));
-                      });
+    hooks_.sendToPage(
+        *w, "Page.getNavigationHistory", Json::Value(),
+        [weak](const Json::Value& r, const std::string&) {
+            auto w = weak.lock();
+            if (!w || w->destroying || r.isNull()) return;
+            int index = optionalInt(r, "currentIndex");
+            int count = static_cast<int>(optionalArraySize(r, "entries"));
+            w->raise(BrowserEvent::NavStateChange,
+                     rt::Record::of({{field::kX, index > 0}, {field::kY, index + 1 < count}}));
+        });
 }
 
 void PageEvents::onDialog(const std::shared_ptr<HostWindow>& w, const Json::Value& params) {
@@ -112,7 +117,8 @@ void PageEvents::onDialog(const std::shared_ptr<HostWindow>& w, const Json::Valu
     std::string message = optionalText(params, "message");
     std::string url = optionalText(params, "url");
     std::string defaultPrompt = optionalText(params, "defaultPrompt");
-    rt::Value payload = rt::Record::of({{"x", true}, {"y", url}, {"_url", message}});
+    rt::Value payload =
+        rt::Record::of({{field::kX, true}, {field::kY, url}, {field::kUrl, message}});
     Json::Value answer(Json::objectValue);
     bool accept = true;
     if (type == "alert") {

@@ -18,7 +18,7 @@ constexpr const char* kBlankAppPage = "data:text/html,";
 }  // namespace
 
 void BrowserHost::queueAppWindow(const std::shared_ptr<HostWindow>& w) {
-    w->targetId = "pending";
+    TargetTracker::markRequested(*w);
     appQueue_.push_back(w->hwnd());
     if (!appLaunching_) launchNextAppWindow();
 }
@@ -33,7 +33,7 @@ void BrowserHost::launchNextAppWindow() {
             chromium_.openAppWindow(options_, kBlankAppPage);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "cefhx: creating the window %u: %s\n", w->hwnd(), e.what());
-            w->targetId.clear();
+            TargetTracker::abandon(*w);
             continue;
         }
         appLaunching_ = w->hwnd();
@@ -44,7 +44,7 @@ void BrowserHost::launchNextAppWindow() {
             delete timeout;
         }
     }
-    releaseUnclaimed();
+    tracker_.releaseUnclaimed();
 }
 
 void BrowserHost::appWindowLaunchTimedOut(void* arg) {
@@ -56,7 +56,7 @@ void BrowserHost::onAppWindowLaunchTimeout(uint64_t launch) {
     if (launch != appLaunchNumber_ || !appLaunching_) return;
     if (std::shared_ptr<HostWindow> w = windowByHwnd(appLaunching_)) {
         std::fprintf(stderr, "cefhx: creating the window %u: the browser opened none\n", w->hwnd());
-        w->targetId.clear();
+        TargetTracker::abandon(*w);
     }
     appLaunching_ = 0;
     launchNextAppWindow();
@@ -71,13 +71,9 @@ bool BrowserHost::claimAppWindow(const Json::Value& info, const std::string& ses
     appLaunching_ = 0;
     const std::string targetId = textField(info, "targetId");
     if (!w || w->destroying) {
-        Json::Value close(Json::objectValue);
-        close["targetId"] = targetId;
-        cdp_.send("Target.closeTarget", close, "");
+        tracker_.closeTarget(targetId);
     } else {
-        w->targetId = targetId;
-        w->sessionId = sessionId;
-        setUpSession(w);
+        tracker_.claim(w, targetId, sessionId);
     }
     launchNextAppWindow();
     return true;

@@ -61,7 +61,8 @@ std::string text(value v) {
 }
 
 Value frameRecord(const FrameInfo& f) {
-    return rt::Record::of({{"_url", f.id}, {"x", f.parentId.empty() ? 1 : 0}, {"y", f.name}});
+    return rt::Record::of(
+        {{field::kUrl, f.id}, {field::kX, f.parentId.empty() ? 1 : 0}, {field::kY, f.name}});
 }
 
 // The frame a frame primitive names, copied: the frame list may change while a call waits.
@@ -316,9 +317,10 @@ value window_setround(value handle, value rect, value size) {
         Value r = rt::fromC(rect);
         Value s = rt::fromC(size);
         // The rect's four numbers are its left, top, right and bottom; the size is the corner's.
-        host().setWindowRound(host().windowByHwnd(w.hwnd()), r.get("x").toInt(), r.get("y").toInt(),
-                              r.get("width").toInt(), r.get("height").toInt(),
-                              s.get("width").toInt(), s.get("height").toInt());
+        host().setWindowRound(host().windowByHwnd(w.hwnd()), r.get(field::kX).toInt(),
+                              r.get(field::kY).toInt(), r.get(field::kWidth).toInt(),
+                              r.get(field::kHeight).toInt(), s.get(field::kWidth).toInt(),
+                              s.get(field::kHeight).toInt());
         return Value();
     });
 }
@@ -391,8 +393,8 @@ value browser_sendmouseclickevent(value handle, value point, value button, value
         Value at = rt::fromC(point);
         Json::Value p(Json::objectValue);
         p["type"] = rt::fromC(up).toBool() ? "mouseReleased" : "mousePressed";
-        p["x"] = at.get("x").toInt();
-        p["y"] = at.get("y").toInt();
+        p["x"] = at.get(field::kX).toInt();
+        p["y"] = at.get(field::kY).toInt();
         p["button"] = b >= 0 && b < 3 ? kButtons[b] : "left";
         p["clickCount"] = std::max(1, rt::fromC(count).toInt());
         return pageCommand(w, "Input.dispatchMouseEvent", p);
@@ -402,7 +404,7 @@ value browser_sendkeyevent(value handle, value type, value key, value modifiers)
     return onWindow("browser_sendkeyevent", handle, [&](HostWindow& w) {
         static const char* kTypes[] = {"keyUp", "rawKeyDown", "char"};
         int t = rt::fromC(type).toInt();
-        int code = rt::fromC(key).get("x").toInt();
+        int code = rt::fromC(key).get(field::kX).toInt();
         Json::Value p(Json::objectValue);
         p["type"] = t >= 0 && t < 3 ? kTypes[t] : "keyUp";
         p["windowsVirtualKeyCode"] = code;
@@ -428,7 +430,7 @@ value browser_getsize(value handle, value) {
         std::shared_ptr<HostWindow> w = windowOf(handle);
         int width = w ? w->intProperty(WindowProperty::Width) : 0;
         int height = w ? w->intProperty(WindowProperty::Height) : 0;
-        return rt::Record::of({{"width", width}, {"height", height}});
+        return rt::Record::of({{field::kWidth, width}, {field::kHeight, height}});
     });
 }
 // Developer tools open only in a window with browser chrome; the host has none to show.
@@ -451,7 +453,7 @@ value browser_find(value handle, value, value what, value forward, value options
     return onWindow("browser_find", handle, [&](HostWindow& w) {
         Value o = rt::fromC(options);
         return runScript(w, "window.find(" + toJsonText(Json::Value(text(what))) + ", " +
-                                (o.get("x").toBool() ? "true" : "false") + ", " +
+                                (o.get(field::kX).toBool() ? "true" : "false") + ", " +
                                 (rt::fromC(forward).toBool() ? "false" : "true") + ", true)");
     });
 }
@@ -599,7 +601,7 @@ value frame_evaljavascript(FRAME_ARGS, value code) {
 value frame_executejavascript(FRAME_ARGS, value code, value where) {
     return onFrame("frame_executejavascript", FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
         std::string script = text(code);
-        std::string url(rt::fromC(where).get("_url").str());
+        std::string url(rt::fromC(where).get(field::kUrl).str());
         if (!url.empty() && url.find_first_of("\r\n") == std::string::npos) {
             script += "\n//# sourceURL=" + url;
         }
@@ -701,7 +703,7 @@ value request_geturl(value) {
 }  // namespace
 }  // namespace cefhx
 
-#define CEFHX_EXPORT(name, count)                                               \
+#define CEFHX_EXPORT(name, count, ...)                                          \
     extern "C" __attribute__((visibility("default"))) void* name##__##count() { \
         return reinterpret_cast<void*>(&cefhx::name);                           \
     }

@@ -89,15 +89,15 @@ bool serveAnswer(BrowserHost& host, HostWindow& w, const Json::Value& requestId,
                  const std::string& url) {
     rt::Value answer = w.resourceAnswer;
     w.resourceAnswer = rt::Value();
-    rt::Value data = answer.get("x");
+    rt::Value data = answer.get(field::kX);
     rt::Ref<rt::Bytes> bytes = data.asBytes();
     if (!bytes && !data.isString()) return false;
     std::string_view body = bytes ? bytes->view() : data.str();
-    int status = answer.get("minSize").toInt();
-    rt::Value mime = answer.get("width");
+    int status = answer.get(field::kMinSize).toInt();
+    rt::Value mime = answer.get(field::kWidth);
     std::string contentType =
         mime.isString() && !mime.str().empty() ? std::string(mime.str()) : contentTypeOf(url);
-    rt::Value redirect = answer.get("_url");
+    rt::Value redirect = answer.get(field::kUrl);
     if (redirect.isString() && !redirect.str().empty()) {
         fulfil(host, w, requestId, status >= 300 && status < 400 ? status : 302, contentType, body,
                std::string(redirect.str()));
@@ -119,8 +119,10 @@ void onRequestPaused(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
         FrameInfo* frame = w->frameById(frameId);
         bool isMain = frame ? frame->parentId.empty() : frameId == w->targetId;
         std::string name = frame ? frame->name : "";
-        rt::Value payload = rt::Record::of(
-            {{"x", isMain}, {"y", name}, {"_url", url}, {"width", kNavigationOther}});
+        rt::Value payload = rt::Record::of({{field::kX, isMain},
+                                            {field::kY, name},
+                                            {field::kUrl, url},
+                                            {field::kWidth, kNavigationOther}});
         if (!w->raise(BrowserEvent::BeforeBrowse, payload, true).toBool()) {
             refuse(host, *w, requestId);
             return;

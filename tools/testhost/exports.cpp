@@ -20,6 +20,7 @@
 namespace testhost {
 namespace {
 
+namespace field = cefhx::field;
 using cefhx::FrameInfo;
 using cefhx::WindowProperty;
 using rt::Value;
@@ -78,7 +79,8 @@ value recorded(const char* name, value handle, A... args) {
 }
 
 Value frameRecord(const FrameInfo& f) {
-    return rt::Record::of({{"_url", f.id}, {"x", f.parentId.empty() ? 1 : 0}, {"y", f.name}});
+    return rt::Record::of(
+        {{field::kUrl, f.id}, {field::kX, f.parentId.empty() ? 1 : 0}, {field::kY, f.name}});
 }
 
 // The main frame, the only one a test-host window has; the program asks for others by name.
@@ -304,7 +306,7 @@ value browser_getsize(value handle, value) {
         std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
         int width = w ? w->intProperty(WindowProperty::Width) : 0;
         int height = w ? w->intProperty(WindowProperty::Height) : 0;
-        return rt::Record::of({{"width", width}, {"height", height}});
+        return rt::Record::of({{field::kWidth, width}, {field::kHeight, height}});
     });
 }
 value browser_closedevtools(value handle) {
@@ -461,7 +463,7 @@ value frame_evaljavascript(FRAME_ARGS, value code) {
                    [&](HostWindow&, const FrameInfo&) { return host().pageAnswer(text(code)); });
 }
 value frame_executejavascript(FRAME_ARGS, value code, value where) {
-    return onFrame("execute", FRAME_PASS, {rt::fromC(code), rt::fromC(where).get("_url")},
+    return onFrame("execute", FRAME_PASS, {rt::fromC(code), rt::fromC(where).get(field::kUrl)},
                    [](HostWindow&, const FrameInfo&) { return Value(); });
 }
 value frame_loadstring(FRAME_ARGS, value html, value url) {
@@ -537,7 +539,7 @@ value request_geturl(value) {
 }  // namespace
 }  // namespace testhost
 
-#define TESTHOST_EXPORT(name, count)                                            \
+#define TESTHOST_EXPORT(name, count, ...)                                       \
     extern "C" __attribute__((visibility("default"))) void* name##__##count() { \
         return reinterpret_cast<void*>(&testhost::name);                        \
     }

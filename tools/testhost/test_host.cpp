@@ -15,6 +15,7 @@
 namespace testhost {
 namespace {
 
+namespace field = cefhx::field;
 using cefhx::WindowProperty;
 
 constexpr int kDefaultWidth = 800;
@@ -37,7 +38,7 @@ void runPostedTask(void* arg) {
     std::shared_ptr<HostWindow> w = host.windowByHwnd(task->hwnd);
     if (!w || w->destroying) return;
     Record::instance().write("event", host.label(*w), "on_task " + describe(task->delay));
-    w->callMember("onBrowserEvent", {rt::Value("on_task"), task->delay});
+    w->deliver(cefhx::kTaskEvent, task->delay);
 }
 
 void runBrowserCreated(void* arg) {
@@ -50,13 +51,13 @@ void runBrowserCreated(void* arg) {
     main.url = w->startUrl;
     w->browserReady = true;
     std::string label = host.label(*w);
-    Record::instance().write("event", label, "onAfterCreated");
-    w->callMember("onBrowserEvent", {rt::Value("onAfterCreated"), rt::Value()});
+    Record::instance().write("event", label, std::string(cefhx::kAfterCreatedEvent));
+    w->deliver(cefhx::kAfterCreatedEvent, rt::Value());
     if (w->destroying) return;
     if (w->isRegistered(cefhx::BrowserEvent::LoadEnd)) {
         Record::instance().write("event", label, "onLoadEnd " + w->startUrl);
         w->raise(cefhx::BrowserEvent::LoadEnd,
-                 rt::Record::of({{"x", true}, {"y", 200}, {"_url", w->startUrl}}));
+                 rt::Record::of({{field::kX, true}, {field::kY, 200}, {field::kUrl, w->startUrl}}));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "lobby/bindings/cef/key_type.h"
 #include "lobby/bindings/cef/mouse_button_type.h"
 #include "lobby/bindings/cef/paint_element_type.h"
+#include "platform/cefhx/host_contract.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
@@ -131,8 +132,8 @@ public:
     void destroy();
 
     // Handler accessors: the setter stores the handler and tells the host whether to report
-    // event `Id`; the getter answers the stored handler.
-    template <rt::Value CefBrowser::*Slot, int32_t Id>
+    // the event; the getter answers the stored handler.
+    template <rt::Value CefBrowser::*Slot, cefhx::BrowserEvent Event>
     rt::Value setHandler(rt::Value handler);
     template <rt::Value CefBrowser::*Slot>
     rt::Value getHandler();

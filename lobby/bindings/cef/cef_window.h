@@ -9,6 +9,7 @@
 #include "lobby/bindings/cef/cef_browser.h"
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/cef/size.h"
+#include "platform/cefhx/host_contract.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
@@ -155,8 +156,11 @@ public:
 
 private:
     rt::Value loadResource(const rt::Ref<CefBrowser>& browser, const rt::Value& payload);
-    bool getFlagProperty(int32_t id);
-    int32_t getIntProperty(int32_t id);
+    // Host-backed properties: each access asks the host, nothing is kept here.
+    template <class T>
+    T setHostProperty(cefhx::WindowProperty id, T v);
+    bool getFlagProperty(cefhx::WindowProperty id);
+    int32_t getIntProperty(cefhx::WindowProperty id);
 
     // Guards the writes of _handle on the UI thread against its reads by posting threads.
     mutable std::mutex handleMutex_;

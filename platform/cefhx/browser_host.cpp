@@ -156,6 +156,12 @@ void BrowserHost::start(const ChromiumOptions& options) {
         attach["filter"] = filter;
         transport_->call("Target.setAutoAttach", attach, "", kCallTimeoutMs, &error);
     }
+    if (error.empty()) {
+        // Browser-wide: a page session's interception never sees the page's first document.
+        Json::Value fetch(Json::objectValue);
+        fetch["patterns"] = interceptionPatterns(filterPaths_);
+        transport_->call("Fetch.enable", fetch, "", kCallTimeoutMs, &error);
+    }
     if (!error.empty()) {
         transport_->close();
         chromium_.stop(0);
@@ -231,25 +237,10 @@ void BrowserHost::shutdown() {
 
 void BrowserHost::setFilterPaths(std::vector<std::string> paths) {
     filterPaths_ = std::move(paths);
+    if (!transport_->isOpen()) return;
     Json::Value params(Json::objectValue);
-    params["patterns"] = fetchPatterns();
-    for (const auto& w : windows()) sendToPage(*w, "Fetch.enable", params);
-}
-
-Json::Value BrowserHost::fetchPatterns() const {
-    Json::Value patterns(Json::arrayValue);
-    Json::Value documents(Json::objectValue);
-    documents["urlPattern"] = "*";
-    documents["resourceType"] = "Document";
-    documents["requestStage"] = "Request";
-    patterns.append(documents);
-    for (const std::string& p : filterPaths_) {
-        Json::Value pattern(Json::objectValue);
-        pattern["urlPattern"] = "*" + p + "*";
-        pattern["requestStage"] = "Request";
-        patterns.append(pattern);
-    }
-    return patterns;
+    params["patterns"] = interceptionPatterns(filterPaths_);
+    transport_->send("Fetch.enable", params, "");
 }
 
 // ---- windows ----
@@ -418,8 +409,10 @@ void BrowserHost::createTarget(const std::shared_ptr<HostWindow>& w) {
         queueAppWindow(w);
         return;
     }
+    // On its page: the new target waits for the debugger before its first navigation, so its
+    // session is set up (setUpSession) before the document is asked for.
     Json::Value params(Json::objectValue);
-    params["url"] = "about:blank";
+    params["url"] = w->startUrl.empty() ? "about:blank" : w->startUrl;
     params["newWindow"] = true;
     params["width"] = w->intProperty(WindowProperty::Width);
     params["height"] = w->intProperty(WindowProperty::Height);
@@ -434,9 +427,6 @@ void BrowserHost::setUpSession(const std::shared_ptr<HostWindow>& w) {
     Json::Value none(Json::objectValue);
     transport_->send("Page.enable", none, sid);
     transport_->send("Runtime.enable", none, sid);
-    Json::Value fetch(Json::objectValue);
-    fetch["patterns"] = fetchPatterns();
-    transport_->send("Fetch.enable", fetch, sid);
     Json::Value binding(Json::objectValue);
     binding["name"] = kBindingName;
     transport_->send("Runtime.addBinding", binding, sid);
@@ -453,22 +443,19 @@ void BrowserHost::setUpSession(const std::shared_ptr<HostWindow>& w) {
                              applyBounds(*w);
                          }
                      });
-    // The window opens blank and is sent to its page once the blank page's renderer answers:
-    // a target's first document is not seen by Fetch, and the bridge script and binding above
-    // reach the renderer only then.
+    // The page has waited for the debugger until now. A session takes its commands in order,
+    // so the binding and the bridge script above come before its first document, which the
+    // browser-wide interception sees like any other.
     transport_->send("Runtime.runIfWaitingForDebugger", none, sid,
-                     [this, weak](const Json::Value&, const std::string& error) {
-                         std::shared_ptr<HostWindow> w = weak.lock();
-                         if (!w || w->destroying) return;
-                         logFailure("starting the page of window " + std::to_string(w->hwnd()),
-                                    error);
-                         w->browserReady = true;
-                         w->deliver(kAfterCreatedEvent, rt::Value());
-                         if (w->destroying || w->startUrl.empty()) return;
-                         Json::Value nav(Json::objectValue);
-                         nav["url"] = w->startUrl;
-                         sendToPage(*w, "Page.navigate", nav);
+                     [weak](const Json::Value&, const std::string& error) {
+                         if (std::shared_ptr<HostWindow> w = weak.lock()) {
+                             logFailure("starting the page of window " + std::to_string(w->hwnd()),
+                                        error);
+                         }
                      });
+    // Before any event of the page: none is handled before this turn of the loop ends.
+    w->browserReady = true;
+    w->deliver(kAfterCreatedEvent, rt::Value());
 }
 
 void BrowserHost::onBrowserClosed() {
@@ -505,10 +492,16 @@ void BrowserHost::onEvent(const Json::Value& message) {
         } else if (method == "Target.targetInfoChanged") {
             const Json::Value& info = objectField(params, "targetInfo");
             events_.onTargetInfoChanged(tracker_.windowByTarget(textField(info, "targetId")), info);
+        } else if (method == "Fetch.requestPaused") {
+            // A popup's, a program window's frame's, or (left to Chromium) another page's.
+            const std::string frameId = optionalText(params, "frameId");
+            if (!tracker_.onPopupRequest(frameId, params)) {
+                onRequestPaused(*this, tracker_.windowByFrame(frameId), params);
+            }
         }
         return;
     }
-    if (tracker_.onPopupMessage(sessionId, method, params)) return;
+    if (tracker_.onPopupMessage(sessionId)) return;
     std::shared_ptr<HostWindow> w = tracker_.windowBySession(sessionId);
     if (!w) {
         // A session of no window: nothing may stay paused.

@@ -146,7 +146,6 @@ private:
     void onDesktopEvents();
     void checkDesktopSoon();
     static void desktopReadable(int fd, unsigned revents, void* arg);
-    Json::Value fetchPatterns() const;
 
     ChromiumOptions options_;
     ChromiumProcess chromium_;

@@ -11,8 +11,8 @@
 namespace cefhx {
 namespace {
 
-// An application window's first page: empty, and one the browser takes for an application
-// (it opens an ordinary tabbed window for about:blank).
+// The page of an application window without an address: empty, and one the browser takes for an
+// application (it opens an ordinary tabbed window for about:blank).
 constexpr const char* kBlankAppPage = "data:text/html,";
 
 }  // namespace
@@ -28,9 +28,9 @@ void BrowserHost::launchNextAppWindow() {
         std::shared_ptr<HostWindow> w = windowByHwnd(appQueue_.front());
         appQueue_.pop_front();
         if (!w || w->destroying) continue;
-        // Blank, like every window's first page (setUpSession), then navigated.
+        // On its page, as a headless window is (createTarget): it waits for the debugger.
         try {
-            chromium_.openAppWindow(options_, kBlankAppPage);
+            chromium_.openAppWindow(options_, w->startUrl.empty() ? kBlankAppPage : w->startUrl);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "cefhx: creating the window %u: %s\n", w->hwnd(), e.what());
             TargetTracker::abandon(*w);

@@ -78,7 +78,10 @@ std::vector<std::string> chromiumArguments(const ChromiumOptions& o) {
         "--disable-breakpad",
         "--disable-domain-reliability",
         "--disable-client-side-phishing-detection",
-        "--disable-features=Translate,MediaRouter,OptimizationHints,AutofillServerCommunication",
+        // Nor the address bar's pop-up pages that every tabbed window (headless ones too) keeps
+        // ready in a renderer of their own: no window of ours shows an address bar.
+        "--disable-features=Translate,MediaRouter,OptimizationHints,AutofillServerCommunication,"
+        "WebUIOmniboxPopup,WebUIOmniboxAimPopup",
         "--metrics-recording-only",
         "--no-pings",
         "--password-store=basic",

@@ -1,8 +1,10 @@
 #include "platform/cefhx/target_tracker.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/cefhx/json_fields.h"
+#include "platform/cefhx/request_interceptor.h"
 
 namespace cefhx {
 
@@ -90,7 +92,8 @@ void TargetTracker::onAttached(const Json::Value& params) {
     if (hooks_.claimAppWindow(info, sessionId)) return;
     if (std::shared_ptr<HostWindow> openerWindow = windowByTarget(opener)) {
         popups_[sessionId] = Popup{openerWindow->hwnd(), targetId, false};
-        setUpPopup(sessionId);
+        // Its first document is paused by the browser-wide interception (onPopupRequest).
+        transport_->send("Runtime.runIfWaitingForDebugger", Json::Value(), sessionId);
         return;
     }
     if (waiting) {
@@ -103,34 +106,17 @@ void TargetTracker::onAttached(const Json::Value& params) {
     }
 }
 
-void TargetTracker::setUpPopup(const std::string& sessionId) {
-    Json::Value fetch(Json::objectValue);
-    Json::Value patterns(Json::arrayValue);
-    Json::Value documents(Json::objectValue);
-    documents["urlPattern"] = "*";
-    documents["resourceType"] = "Document";
-    patterns.append(documents);
-    fetch["patterns"] = patterns;
-    transport_->send("Fetch.enable", fetch, sessionId);
-    transport_->send("Runtime.runIfWaitingForDebugger", Json::Value(), sessionId);
-}
-
-bool TargetTracker::onPopupMessage(const std::string& sessionId, const std::string& method,
-                                   const Json::Value& params) {
-    if (!popups_.count(sessionId)) return false;
-    if (method == "Fetch.requestPaused") onPopupRequest(sessionId, params);
-    return true;
-}
-
-void TargetTracker::onPopupRequest(const std::string& sessionId, const Json::Value& params) {
-    const std::string requestId = textField(params, "requestId");
+bool TargetTracker::onPopupRequest(const std::string& frameId, const Json::Value& params) {
+    auto it = std::find_if(popups_.begin(), popups_.end(), [&](const auto& entry) {
+        return !frameId.empty() && entry.second.targetId == frameId;
+    });
+    if (it == popups_.end()) return false;
+    Popup& popup = it->second;
+    const Json::Value requestId = textField(params, "requestId");
     const std::string url = textField(objectField(params, "request"), "url");
-    Popup& popup = popups_[sessionId];
-    Json::Value answer(Json::objectValue);
-    answer["requestId"] = requestId;
     if (popup.decided) {
-        transport_->send("Fetch.continueRequest", answer, sessionId);
-        return;
+        continueRequest(*transport_, requestId);
+        return true;
     }
     popup.decided = true;
     std::shared_ptr<HostWindow> opener = windowByHwnd(popup.opener);
@@ -138,13 +124,12 @@ void TargetTracker::onPopupRequest(const std::string& sessionId, const Json::Val
                  opener->raise(BrowserEvent::BeforePopup, rt::Value(url), true).toBool();
     if (allow) {
         // The program lets the browser open it: an ordinary browser window, no longer ours.
-        transport_->send("Fetch.continueRequest", answer, sessionId);
-        transport_->send("Fetch.disable", Json::Value(), sessionId);
-        return;
+        continueRequest(*transport_, requestId);
+        return true;
     }
-    answer["errorReason"] = "BlockedByClient";
-    transport_->send("Fetch.failRequest", answer, sessionId);
+    refuseRequest(*transport_, requestId);
     closeTarget(popup.targetId);
+    return true;
 }
 
 void TargetTracker::onDetached(const std::string& sessionId) {
@@ -165,6 +150,14 @@ std::shared_ptr<HostWindow> TargetTracker::windowByHwnd(ml_hwnd hwnd) const {
 std::shared_ptr<HostWindow> TargetTracker::windowBySession(const std::string& sessionId) const {
     auto it = sessions_.find(sessionId);
     return it == sessions_.end() ? nullptr : windowByHwnd(it->second);
+}
+
+std::shared_ptr<HostWindow> TargetTracker::windowByFrame(const std::string& frameId) const {
+    for (const auto& [hwnd, w] : windows_) {
+        if (frameId.empty() || w->target != TargetState::Known) continue;
+        if (w->targetId == frameId || w->frameById(frameId)) return w;
+    }
+    return nullptr;
 }
 
 std::shared_ptr<HostWindow> TargetTracker::windowByTarget(const std::string& targetId) const {

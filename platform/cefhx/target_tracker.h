@@ -49,14 +49,19 @@ public:
     // Browser-level messages: Target.attachedToTarget and Target.detachedFromTarget.
     void onAttached(const Json::Value& params);
     void onDetached(const std::string& sessionId);
-    // A message on a popup's session; false when the session is no popup's.
-    bool onPopupMessage(const std::string& sessionId, const std::string& method,
-                        const Json::Value& params);
+    // A message on a popup's session (nothing there is the program's); false when the session
+    // is no popup's.
+    bool onPopupMessage(const std::string& sessionId) const { return popups_.count(sessionId); }
+    // A request the browser-wide interception paused for a popup's page: its first document
+    // asks the opener ("onBeforePopup"), the rest goes on. False when frameId is no popup's.
+    bool onPopupRequest(const std::string& frameId, const Json::Value& params);
     // Resumes the attached pages no window claimed, once no window waits for its target.
     void releaseUnclaimed();
 
     std::shared_ptr<HostWindow> windowBySession(const std::string& sessionId) const;
     std::shared_ptr<HostWindow> windowByTarget(const std::string& targetId) const;
+    // The window with a frame of this id (its main frame's id is its target's).
+    std::shared_ptr<HostWindow> windowByFrame(const std::string& frameId) const;
     std::shared_ptr<HostWindow> windowByHwnd(ml_hwnd hwnd) const;
     // Forgets every session, unclaimed page and popup (the browser is gone).
     void clear();
@@ -71,8 +76,6 @@ private:
     };
 
     bool anyWindowWaiting() const;
-    void setUpPopup(const std::string& sessionId);
-    void onPopupRequest(const std::string& sessionId, const Json::Value& params);
 
     const WindowMap& windows_;
     Hooks hooks_;

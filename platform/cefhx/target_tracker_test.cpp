@@ -20,13 +20,13 @@ class Targets : public ::testing::Test {
 protected:
     Targets() {
         browser.onEvents([this](const std::string& method, const Json::Value& params,
-                                const std::string& session) {
+                                const std::string&) {
             if (method == "Target.attachedToTarget") {
                 tracker.onAttached(params);
             } else if (method == "Target.detachedFromTarget") {
                 tracker.onDetached(textField(params, "sessionId"));
-            } else if (!session.empty()) {
-                tracker.onPopupMessage(session, method, params);
+            } else if (method == "Fetch.requestPaused") {
+                unclaimedRequest = !tracker.onPopupRequest(optionalText(params, "frameId"), params);
             }
         });
         tracker.setTransport(&browser);
@@ -64,6 +64,7 @@ protected:
     WindowMap windows;
     std::vector<std::string> setUp;
     std::vector<ml_hwnd> gone;
+    bool unclaimedRequest = false;
     bool claimApp = false;
     TargetTracker tracker{
         windows,
@@ -151,20 +152,23 @@ TEST_F(Targets, APopupIsRefusedOrLetThroughByItsOpener) {
 
     browser.receive(attached("P", "PT", "T"));
     auto commands = browser.taken();
-    ASSERT_EQ(commands.size(), 2u);
-    EXPECT_EQ(commands[0].method, "Fetch.enable");
-    EXPECT_EQ(commands[0].sessionId, "P");
-    EXPECT_EQ(commands[1].method, "Runtime.runIfWaitingForDebugger");
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].method, "Runtime.runIfWaitingForDebugger");
+    EXPECT_TRUE(tracker.onPopupMessage("P"));
+    EXPECT_FALSE(tracker.onPopupMessage("S"));
 
+    // Paused browser-wide: the popup is known by its main frame, whose id is its target's.
     const std::string paused =
-        R"({"method":"Fetch.requestPaused","sessionId":"P","params":{"requestId":"R1",)"
+        R"({"method":"Fetch.requestPaused","params":{"requestId":"R1","frameId":"PT",)"
         R"("request":{"url":"https://example.invalid/ad"}}})";
     browser.receive(paused);
+    EXPECT_FALSE(unclaimedRequest);
     EXPECT_EQ(objects[0]->calls,
               std::vector<std::string>{"onBeforePopup https://example.invalid/ad"});
     commands = browser.taken();
     ASSERT_EQ(commands.size(), 2u);
     EXPECT_EQ(commands[0].method, "Fetch.failRequest");
+    EXPECT_EQ(commands[0].sessionId, "");
     EXPECT_EQ(commands[0].params["errorReason"], "BlockedByClient");
     EXPECT_EQ(commands[1].method, "Target.closeTarget");
     EXPECT_EQ(commands[1].params["targetId"], "PT");
@@ -178,12 +182,33 @@ TEST_F(Targets, APopupIsRefusedOrLetThroughByItsOpener) {
     allow = true;
     browser.receive(attached("Q", "QT", "T"));
     browser.taken();
-    browser.receive(R"({"method":"Fetch.requestPaused","sessionId":"Q","params":{"requestId":"R2",)"
+    browser.receive(R"({"method":"Fetch.requestPaused","params":{"requestId":"R2","frameId":"QT",)"
                     R"("request":{"url":"https://example.invalid/page"}}})");
     commands = browser.taken();
-    ASSERT_EQ(commands.size(), 2u);
+    ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0].method, "Fetch.continueRequest");
-    EXPECT_EQ(commands[1].method, "Fetch.disable");
+    EXPECT_EQ(commands[0].params["requestId"], "R2");
+
+    // A frame of no popup is not the popups' to answer.
+    browser.receive(R"({"method":"Fetch.requestPaused","params":{"requestId":"R3","frameId":"T",)"
+                    R"("request":{"url":"file:///a.html"}}})");
+    EXPECT_TRUE(unclaimedRequest);
+    EXPECT_TRUE(browser.taken().empty());
+}
+
+TEST_F(Targets, FramesLeadToTheirWindow) {
+    auto w = addWindow(1);
+    auto waiting = addWindow(2);
+    tracker.claim(w, "T", "S");
+    TargetTracker::markRequested(*waiting);
+    w->addFrame("T", "");
+    w->addFrame("F", "T");
+    EXPECT_EQ(tracker.windowByFrame("T"), w);
+    EXPECT_EQ(tracker.windowByFrame("F"), w);
+    EXPECT_EQ(tracker.windowByFrame("G"), nullptr);
+    EXPECT_EQ(tracker.windowByFrame(""), nullptr);
+    // A window whose target is not known yet owns no frame, not even one of an empty id.
+    EXPECT_EQ(tracker.windowByFrame(waiting->targetId), nullptr);
 }
 
 TEST_F(Targets, APageThatDetachesTakesItsWindowAlong) {

@@ -36,6 +36,14 @@ namespace {
 
 constexpr int kGuardMs = 120000;
 
+// The windows the program opens on the headless 1920x1080 screen: the reference shows the same
+// pages at the same sizes, each in a window of its own (a page in a background tab would not be
+// drawn at all).
+constexpr int kLoginWidth = 470;
+constexpr int kLoginHeight = 343;
+constexpr int kLobbyWidth = 1536;
+constexpr int kLobbyHeight = 845;
+
 // Both windows up, then time for the memory reading, then the lobby's own quit button.
 constexpr const char* kTour =
     "wait lobby.html document.body.dataset.configured === '1'\n"
@@ -171,8 +179,10 @@ Figures bareRun(const e2e::TestInstall& install, int index, bench::BeaconListene
     bench::BareChromium bare(install.path("bare-profile-" + std::to_string(index)),
                              "file://" + resources + "login.html");
     f.startupMs = paintAfter(beacons, started, "bare Chromium");
-    const std::string lobby = bare.open("file://" + resources + "lobby.html");
     const std::string login = bare.attach("/resource/login.html");
+    bare.resize(login, kLoginWidth, kLoginHeight);
+    const std::string lobby =
+        bare.open("file://" + resources + "lobby.html", kLobbyWidth, kLobbyHeight);
     const auto guard = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGuardMs);
     for (const std::string& session : {lobby, login}) {
         while (bare.evaluate(session, "document.readyState").asString() != "complete") {

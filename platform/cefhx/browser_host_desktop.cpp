@@ -29,10 +29,10 @@ void BrowserHost::launchNextAppWindow() {
         appQueue_.pop_front();
         if (!w || w->destroying) continue;
         // Blank, like every window's first page (setUpSession), then navigated.
-        try {
-            chromium_.openAppWindow(options_, kBlankAppPage);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "cefhx: creating the window %u: %s\n", w->hwnd(), e.what());
+        if (morvick::Expected<void> opened = chromium_.openAppWindow(options_, kBlankAppPage);
+            !opened) {
+            std::fprintf(stderr, "cefhx: creating the window %u: %s\n", w->hwnd(),
+                         opened.error().c_str());
             TargetTracker::abandon(*w);
             continue;
         }

@@ -45,3 +45,6 @@ void addPrimitiveStatics(Builder& builder, std::span<const PrimitiveSlot> slots)
 // A slot of the binding class `BoundClass` (a name the file defines) from an entry of the host's
 // primitive list: bindings::PrimitiveSlot k[] = {CEFHX_FRAME_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)}.
 #define BINDINGS_PRIMITIVE_SLOT(name, count, member) {&BoundClass::member, #member, #name, count},
+// The static of a binding class that holds one primitive of the host's list, in the class:
+// CEFHX_FRAME_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE).
+#define BINDINGS_DECLARE_PRIMITIVE(name, count, member) static inline rt::Primitive member;

@@ -127,9 +127,9 @@ ChromiumOptions BrowserHost::optionsFrom(const rt::Value& settings) {
     return o;
 }
 
-void BrowserHost::start(const ChromiumOptions& options) {
-    if (transport_->isOpen()) return;
-    if (!ensureLoop()) throw std::runtime_error("the message loop cannot start");
+morvick::Expected<void> BrowserHost::start(const ChromiumOptions& options) {
+    if (transport_->isOpen()) return {};
+    if (!ensureLoop()) return morvick::fail("the message loop cannot start");
     options_ = options;
     if (!options.headless) desktop_ = X11Desktop::open();
     // System metrics describe the screen the windows are on.
@@ -138,13 +138,13 @@ void BrowserHost::start(const ChromiumOptions& options) {
                                 this, &desktopWatch_) != ML_OK) {
         desktopWatch_ = 0;
     }
-    chromium_.start(options);
+    if (morvick::Expected<void> started = chromium_.start(options); !started) return started;
     connect(chromium_.commandFd(), chromium_.eventFd());
-    std::string error;
     Json::Value discover(Json::objectValue);
     discover["discover"] = true;
-    transport_->call("Target.setDiscoverTargets", discover, "", kCallTimeoutMs, &error);
-    if (error.empty()) {
+    morvick::Expected<Json::Value> answer =
+        transport_->call("Target.setDiscoverTargets", discover, "", kCallTimeoutMs);
+    if (answer) {
         Json::Value attach(Json::objectValue);
         attach["autoAttach"] = true;
         attach["waitForDebuggerOnStart"] = true;
@@ -154,23 +154,24 @@ void BrowserHost::start(const ChromiumOptions& options) {
         page["type"] = "page";
         filter.append(page);
         attach["filter"] = filter;
-        transport_->call("Target.setAutoAttach", attach, "", kCallTimeoutMs, &error);
+        answer = transport_->call("Target.setAutoAttach", attach, "", kCallTimeoutMs);
     }
-    if (error.empty()) {
+    if (answer) {
         // Browser-wide: a page session's interception never sees the page's first document.
         Json::Value fetch(Json::objectValue);
         fetch["patterns"] = interceptionPatterns(filterPaths_);
-        transport_->call("Fetch.enable", fetch, "", kCallTimeoutMs, &error);
+        answer = transport_->call("Fetch.enable", fetch, "", kCallTimeoutMs);
     }
-    if (!error.empty()) {
+    if (!answer) {
         transport_->close();
         chromium_.stop(0);
-        throw std::runtime_error("the browser " + options.binary + " did not start: " + error);
+        return morvick::fail("the browser " + options.binary + " did not start: " + answer.error());
     }
     // Windows made before the browser was there get their pages now.
     for (const auto& w : windows()) {
         if (w->target == TargetState::None) createTarget(w);
     }
+    return {};
 }
 
 void BrowserHost::connect(int commandFd, int eventFd) {
@@ -190,10 +191,8 @@ void BrowserHost::runMain(const rt::Value& ready, const rt::Value& settings) {
     if (!ensureLoop()) return;
     ml_set_dispatch_hooks([](void*) { morvick_value_scope_open(); },
                           [](void*) { morvick_value_scope_close(); }, nullptr);
-    try {
-        start(optionsFrom(settings));
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cefhx: %s\n", e.what());
+    if (morvick::Expected<void> started = start(optionsFrom(settings)); !started) {
+        std::fprintf(stderr, "cefhx: %s\n", started.error().c_str());
         return;
     }
     running_ = true;
@@ -395,13 +394,12 @@ bool BrowserHost::sendToPage(HostWindow& w, const std::string& method, const Jso
     return transport_->send(method, params, w.sessionId, std::move(reply));
 }
 
-Json::Value BrowserHost::callPage(HostWindow& w, const std::string& method,
-                                  const Json::Value& params, std::string* error) {
+morvick::Expected<Json::Value> BrowserHost::callPage(HostWindow& w, const std::string& method,
+                                                     const Json::Value& params) {
     if (w.sessionId.empty() || w.destroying) {
-        if (error) *error = method + ": window " + std::to_string(w.hwnd()) + " has no page";
-        return {};
+        return morvick::fail(method + ": window " + std::to_string(w.hwnd()) + " has no page");
     }
-    return transport_->call(method, params, w.sessionId, kCallTimeoutMs, error);
+    return transport_->call(method, params, w.sessionId, kCallTimeoutMs);
 }
 
 void BrowserHost::createTarget(const std::shared_ptr<HostWindow>& w) {

@@ -38,8 +38,8 @@ public:
     // The options runMain starts Chromium with: the settings object's fields read by name, then
     // the environment (CEFHX_CHROMIUM, CEFHX_HEADLESS, CEFHX_PROFILE_DIR, CEFHX_BROWSER_LOG).
     static ChromiumOptions optionsFrom(const rt::Value& settings);
-    // Starts Chromium and attaches to its page targets; throws std::runtime_error.
-    void start(const ChromiumOptions& options);
+    // Starts Chromium and attaches to its page targets; answers what failed when it could not.
+    morvick::Expected<void> start(const ChromiumOptions& options);
     // Reads the browser's messages from eventFd and writes commands to commandFd.
     void connect(int commandFd, int eventFd);
     // Talks to the browser through another transport (tests: a recording fake); it must stay
@@ -94,8 +94,8 @@ public:
     bool sendToPage(HostWindow& w, const std::string& method, const Json::Value& params,
                     DevToolsTransport::Reply reply = {});
     // A command on the page session, waited for up to kCallTimeoutMs.
-    Json::Value callPage(HostWindow& w, const std::string& method, const Json::Value& params,
-                         std::string* error);
+    morvick::Expected<Json::Value> callPage(HostWindow& w, const std::string& method,
+                                            const Json::Value& params);
 
     static constexpr int kCallTimeoutMs = 10000;
     // The name of the page binding behind the bridge.

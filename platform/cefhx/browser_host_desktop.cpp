@@ -29,10 +29,10 @@ void BrowserHost::launchNextAppWindow() {
         appQueue_.pop_front();
         if (!w || w->destroying) continue;
         // On its page, as a headless window is (createTarget): it waits for the debugger.
-        try {
-            chromium_.openAppWindow(options_, w->startUrl.empty() ? kBlankAppPage : w->startUrl);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "cefhx: creating the window %u: %s\n", w->hwnd(), e.what());
+        const std::string& url = w->startUrl.empty() ? std::string(kBlankAppPage) : w->startUrl;
+        if (morvick::Expected<void> opened = chromium_.openAppWindow(options_, url); !opened) {
+            std::fprintf(stderr, "cefhx: creating the window %u: %s\n", w->hwnd(),
+                         opened.error().c_str());
             TargetTracker::abandon(*w);
             continue;
         }

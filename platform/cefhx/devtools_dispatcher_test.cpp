@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/cefhx/fake_devtools.h"
+#include "platform/msgloop/msgloop.h"
+
 namespace cefhx {
 namespace {
 
@@ -51,6 +54,36 @@ TEST(DevToolsDispatcher, CommandsAreNumberedAndAHangUpFailsWhatIsPending) {
     // Closed: what still comes is not handled.
     d.receive("{\"method\":\"E\"}"s + '\0');
     EXPECT_EQ(d.messagesHandled(), 0u);
+}
+
+TEST(DevToolsTransport, ACallAnswersTheResultOrWhatFailed) {
+    if (!ml_is_loop_thread()) {
+        ASSERT_EQ(ml_init(), ML_OK);
+    }
+    testing::FakeDevTools browser;
+    Json::Value title(Json::objectValue);
+    title["title"] = "Lobby";
+    browser.answer("Page.title", title);
+    const morvick::Expected<Json::Value> ok = browser.call("Page.title", Json::Value(), "S", 1000);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ((*ok)["title"], "Lobby");
+    // Nobody answers: the deadline passes.
+    const morvick::Expected<Json::Value> late = browser.call("Page.other", Json::Value(), "S", 1);
+    EXPECT_EQ(late.error(), "Page.other: no answer within 1 ms");
+    // The browser's own error, with the command it answers.
+    const auto refused = [&] {
+        bool answered = false;
+        browser.send("Page.navigate", Json::Value(), "S",
+                     [&](const Json::Value& result, const std::string& error) {
+                         answered = result.isNull() && error == "Cannot navigate";
+                     });
+        browser.fail("Page.navigate", "Cannot navigate");
+        return answered;
+    };
+    EXPECT_TRUE(refused());
+    browser.close();
+    EXPECT_EQ(browser.call("Page.title", Json::Value(), "S", 1000).error(),
+              "Page.title: the browser connection is closed");
 }
 
 }  // namespace

@@ -6,8 +6,9 @@
 
 namespace cefhx {
 
-Json::Value DevToolsTransport::call(std::string_view method, const Json::Value& params,
-                                    std::string_view sessionId, int timeoutMs, std::string* error) {
+morvick::Expected<Json::Value> DevToolsTransport::call(std::string_view method,
+                                                       const Json::Value& params,
+                                                       std::string_view sessionId, int timeoutMs) {
     struct Answer {
         bool done = false;
         Json::Value result;
@@ -21,22 +22,16 @@ Json::Value DevToolsTransport::call(std::string_view method, const Json::Value& 
                          answer->result = result;
                          answer->error = err;
                      });
-    if (!sent) {
-        if (error) *error = std::string(method) + ": the browser connection is closed";
-        return {};
-    }
+    if (!sent) return morvick::fail(std::string(method) + ": the browser connection is closed");
     int status = ml_wait([](void* a) { return static_cast<Answer*>(a)->done ? 1 : 0; },
                          answer.get(), timeoutMs);
     if (!answer->done) {
-        if (error) {
-            *error = std::string(method) +
-                     (status == ML_ERR_TIMEOUT
-                          ? ": no answer within " + std::to_string(timeoutMs) + " ms"
-                          : ": " + std::string(ml_last_error()));
-        }
-        return {};
+        return morvick::fail(std::string(method) +
+                             (status == ML_ERR_TIMEOUT
+                                  ? ": no answer within " + std::to_string(timeoutMs) + " ms"
+                                  : ": " + std::string(ml_last_error())));
     }
-    if (!answer->error.empty() && error) *error = std::string(method) + ": " + answer->error;
+    if (!answer->error.empty()) return morvick::fail(std::string(method) + ": " + answer->error);
     return answer->result;
 }
 

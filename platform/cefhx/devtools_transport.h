@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/shared/expected.h"
+
 namespace cefhx {
 
 class DevToolsTransport {
@@ -35,10 +37,10 @@ public:
     virtual uint64_t messagesHandled() const = 0;
 
     // Sends a command and waits for its answer up to timeoutMs, while every other message is
-    // handled as it arrives (page calls, paused requests, dialogs, new targets). Returns the
-    // result, or null with *error set.
-    Json::Value call(std::string_view method, const Json::Value& params, std::string_view sessionId,
-                     int timeoutMs, std::string* error);
+    // handled as it arrives (page calls, paused requests, dialogs, new targets). Answers the
+    // result, or what failed: the browser's error, no answer in time, a closed connection.
+    morvick::Expected<Json::Value> call(std::string_view method, const Json::Value& params,
+                                        std::string_view sessionId, int timeoutMs);
 };
 
 }  // namespace cefhx

@@ -103,11 +103,11 @@ Value runScript(HostWindow& w, const std::string& code) {
 }
 
 Value navigationHistoryFlag(HostWindow& w, bool forward) {
-    std::string error;
-    Json::Value r = host().callPage(w, "Page.getNavigationHistory", Json::Value(), &error);
-    if (r.isNull()) return false;
-    const Json::Value& index = anyField(r, "currentIndex");
-    const Json::Value& entries = anyField(r, "entries");
+    const morvick::Expected<Json::Value> r =
+        host().callPage(w, "Page.getNavigationHistory", Json::Value());
+    if (!r) return false;
+    const Json::Value& index = anyField(*r, "currentIndex");
+    const Json::Value& entries = anyField(*r, "entries");
     if (!index.isInt() || !entries.isArray()) return false;
     const int count = static_cast<int>(entries.size());
     return forward ? index.asInt() + 1 < count : index.asInt() > 0;

@@ -29,34 +29,43 @@ enum class WindowProperty : int32_t {
 };
 inline constexpr int kWindowPropertyCount = 15;
 
-// Window flags given at creation, combined by OR; the program knows them by these names.
-inline constexpr int32_t kFlagFullScreen = 1;
-inline constexpr int32_t kFlagTransparent = 2;
-inline constexpr int32_t kFlagPlain = 4;
-inline constexpr int32_t kFlagAlwaysOnTop = 8;
-inline constexpr int32_t kFlagNoTaskbar = 16;
-inline constexpr int32_t kFlagDropTarget = 32;
-inline constexpr int32_t kFlagBrowserRendering = 64;
-inline constexpr int32_t kFlagBrowserChild = 128;
-inline constexpr int32_t kFlagBrowserPopup = 256;
-inline constexpr int32_t kFlagNoCaption = 512;
+// Window flags given at creation, combined by OR, by the names the program knows them by:
+// X(name, value) for each.
+// clang-format off
+#define CEFHX_WINDOW_FLAGS(X) \
+    X(WF_FULLSCREEN, 1) \
+    X(WF_TRANSPARENT, 2) \
+    X(WF_PLAIN, 4) \
+    X(WF_ALWAYS_ONTOP, 8) \
+    X(WF_NO_TASKBAR, 16) \
+    X(WF_DROPTARGET, 32) \
+    X(WF_BROWSER_RENDERING, 64) \
+    X(WF_BROWSER_CHILD, 128) \
+    X(WF_BROWSER_POPUP, 256) \
+    X(WF_NO_CAPTION, 512)
+// clang-format on
 
 struct WindowFlagName {
-    const char* name;
+    std::string_view name;
     int32_t value;
 };
-inline constexpr WindowFlagName kWindowFlags[] = {
-    {"WF_FULLSCREEN", kFlagFullScreen},
-    {"WF_TRANSPARENT", kFlagTransparent},
-    {"WF_PLAIN", kFlagPlain},
-    {"WF_ALWAYS_ONTOP", kFlagAlwaysOnTop},
-    {"WF_NO_TASKBAR", kFlagNoTaskbar},
-    {"WF_DROPTARGET", kFlagDropTarget},
-    {"WF_BROWSER_RENDERING", kFlagBrowserRendering},
-    {"WF_BROWSER_CHILD", kFlagBrowserChild},
-    {"WF_BROWSER_POPUP", kFlagBrowserPopup},
-    {"WF_NO_CAPTION", kFlagNoCaption},
-};
+#define CEFHX_WINDOW_FLAG_NAME(name, value) {#name, value},
+inline constexpr WindowFlagName kWindowFlags[] = {CEFHX_WINDOW_FLAGS(CEFHX_WINDOW_FLAG_NAME)};
+#undef CEFHX_WINDOW_FLAG_NAME
+
+// The value of the flag the program names `name`; 0 for a name that is none.
+constexpr int32_t windowFlag(std::string_view name) {
+    for (const WindowFlagName& f : kWindowFlags) {
+        if (f.name == name) return f.value;
+    }
+    return 0;
+}
+
+// The flags the host acts on.
+inline constexpr int32_t kFlagFullScreen = windowFlag("WF_FULLSCREEN");
+inline constexpr int32_t kFlagTransparent = windowFlag("WF_TRANSPARENT");
+inline constexpr int32_t kFlagPlain = windowFlag("WF_PLAIN");
+inline constexpr int32_t kFlagNoCaption = windowFlag("WF_NO_CAPTION");
 
 // The page events a browser reports to its window when the program has registered them; the
 // number is the id of browser_seteventhandle.

@@ -110,13 +110,13 @@ void TestHost::startScript() {
     if (std::string t = env("TESTHOST_STEP_TIMEOUT_MS"); !t.empty()) {
         timeout = static_cast<uint32_t>(std::strtoul(t.c_str(), nullptr, 10));
     }
-    try {
-        player_.emplace(*this, parseScript(text.str()), timeout);
-    } catch (const std::exception& e) {
-        Record::instance().write("FAIL", "", e.what());
+    morvick::Expected<std::vector<Step>> steps = parseScript(text.str());
+    if (!steps) {
+        Record::instance().write("FAIL", "", steps.error());
         requestQuit();
         return;
     }
+    player_.emplace(*this, std::move(*steps), timeout);
     player_->start();
 }
 

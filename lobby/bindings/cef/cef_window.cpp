@@ -35,13 +35,9 @@ using BoundClass = CefWindow;
 const bindings::PrimitiveSlot kPrimitives[] = {CEFHX_WINDOW_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
 
 // The statics that hold the window flags, in the order of the host's flag list.
-int32_t* const kFlagSlots[] = {
-    &CefWindow::WF_FULLSCREEN,        &CefWindow::WF_TRANSPARENT,   &CefWindow::WF_PLAIN,
-    &CefWindow::WF_ALWAYS_ONTOP,      &CefWindow::WF_NO_TASKBAR,    &CefWindow::WF_DROPTARGET,
-    &CefWindow::WF_BROWSER_RENDERING, &CefWindow::WF_BROWSER_CHILD, &CefWindow::WF_BROWSER_POPUP,
-    &CefWindow::WF_NO_CAPTION,
-};
-static_assert(std::size(kFlagSlots) == std::size(cefhx::kWindowFlags));
+#define CEF_WINDOW_FLAG_SLOT(name, value) &CefWindow::name,
+int32_t* const kFlagSlots[] = {CEFHX_WINDOW_FLAGS(CEF_WINDOW_FLAG_SLOT)};
+#undef CEF_WINDOW_FLAG_SLOT
 
 // What a browser event hands its handler, taken from the payload at the moment of the call.
 enum class Arg { X, Y, Url, Width, Height, Payload, PayloadText, Null };
@@ -501,7 +497,7 @@ const rt::ClassInfo& CefWindow::staticClassInfo() {
     static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
         rt::ClassBuilder<W> builder("cef.CefWindow");
         for (size_t i = 0; i < std::size(kFlagSlots); ++i) {
-            builder.staticField(cefhx::kWindowFlags[i].name, kFlagSlots[i]);
+            builder.staticField(std::string(cefhx::kWindowFlags[i].name), kFlagSlots[i]);
         }
         bindings::addPrimitiveStatics(builder, kPrimitives);
         builder.property("enabled", &W::get_enabled, &W::set_enabled)

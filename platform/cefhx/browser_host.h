@@ -54,9 +54,7 @@ public:
     bool started() const { return transport_->isOpen(); }
     pid_t browserPid() const { return chromium_.pid(); }
     const ChromiumOptions& options() const { return options_; }
-    // The connection to the browser, and the pipe it is when the host started Chromium or was
-    // connected to file descriptors.
-    DevToolsTransport& devTools() { return *transport_; }
+    // The pipe, when the host started Chromium or was connected to file descriptors.
     CdpConnection& cdp() { return cdp_; }
     SingleInstance& singleInstance() { return instance_; }
 

@@ -34,10 +34,16 @@ struct PrimitiveSlot {
 // Binds every slot's primitive from the library.
 void bindAll(const std::string& library, std::span<const PrimitiveSlot> slots);
 
-// Adds each slot to a class as the static the program reads by name.
+// Adds each slot to a class as the static the program reads by name; answers the builder so
+// that its chain goes on.
 template <class Builder>
-void addPrimitiveStatics(Builder& builder, std::span<const PrimitiveSlot> slots) {
+Builder& addPrimitiveStatics(Builder& builder, std::span<const PrimitiveSlot> slots) {
     for (const PrimitiveSlot& p : slots) builder.staticField(p.staticName, p.slot);
+    return builder;
+}
+template <class Builder>
+Builder& addPrimitiveStatics(Builder&& builder, std::span<const PrimitiveSlot> slots) {
+    return addPrimitiveStatics(builder, slots);
 }
 
 }  // namespace bindings

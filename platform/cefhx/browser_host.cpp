@@ -14,7 +14,9 @@
 #include "platform/cefhx/request_interceptor.h"
 #include "platform/cefhx/tour_player.h"
 #include "platform/cefhx/window_bounds.h"
+#include "platform/cefhx/window_message.h"
 #include "platform/cefhx/window_messages.h"
+#include "platform/cefhx/window_task.h"
 #include "runtime/record.h"
 #include "runtime/value_scope.h"
 
@@ -59,17 +61,10 @@ void logFailure(const std::string& what, const std::string& error) {
     if (!error.empty()) std::fprintf(stderr, "cefhx: %s: %s\n", what.c_str(), error.c_str());
 }
 
-struct PostedTask {
-    ml_hwnd hwnd;
-    rt::Value delay;
-};
-
-void runPostedTask(void* arg) {
-    std::unique_ptr<PostedTask> task(static_cast<PostedTask*>(arg));
-    BrowserHost& host = BrowserHost::instance();
-    std::shared_ptr<HostWindow> w = host.windowByHwnd(task->hwnd);
+void runPostedTask(ml_hwnd hwnd, const rt::Value& delay) {
+    std::shared_ptr<HostWindow> w = BrowserHost::instance().windowByHwnd(hwnd);
     if (!w || w->destroying) return;
-    w->deliver(kTaskEvent, task->delay);
+    w->deliver(kTaskEvent, delay);
 }
 
 }  // namespace
@@ -328,14 +323,7 @@ void BrowserHost::applyBounds(HostWindow& w) {
 }
 
 bool BrowserHost::postTask(ml_hwnd hwnd, const rt::Value& delay) {
-    double ms = delay.isNumber() ? delay.toFloat() : 0;
-    uint32_t delayMs = ms > 0 ? static_cast<uint32_t>(std::min(ms, 86400000.0)) : 0;
-    auto* task = new PostedTask{hwnd, delay};
-    if (ml_post_task(runPostedTask, task, delayMs) != ML_OK) {
-        delete task;
-        return false;
-    }
-    return true;
+    return postWindowTask(hwnd, delay, &runPostedTask);
 }
 
 void BrowserHost::broadcastSystemMessage(uint32_t msg, uintptr_t wparam, intptr_t lparam) {
@@ -352,38 +340,22 @@ intptr_t BrowserHost::windowProc(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, i
 intptr_t BrowserHost::handleMessage(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     std::shared_ptr<HostWindow> w = windowByHwnd(hwnd);
     if (!w || w->destroying) return 0;
-    auto system = [&](const char* kind, rt::Value a, rt::Value b) -> intptr_t {
-        if (!w->messageHook) return 0;
-        return w->callMember("onSystemMessage", {rt::Value(kind), a, b}).toBool() ? 1 : 0;
-    };
-    switch (msg) {
-        case kSizedMessage:
-            return w->callMember("on_size", {}).toBool();
-        case kMaximizedMessage:
-            return w->callMember("on_maximize", {}).toBool();
-        case kMinimizedMessage:
-            return w->callMember("on_minimize", {}).toBool();
-        case kRestoredMessage:
-            return w->callMember("on_restore", {}).toBool();
-        case kFullScreenMessage:
-            return w->callMember("on_fullscreen", {}).toBool();
-        case kTrayMessage:
-            return system("tray", static_cast<int32_t>(wparam), static_cast<int32_t>(lparam));
-        case kHotKeyMessage:
-            return system("hotkey", static_cast<int32_t>(wparam), static_cast<int32_t>(lparam));
-        case kNewAppMessage:
-            return system("newapp", rt::Value(), rt::Value());
-        case ML_WM_COPYDATA: {
-            const auto* block = reinterpret_cast<const ml_copydata*>(lparam);
-            std::string text(static_cast<const char*>(block->ptr), block->size);
-            return system(text.c_str(), static_cast<int32_t>(block->data), rt::Value());
-        }
-        case ML_WM_CLOSE:
+    const WindowMessage m = decodeWindowMessage(msg, wparam, lparam);
+    switch (m.kind) {
+        case WindowMessage::Kind::Member:
+            return w->callMember(m.member, {}).toBool();
+        case WindowMessage::Kind::System:
+            if (!w->messageHook) return 0;
+            return w->callMember("onSystemMessage", {rt::Value(m.systemKind), m.a, m.b}).toBool()
+                       ? 1
+                       : 0;
+        case WindowMessage::Kind::Close:
             closeWindow(w);
             return 0;
-        default:
-            return ml_default_proc(hwnd, msg, wparam, lparam);
+        case WindowMessage::Kind::Other:
+            break;
     }
+    return ml_default_proc(hwnd, msg, wparam, lparam);
 }
 
 // ---- targets and sessions ----

@@ -54,10 +54,10 @@ public:
     bool started() const { return transport_->isOpen(); }
     pid_t browserPid() const { return chromium_.pid(); }
     const ChromiumOptions& options() const { return options_; }
-    // The connection to the browser, and the pipe it is when the host started Chromium or was
-    // connected to file descriptors.
-    DevToolsTransport& devTools() { return *transport_; }
+    // The pipe, when the host started Chromium or was connected to file descriptors.
     CdpConnection& cdp() { return cdp_; }
+    // The connection in use (Chromium's pipe, or the transport given to connect()).
+    DevToolsTransport& devTools() { return *transport_; }
     SingleInstance& singleInstance() { return instance_; }
 
     void setFilterPaths(std::vector<std::string> paths);

@@ -47,8 +47,6 @@ public:
     // Answers the oldest unanswered command of this method; false when there is none.
     bool reply(const std::string& method, const Json::Value& result);
     bool fail(const std::string& method, const std::string& error);
-    // The browser goes away.
-    void hangUp() { dispatcher_.hangUp(); }
 
     // Commands sent so far, oldest first; taken() hands them over and forgets them.
     const std::vector<Command>& sent() const { return sent_; }

@@ -1,6 +1,6 @@
-// A window's size, position and state as Chromium is to hold them, worked out from the host's
-// properties: what a property change tells the window afterwards, and the Browser.setWindowBounds
-// commands that put the state and bounds on Chromium's window.
+// A window's size, position and state worked out from the host's properties: what a property
+// change tells the window afterwards (both hosts), and the Browser.setWindowBounds commands that
+// put the state and bounds on Chromium's window.
 #pragma once
 
 #include <json/json.h>

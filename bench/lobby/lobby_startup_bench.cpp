@@ -10,15 +10,20 @@
 //   lobby_startup_bench [pairs]        (default 5)
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <fstream>
+#include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "bench/support/bare_chromium.h"
 #include "bench/support/beacon_listener.h"
@@ -30,6 +35,14 @@
 namespace {
 
 constexpr int kGuardMs = 120000;
+
+// The windows the program opens on the headless 1920x1080 screen: the reference shows the same
+// pages at the same sizes, each in a window of its own (a page in a background tab would not be
+// drawn at all).
+constexpr int kLoginWidth = 470;
+constexpr int kLoginHeight = 343;
+constexpr int kLobbyWidth = 1536;
+constexpr int kLobbyHeight = 845;
 
 // Both windows up, then time for the memory reading, then the lobby's own quit button.
 constexpr const char* kTour =
@@ -57,16 +70,64 @@ std::string reporter(int port) {
            "}).observe({type: 'paint', buffered: true});\n</script>\n";
 }
 
-// Memory of this program's descendants, in MiB: the run under measure and nothing else.
-double childrenMiB() {
-    std::vector<pid_t> tree = bench::processTree(getpid());
-    tree.erase(tree.begin());
-    return bench::pssMiB(tree);
-}
-
 struct Figures {
     double startupMs = 0;
     double memoryMiB = 0;
+    std::map<std::string, bench::KindShare> memoryByKind;
+};
+
+// Memory of this program's descendants: the run under measure and nothing else.
+void measureChildren(Figures& f) {
+    std::vector<pid_t> tree = bench::processTree(getpid());
+    tree.erase(tree.begin());
+    f.memoryMiB = bench::pssMiB(tree);
+    f.memoryByKind = bench::pssByKind(tree);
+}
+
+// Where the memory is: per process kind, the median over the runs of each side (a run without
+// that kind counts 0) and the most processes of the kind in one run.
+class KindTable {
+public:
+    void add(const Figures& ours, const Figures& bare) {
+        runs_.push_back({ours.memoryByKind, bare.memoryByKind});
+    }
+    std::string report() const {
+        std::set<std::string> kinds;
+        for (const auto& [ours, bare] : runs_) {
+            for (const auto& [kind, share] : ours) kinds.insert(kind);
+            for (const auto& [kind, share] : bare) kinds.insert(kind);
+        }
+        std::string text = "    PSS by process kind, median MiB (most processes):\n";
+        for (const std::string& kind : kinds) {
+            char line[200];
+            const Side ours = side(kind, true);
+            const Side bare = side(kind, false);
+            std::snprintf(line, sizeof line, "      %-40s ours %6.1f (%d)  bare %6.1f (%d)\n",
+                          kind.c_str(), ours.median, ours.processes, bare.median, bare.processes);
+            text += line;
+        }
+        return text;
+    }
+
+private:
+    using Kinds = std::map<std::string, bench::KindShare>;
+    struct Side {
+        double median = 0;
+        int processes = 0;
+    };
+    Side side(const std::string& kind, bool ours) const {
+        std::vector<double> mib;
+        Side s;
+        for (const auto& run : runs_) {
+            const Kinds& kinds = ours ? run.first : run.second;
+            auto it = kinds.find(kind);
+            mib.push_back(it == kinds.end() ? 0 : it->second.mib);
+            if (it != kinds.end()) s.processes = std::max(s.processes, it->second.processes);
+        }
+        s.median = bench::spreadOf(mib).median;
+        return s;
+    }
+    std::vector<std::pair<Kinds, Kinds>> runs_;
 };
 
 // Reports left by an earlier run (a page loaded again) belong to nobody.
@@ -101,7 +162,7 @@ Figures programRun(const e2e::TestInstall& install, int index, bench::BeaconList
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    f.memoryMiB = childrenMiB();
+    measureChildren(f);
     const int code = run.wait(kGuardMs);
     if (code != 0) {
         throw std::runtime_error("MorvickNew ended with " + std::to_string(code) + ":\n" +
@@ -118,8 +179,10 @@ Figures bareRun(const e2e::TestInstall& install, int index, bench::BeaconListene
     bench::BareChromium bare(install.path("bare-profile-" + std::to_string(index)),
                              "file://" + resources + "login.html");
     f.startupMs = paintAfter(beacons, started, "bare Chromium");
-    const std::string lobby = bare.open("file://" + resources + "lobby.html");
     const std::string login = bare.attach("/resource/login.html");
+    bare.resize(login, kLoginWidth, kLoginHeight);
+    const std::string lobby =
+        bare.open("file://" + resources + "lobby.html", kLobbyWidth, kLobbyHeight);
     const auto guard = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGuardMs);
     for (const std::string& session : {lobby, login}) {
         while (bare.evaluate(session, "document.readyState").asString() != "complete") {
@@ -129,7 +192,7 @@ Figures bareRun(const e2e::TestInstall& install, int index, bench::BeaconListene
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
-    f.memoryMiB = childrenMiB();
+    measureChildren(f);
     return f;
 }
 
@@ -155,11 +218,13 @@ int main(int argc, char** argv) {
 
         bench::PairSummary startup("startup-vs-chromium", "ms");
         bench::PairSummary memory("memory-vs-chromium", "MiB");
+        KindTable kinds;
         for (int i = 0; i < pairs; ++i) {
             const Figures ours = programRun(install, i, beacons);
             const Figures bare = bareRun(install, i, beacons);
             startup.add(ours.startupMs, bare.startupMs);
             memory.add(ours.memoryMiB, bare.memoryMiB);
+            kinds.add(ours, bare);
         }
         std::fputs(startup
                        .report("MorvickNew start to the login page's first paint",
@@ -171,6 +236,7 @@ int main(int argc, char** argv) {
                                "bare Chromium with the two pages, PSS of its tree")
                        .c_str(),
                    stdout);
+        std::fputs(kinds.report().c_str(), stdout);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lobby_startup_bench: %s\n", e.what());
         return 1;

@@ -128,13 +128,25 @@ std::string BareChromium::attach(const std::string& urlEnd) {
     throw std::runtime_error("bare Chromium: no page at " + urlEnd);
 }
 
-std::string BareChromium::open(const std::string& url) {
+std::string BareChromium::open(const std::string& url, int width, int height) {
     Json::Value params;
     params["url"] = url;
+    params["newWindow"] = true;
+    params["width"] = width;
+    params["height"] = height;
     Json::Value attach;
     attach["targetId"] = call("Target.createTarget", params)["targetId"];
     attach["flatten"] = true;
     return call("Target.attachToTarget", attach)["sessionId"].asString();
+}
+
+void BareChromium::resize(const std::string& session, int width, int height) {
+    const Json::Value window = call("Browser.getWindowForTarget", Json::objectValue, session);
+    Json::Value params;
+    params["windowId"] = window["windowId"];
+    params["bounds"]["width"] = width;
+    params["bounds"]["height"] = height;
+    call("Browser.setWindowBounds", params);
 }
 
 Json::Value BareChromium::evaluate(const std::string& session, const std::string& expression) {

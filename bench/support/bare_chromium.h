@@ -24,8 +24,10 @@ public:
                      const std::string& session = "");
     // A session on the first page whose address ends with the text.
     std::string attach(const std::string& urlEnd);
-    // Opens another page and answers a session on it.
-    std::string open(const std::string& url);
+    // Opens another page in a window of its own at that size, and answers a session on it.
+    std::string open(const std::string& url, int width, int height);
+    // Gives the window of the session's page that size.
+    void resize(const std::string& session, int width, int height);
     // Evaluates an expression in the session's page and answers its value.
     Json::Value evaluate(const std::string& session, const std::string& expression);
 

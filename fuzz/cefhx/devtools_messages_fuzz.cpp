@@ -1,75 +1,41 @@
 // Every message from the browser goes through the host's dispatcher. The input is a run of
-// NUL-separated messages, fed through the browser pipe as Chromium would send them, to a host
-// with one program window whose page session is "S"; whatever they hold, the host drops what
-// it cannot use and goes on reading.
-#include <fcntl.h>
-#include <unistd.h>
-
+// NUL-separated messages, received as Chromium would send them (through the dispatcher of a
+// recording transport), by a host with one program window whose page session is "S"; whatever
+// they hold, the host drops what it cannot use and goes on reading.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "platform/cefhx/browser_host.h"
+#include "platform/cefhx/fake_devtools.h"
 #include "platform/cefhx/test_window.h"
 #include "runtime/create.h"
 #include "runtime/record.h"
 
 namespace {
 
-struct Pipes {
-    int eventsIn = -1;
-    int commandsOut = -1;
-};
-
 cefhx::BrowserHost& host() {
     return cefhx::BrowserHost::instance();
 }
 
-const Pipes& pipes() {
-    static const Pipes p = [] {
-        Pipes out;
-        int events[2];
-        int commands[2];
-        if (pipe2(events, O_NONBLOCK | O_CLOEXEC) != 0) std::abort();
-        if (pipe2(commands, O_NONBLOCK | O_CLOEXEC) != 0) std::abort();
+cefhx::testing::FakeDevTools& browser() {
+    static cefhx::testing::FakeDevTools* fake = [] {
+        auto* f = new cefhx::testing::FakeDevTools();
         if (!host().ensureLoop()) std::abort();
-        host().connect(commands[1], events[0]);
-        out.eventsIn = events[1];
-        out.commandsOut = commands[0];
-        return out;
+        host().connect(*f);
+        return f;
     }();
-    return p;
+    return *fake;
 }
 
-// What the host has sent since the last look.
-std::string sent() {
-    std::string out;
-    char chunk[65536];
-    ssize_t n;
-    while ((n = read(pipes().commandsOut, chunk, sizeof chunk)) > 0) {
-        out.append(chunk, static_cast<size_t>(n));
-    }
-    return out;
-}
-
-void feed(const uint8_t* data, size_t size) {
-    const uint8_t end = 0;
-    size_t done = 0;
+void feed(std::string_view bytes) {
+    browser().receiveBytes(bytes);
     // Each feed ends its last message, so that inputs do not run into each other.
-    while (done <= size) {
-        const uint8_t* from = done < size ? data + done : &end;
-        const size_t length = done < size ? size - done : 1;
-        const ssize_t n = write(pipes().eventsIn, from, length);
-        if (n > 0) done += static_cast<size_t>(n);
-        host().cdp().onReadable();
-        sent();
-        if (!host().cdp().isOpen()) std::abort();
-    }
-}
-
-void feed(const std::string& message) {
-    feed(reinterpret_cast<const uint8_t*>(message.data()), message.size());
+    browser().receiveBytes(std::string_view("", 1));
+    browser().taken();
+    if (!browser().isOpen()) std::abort();
 }
 
 rt::Ref<cefhx::testing::RecordingWindow>& object() {
@@ -92,14 +58,11 @@ void readyWindow() {
     }
     object() = rt::create<cefhx::testing::RecordingWindow>();
     object()->url = "/opt/game/resource/index.html";
-    sent();
+    browser().taken();
     host().createWindow(640, 480, 0, rt::Value(object()), rt::Record::of({{"isInit", false}}));
-    const std::string commands = sent();
-    const size_t method = commands.find("\"Target.createTarget\"");
-    const size_t id = commands.rfind("\"id\":", method);
-    if (method == std::string::npos || id == std::string::npos) std::abort();
-    const std::string number = std::to_string(std::atoi(commands.c_str() + id + 5));
-    feed("{\"id\":" + number + ",\"result\":{\"targetId\":\"T\"}}");
+    Json::Value target(Json::objectValue);
+    target["targetId"] = "T";
+    if (!browser().reply("Target.createTarget", target)) std::abort();
     feed(R"({"method":"Target.attachedToTarget","params":{"sessionId":"S",)"
          R"("targetInfo":{"targetId":"T","type":"page"},"waitingForDebugger":true}})");
 }
@@ -108,6 +71,6 @@ void readyWindow() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     readyWindow();
-    feed(data, size);
+    feed(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }

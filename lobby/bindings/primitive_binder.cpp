@@ -28,6 +28,10 @@ rt::Primitive bindPrimitive(const std::string& library, const std::string& name,
     return loader(library, name, argCount);
 }
 
+void bindAll(const std::string& library, std::span<const PrimitiveSlot> slots) {
+    for (const PrimitiveSlot& p : slots) *p.slot = bindPrimitive(library, p.name, p.argCount);
+}
+
 PrimitiveLoader setPrimitiveLoader(PrimitiveLoader loader) {
     std::lock_guard<std::mutex> lock(slot().mutex);
     return std::exchange(slot().loader, std::move(loader));

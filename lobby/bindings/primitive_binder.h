@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 
+#include "platform/cefhx/primitive_list.h"
 #include "runtime/primitive.h"
 
 namespace bindings {
@@ -19,4 +22,35 @@ rt::Primitive bindPrimitive(const std::string& library, const std::string& name,
 // loader restores rt::Primitive::load.
 PrimitiveLoader setPrimitiveLoader(PrimitiveLoader loader);
 
+// One primitive a binding class keeps in a static: the static, the name the program reads the
+// static by, and the primitive's name and argument count in the host.
+struct PrimitiveSlot {
+    rt::Primitive* slot;
+    const char* staticName;
+    const char* name;
+    int argCount;
+};
+
+// Binds every slot's primitive from the library.
+void bindAll(const std::string& library, std::span<const PrimitiveSlot> slots);
+
+// Adds each slot to a class as the static the program reads by name; answers the builder so
+// that its chain goes on.
+template <class Builder>
+Builder& addPrimitiveStatics(Builder& builder, std::span<const PrimitiveSlot> slots) {
+    for (const PrimitiveSlot& p : slots) builder.staticField(p.staticName, p.slot);
+    return builder;
+}
+template <class Builder>
+Builder& addPrimitiveStatics(Builder&& builder, std::span<const PrimitiveSlot> slots) {
+    return addPrimitiveStatics(builder, slots);
+}
+
 }  // namespace bindings
+
+// A slot of the binding class `BoundClass` (a name the file defines) from an entry of the host's
+// primitive list: bindings::PrimitiveSlot k[] = {CEFHX_FRAME_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)}.
+#define BINDINGS_PRIMITIVE_SLOT(name, count, member) {&BoundClass::member, #member, #name, count},
+// The static of a binding class that holds one primitive of the host's list, in the class:
+// CEFHX_FRAME_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE).
+#define BINDINGS_DECLARE_PRIMITIVE(name, count, member) static inline rt::Primitive member;

@@ -14,7 +14,10 @@
 #include "platform/cefhx/page_bridge.h"
 #include "platform/cefhx/request_interceptor.h"
 #include "platform/cefhx/tour_player.h"
+#include "platform/cefhx/window_bounds.h"
+#include "platform/cefhx/window_message.h"
 #include "platform/cefhx/window_messages.h"
+#include "platform/cefhx/window_task.h"
 #include "runtime/record.h"
 #include "runtime/value_scope.h"
 
@@ -59,20 +62,36 @@ void logFailure(const std::string& what, const std::string& error) {
     if (!error.empty()) std::fprintf(stderr, "cefhx: %s: %s\n", what.c_str(), error.c_str());
 }
 
-struct PostedTask {
-    ml_hwnd hwnd;
-    rt::Value delay;
-};
-
-void runPostedTask(void* arg) {
-    std::unique_ptr<PostedTask> task(static_cast<PostedTask*>(arg));
-    BrowserHost& host = BrowserHost::instance();
-    std::shared_ptr<HostWindow> w = host.windowByHwnd(task->hwnd);
+void runPostedTask(ml_hwnd hwnd, const rt::Value& delay) {
+    std::shared_ptr<HostWindow> w = BrowserHost::instance().windowByHwnd(hwnd);
     if (!w || w->destroying) return;
-    w->callMember("onBrowserEvent", {rt::Value("on_task"), task->delay});
+    w->deliver(kTaskEvent, delay);
 }
 
 }  // namespace
+
+BrowserHost::BrowserHost()
+    : tracker_(windows_, {[this](const std::shared_ptr<HostWindow>& w) { setUpSession(w); },
+                          [this](const Json::Value& info, const std::string& sessionId) {
+                              return claimAppWindow(info, sessionId);
+                          },
+                          [this](const std::shared_ptr<HostWindow>& w) { destroyWindow(w); }}),
+      events_({[this](HostWindow& w, const std::string& method, const Json::Value& params,
+                      DevToolsTransport::Reply reply) {
+                   return sendToPage(w, method, params, std::move(reply));
+               },
+               [this](const std::shared_ptr<HostWindow>& w, const Json::Value& params) {
+                   onRequestPaused(*this, w, params);
+               },
+               [this](const std::shared_ptr<HostWindow>& w, const Json::Value& params) {
+                   onBindingCalled(*this, w, params);
+               },
+               [this](const std::shared_ptr<HostWindow>& w, const std::string& url) {
+                   onMainFrameLoaded(w, url);
+               },
+               [this](HostWindow& w) { onTitleReported(w); }}) {
+    tracker_.setTransport(transport_);
+}
 
 BrowserHost& BrowserHost::instance() {
     static BrowserHost* host = new BrowserHost();
@@ -104,9 +123,9 @@ ChromiumOptions BrowserHost::optionsFrom(const rt::Value& settings) {
     return o;
 }
 
-void BrowserHost::start(const ChromiumOptions& options) {
-    if (cdp_.isOpen()) return;
-    if (!ensureLoop()) throw std::runtime_error("the message loop cannot start");
+morvick::Expected<void> BrowserHost::start(const ChromiumOptions& options) {
+    if (transport_->isOpen()) return {};
+    if (!ensureLoop()) return morvick::fail("the message loop cannot start");
     options_ = options;
     if (!options.headless) desktop_ = X11Desktop::open();
     // System metrics describe the screen the windows are on.
@@ -115,13 +134,13 @@ void BrowserHost::start(const ChromiumOptions& options) {
                                 this, &desktopWatch_) != ML_OK) {
         desktopWatch_ = 0;
     }
-    chromium_.start(options);
+    if (morvick::Expected<void> started = chromium_.start(options); !started) return started;
     connect(chromium_.commandFd(), chromium_.eventFd());
-    std::string error;
     Json::Value discover(Json::objectValue);
     discover["discover"] = true;
-    cdp_.call("Target.setDiscoverTargets", discover, "", kCallTimeoutMs, &error);
-    if (error.empty()) {
+    morvick::Expected<Json::Value> answer =
+        transport_->call("Target.setDiscoverTargets", discover, "", kCallTimeoutMs);
+    if (answer) {
         Json::Value attach(Json::objectValue);
         attach["autoAttach"] = true;
         attach["waitForDebuggerOnStart"] = true;
@@ -131,24 +150,37 @@ void BrowserHost::start(const ChromiumOptions& options) {
         page["type"] = "page";
         filter.append(page);
         attach["filter"] = filter;
-        cdp_.call("Target.setAutoAttach", attach, "", kCallTimeoutMs, &error);
+        answer = transport_->call("Target.setAutoAttach", attach, "", kCallTimeoutMs);
     }
-    if (!error.empty()) {
-        cdp_.close();
+    if (answer) {
+        // Browser-wide: a page session's interception never sees the page's first document.
+        Json::Value fetch(Json::objectValue);
+        fetch["patterns"] = interceptionPatterns(filterPaths_);
+        answer = transport_->call("Fetch.enable", fetch, "", kCallTimeoutMs);
+    }
+    if (!answer) {
+        transport_->close();
         chromium_.stop(0);
-        throw std::runtime_error("the browser " + options.binary + " did not start: " + error);
+        return morvick::fail("the browser " + options.binary + " did not start: " + answer.error());
     }
     HostDialogs::attach(*this);
     // Windows made before the browser was there get their pages now.
     for (const auto& w : windows()) {
-        if (w->targetId.empty()) createTarget(w);
+        if (w->target == TargetState::None) createTarget(w);
     }
+    return {};
 }
 
 void BrowserHost::connect(int commandFd, int eventFd) {
-    cdp_.open(
-        commandFd, eventFd, [this](const Json::Value& m) { onEvent(m); },
-        [this] { onBrowserClosed(); });
+    connect(cdp_);
+    cdp_.open(commandFd, eventFd);
+}
+
+void BrowserHost::connect(DevToolsTransport& transport) {
+    transport_ = &transport;
+    tracker_.setTransport(transport_);
+    transport_->setHandlers([this](const Json::Value& m) { onEvent(m); },
+                            [this] { onBrowserClosed(); });
 }
 
 void BrowserHost::runMain(const rt::Value& ready, const rt::Value& settings) {
@@ -156,10 +188,8 @@ void BrowserHost::runMain(const rt::Value& ready, const rt::Value& settings) {
     if (!ensureLoop()) return;
     ml_set_dispatch_hooks([](void*) { morvick_value_scope_open(); },
                           [](void*) { morvick_value_scope_close(); }, nullptr);
-    try {
-        start(optionsFrom(settings));
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cefhx: %s\n", e.what());
+    if (morvick::Expected<void> started = start(optionsFrom(settings)); !started) {
+        std::fprintf(stderr, "cefhx: %s\n", started.error().c_str());
         return;
     }
     running_ = true;
@@ -191,11 +221,9 @@ void BrowserHost::shutdown() {
     if (drag_) drag_->stop();
     drag_.reset();
     for (const auto& w : windows()) destroyWindow(w);
-    cdp_.close();
+    transport_->close();
     chromium_.stop(5000);
-    sessions_.clear();
-    unclaimed_.clear();
-    popups_.clear();
+    tracker_.clear();
     appQueue_.clear();
     appLaunching_ = 0;
     if (desktopWatch_) ml_unwatch_fd(desktopWatch_);
@@ -206,25 +234,10 @@ void BrowserHost::shutdown() {
 
 void BrowserHost::setFilterPaths(std::vector<std::string> paths) {
     filterPaths_ = std::move(paths);
+    if (!transport_->isOpen()) return;
     Json::Value params(Json::objectValue);
-    params["patterns"] = fetchPatterns();
-    for (const auto& w : windows()) sendToPage(*w, "Fetch.enable", params);
-}
-
-Json::Value BrowserHost::fetchPatterns() const {
-    Json::Value patterns(Json::arrayValue);
-    Json::Value documents(Json::objectValue);
-    documents["urlPattern"] = "*";
-    documents["resourceType"] = "Document";
-    documents["requestStage"] = "Request";
-    patterns.append(documents);
-    for (const std::string& p : filterPaths_) {
-        Json::Value pattern(Json::objectValue);
-        pattern["urlPattern"] = "*" + p + "*";
-        pattern["requestStage"] = "Request";
-        patterns.append(pattern);
-    }
-    return patterns;
+    params["patterns"] = interceptionPatterns(filterPaths_);
+    transport_->send("Fetch.enable", params, "");
 }
 
 // ---- windows ----
@@ -243,7 +256,7 @@ rt::Value BrowserHost::createWindow(int width, int height, int flags, const rt::
     windows_[hwnd] = w;
     rt::Value handle(static_cast<int32_t>(hwnd));
     w->callMember("on_create", {handle});
-    if (cdp_.isOpen() && !w->destroying) createTarget(w);
+    if (transport_->isOpen() && !w->destroying) createTarget(w);
     return handle;
 }
 
@@ -253,26 +266,13 @@ std::shared_ptr<HostWindow> BrowserHost::window(const rt::Value& handle) const {
 }
 
 std::shared_ptr<HostWindow> BrowserHost::windowByHwnd(ml_hwnd hwnd) const {
-    auto it = windows_.find(hwnd);
-    return it == windows_.end() ? nullptr : it->second;
+    return tracker_.windowByHwnd(hwnd);
 }
 
 std::vector<std::shared_ptr<HostWindow>> BrowserHost::windows() const {
     std::vector<std::shared_ptr<HostWindow>> all;
     for (const auto& [hwnd, w] : windows_) all.push_back(w);
     return all;
-}
-
-std::shared_ptr<HostWindow> BrowserHost::windowBySession(const std::string& sessionId) const {
-    auto it = sessions_.find(sessionId);
-    return it == sessions_.end() ? nullptr : windowByHwnd(it->second);
-}
-
-std::shared_ptr<HostWindow> BrowserHost::windowByTarget(const std::string& targetId) const {
-    for (const auto& [hwnd, w] : windows_) {
-        if (!targetId.empty() && w->targetId == targetId) return w;
-    }
-    return nullptr;
 }
 
 bool BrowserHost::closeWindow(const std::shared_ptr<HostWindow>& w) {
@@ -286,12 +286,8 @@ void BrowserHost::destroyWindow(const std::shared_ptr<HostWindow>& w) {
     if (!w || w->destroying) return;
     w->raise(BrowserEvent::BeforeClose, {});
     w->destroying = true;
-    if (!w->sessionId.empty()) sessions_.erase(w->sessionId);
-    if (!w->targetId.empty() && cdp_.isOpen()) {
-        Json::Value params(Json::objectValue);
-        params["targetId"] = w->targetId;
-        cdp_.send("Target.closeTarget", params, "");
-    }
+    if (!w->sessionId.empty()) tracker_.forgetSession(w->sessionId);
+    if (w->target == TargetState::Known && transport_->isOpen()) tracker_.closeTarget(w->targetId);
     w->callMember("on_destroy", {});
     ml_destroy_window(w->hwnd());
     windows_.erase(w->hwnd());
@@ -312,32 +308,7 @@ void BrowserHost::showWindow(const std::shared_ptr<HostWindow>& w, bool visible)
 
 void BrowserHost::setWindowProperty(const std::shared_ptr<HostWindow>& w, WindowProperty id,
                                     const rt::Value& v) {
-    bool before = w->flagProperty(id);
-    int sizeBefore = w->intProperty(id);
-    w->setProperty(id, v);
-    bool after = w->flagProperty(id);
-    uint32_t notice = 0;
-    switch (id) {
-        case WindowProperty::Width:
-        case WindowProperty::Height:
-            // Only a real change is a resize: a window that sets its size again from its own
-            // on_size must not hear of it once more.
-            if (w->intProperty(id) != sizeBefore) notice = kSizedMessage;
-            break;
-        case WindowProperty::Minimized:
-            if (before != after) notice = after ? kMinimizedMessage : kRestoredMessage;
-            if (after) w->setProperty(WindowProperty::Maximized, false);
-            break;
-        case WindowProperty::Maximized:
-            if (before != after) notice = after ? kMaximizedMessage : kRestoredMessage;
-            if (after) w->setProperty(WindowProperty::Minimized, false);
-            break;
-        case WindowProperty::FullScreen:
-            if (before != after) notice = kFullScreenMessage;
-            break;
-        default:
-            break;
-    }
+    const uint32_t notice = changeWindowProperty(*w, id, v);
     applyBounds(*w);
     if (id == WindowProperty::Caption && desktop_ && w->xWindow) {
         desktop_->setDecorated(w->xWindow, w->flagProperty(WindowProperty::Caption));
@@ -346,52 +317,16 @@ void BrowserHost::setWindowProperty(const std::shared_ptr<HostWindow>& w, Window
 }
 
 void BrowserHost::applyBounds(HostWindow& w) {
-    if (!w.browserWindowId || !cdp_.isOpen()) return;
-    // Chromium takes a state change and new bounds in separate calls, and bounds only in the
-    // normal state. Headless, a window is never minimised in Chromium (the state is the host's
-    // alone): there is no screen to leave, and a minimised headless window stops drawing, so its
-    // page's animation frames and screenshots would stall.
-    // A withdrawn window is the host's to map again: Chromium would show it on a state change.
-    if (!options_.headless && w.xWindow && !w.visible) return;
-    std::string state = "normal";
-    if (w.flagProperty(WindowProperty::FullScreen)) {
-        state = "fullscreen";
-    } else if (!options_.headless &&
-               (w.flagProperty(WindowProperty::Minimized) || (!w.visible && !desktop_))) {
-        // Without X, hiding is minimising. With X a hidden window is withdrawn once its X window
-        // is known; until then it keeps its normal state, since a window minimised before it was
-        // ever shown comes back at the browser's default size instead of its own.
-        state = "minimized";
-    } else if (w.flagProperty(WindowProperty::Maximized)) {
-        state = "maximized";
+    if (!w.browserWindowId || !transport_->isOpen()) return;
+    const BoundsUpdate update = windowBounds(w, options_.headless, desktop_ != nullptr);
+    for (const Json::Value& params : update.commands) {
+        transport_->send("Browser.setWindowBounds", params, "");
     }
-    Json::Value stateParams(Json::objectValue);
-    stateParams["windowId"] = w.browserWindowId;
-    stateParams["bounds"]["windowState"] = state;
-    cdp_.send("Browser.setWindowBounds", stateParams, "");
-    // Chromium skips a minimise while it still believes the window minimised, which it does
-    // for a while after a restore it asked the window manager for: the host asks as well.
-    if (state == "minimized" && desktop_ && w.xWindow) desktop_->iconify(w.xWindow);
-    if (state != "normal") return;
-    Json::Value params(Json::objectValue);
-    params["windowId"] = w.browserWindowId;
-    Json::Value& bounds = params["bounds"];
-    bounds["left"] = w.intProperty(WindowProperty::Left);
-    bounds["top"] = w.intProperty(WindowProperty::Top);
-    bounds["width"] = std::max(1, w.intProperty(WindowProperty::Width));
-    bounds["height"] = std::max(1, w.intProperty(WindowProperty::Height));
-    cdp_.send("Browser.setWindowBounds", params, "");
+    if (update.iconify) desktop_->iconify(w.xWindow);
 }
 
 bool BrowserHost::postTask(ml_hwnd hwnd, const rt::Value& delay) {
-    double ms = delay.isNumber() ? delay.toFloat() : 0;
-    uint32_t delayMs = ms > 0 ? static_cast<uint32_t>(std::min(ms, 86400000.0)) : 0;
-    auto* task = new PostedTask{hwnd, delay};
-    if (ml_post_task(runPostedTask, task, delayMs) != ML_OK) {
-        delete task;
-        return false;
-    }
-    return true;
+    return postWindowTask(hwnd, delay, &runPostedTask);
 }
 
 void BrowserHost::broadcastSystemMessage(uint32_t msg, uintptr_t wparam, intptr_t lparam) {
@@ -408,55 +343,38 @@ intptr_t BrowserHost::windowProc(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, i
 intptr_t BrowserHost::handleMessage(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     std::shared_ptr<HostWindow> w = windowByHwnd(hwnd);
     if (!w || w->destroying) return 0;
-    auto system = [&](const char* kind, rt::Value a, rt::Value b) -> intptr_t {
-        if (!w->messageHook) return 0;
-        return w->callMember("onSystemMessage", {rt::Value(kind), a, b}).toBool() ? 1 : 0;
-    };
-    switch (msg) {
-        case kSizedMessage:
-            return w->callMember("on_size", {}).toBool();
-        case kMaximizedMessage:
-            return w->callMember("on_maximize", {}).toBool();
-        case kMinimizedMessage:
-            return w->callMember("on_minimize", {}).toBool();
-        case kRestoredMessage:
-            return w->callMember("on_restore", {}).toBool();
-        case kFullScreenMessage:
-            return w->callMember("on_fullscreen", {}).toBool();
-        case kTrayMessage:
-            return system("tray", static_cast<int32_t>(wparam), static_cast<int32_t>(lparam));
-        case kHotKeyMessage:
-            return system("hotkey", static_cast<int32_t>(wparam), static_cast<int32_t>(lparam));
-        case kNewAppMessage:
-            return system("newapp", rt::Value(), rt::Value());
-        case ML_WM_COPYDATA: {
-            const auto* block = reinterpret_cast<const ml_copydata*>(lparam);
-            std::string text(static_cast<const char*>(block->ptr), block->size);
-            return system(text.c_str(), static_cast<int32_t>(block->data), rt::Value());
-        }
-        case ML_WM_CLOSE:
+    const WindowMessage m = decodeWindowMessage(msg, wparam, lparam);
+    switch (m.kind) {
+        case WindowMessage::Kind::Member:
+            return w->callMember(m.member, {}).toBool();
+        case WindowMessage::Kind::System:
+            if (!w->messageHook) return 0;
+            return w->callMember("onSystemMessage", {rt::Value(m.systemKind), m.a, m.b}).toBool()
+                       ? 1
+                       : 0;
+        case WindowMessage::Kind::Close:
             closeWindow(w);
             return 0;
-        default:
-            return ml_default_proc(hwnd, msg, wparam, lparam);
+        case WindowMessage::Kind::Other:
+            break;
     }
+    return ml_default_proc(hwnd, msg, wparam, lparam);
 }
 
 // ---- targets and sessions ----
 
 bool BrowserHost::sendToPage(HostWindow& w, const std::string& method, const Json::Value& params,
-                             CdpConnection::Reply reply) {
+                             DevToolsTransport::Reply reply) {
     if (w.sessionId.empty() || w.destroying) return false;
-    return cdp_.send(method, params, w.sessionId, std::move(reply));
+    return transport_->send(method, params, w.sessionId, std::move(reply));
 }
 
-Json::Value BrowserHost::callPage(HostWindow& w, const std::string& method,
-                                  const Json::Value& params, std::string* error) {
+morvick::Expected<Json::Value> BrowserHost::callPage(HostWindow& w, const std::string& method,
+                                                     const Json::Value& params) {
     if (w.sessionId.empty() || w.destroying) {
-        if (error) *error = method + ": window " + std::to_string(w.hwnd()) + " has no page";
-        return {};
+        return morvick::fail(method + ": window " + std::to_string(w.hwnd()) + " has no page");
     }
-    return cdp_.call(method, params, w.sessionId, kCallTimeoutMs, error);
+    return transport_->call(method, params, w.sessionId, kCallTimeoutMs);
 }
 
 void BrowserHost::createTarget(const std::shared_ptr<HostWindow>& w) {
@@ -464,201 +382,73 @@ void BrowserHost::createTarget(const std::shared_ptr<HostWindow>& w) {
         queueAppWindow(w);
         return;
     }
+    // On its page: the new target waits for the debugger before its first navigation, so its
+    // session is set up (setUpSession) before the document is asked for.
     Json::Value params(Json::objectValue);
-    params["url"] = "about:blank";
+    params["url"] = w->startUrl.empty() ? "about:blank" : w->startUrl;
     params["newWindow"] = true;
     params["width"] = w->intProperty(WindowProperty::Width);
     params["height"] = w->intProperty(WindowProperty::Height);
-    w->targetId = "pending";
-    std::weak_ptr<HostWindow> weak = w;
-    cdp_.send("Target.createTarget", params, "",
-              [this, weak](const Json::Value& result, const std::string& error) {
-                  std::shared_ptr<HostWindow> w = weak.lock();
-                  std::string targetId = optionalText(result, "targetId");
-                  if (!w || w->destroying) {
-                      if (!targetId.empty()) {
-                          Json::Value close(Json::objectValue);
-                          close["targetId"] = targetId;
-                          cdp_.send("Target.closeTarget", close, "");
-                      }
-                      return;
-                  }
-                  if (targetId.empty()) {
-                      logFailure("creating the page of window " + std::to_string(w->hwnd()), error);
-                      w->targetId.clear();
-                      releaseUnclaimed();
-                      return;
-                  }
-                  w->targetId = targetId;
-                  auto it = unclaimed_.find(targetId);
-                  if (it != unclaimed_.end()) {
-                      w->sessionId = it->second;
-                      unclaimed_.erase(it);
-                      setUpSession(w);
-                  }
-                  releaseUnclaimed();
-              });
-}
-
-void BrowserHost::releaseUnclaimed() {
-    for (const auto& [hwnd, w] : windows_) {
-        if (w->targetId == "pending") return;
-    }
-    // Pages that turned out to be nobody's window run on as Chromium's own.
-    for (const auto& [targetId, sessionId] : unclaimed_) {
-        cdp_.send("Runtime.runIfWaitingForDebugger", Json::Value(), sessionId);
-    }
-    unclaimed_.clear();
-}
-
-void BrowserHost::onAttached(const Json::Value& params) {
-    std::string sessionId = textField(params, "sessionId");
-    const Json::Value& info = objectField(params, "targetInfo");
-    std::string targetId = textField(info, "targetId");
-    bool waiting = optionalBool(params, "waitingForDebugger");
-    std::string opener = optionalText(info, "openerId");
-    if (std::shared_ptr<HostWindow> w = windowByTarget(targetId)) {
-        w->sessionId = sessionId;
-        setUpSession(w);
-        return;
-    }
-    if (claimAppWindow(info, sessionId)) return;
-    std::shared_ptr<HostWindow> openerWindow = windowByTarget(opener);
-    if (openerWindow) {
-        Popup popup{openerWindow->hwnd(), targetId, false};
-        popups_[sessionId] = popup;
-        setUpPopup(sessionId, popup);
-        return;
-    }
-    if (waiting) {
-        // Not ours yet: a window whose createTarget has not answered, or a page we leave alone.
-        bool pendingWindow = false;
-        for (const auto& [hwnd, w] : windows_) pendingWindow |= w->targetId == "pending";
-        if (pendingWindow) {
-            unclaimed_[targetId] = sessionId;
-            return;
-        }
-        cdp_.send("Runtime.runIfWaitingForDebugger", Json::Value(), sessionId);
-    }
+    tracker_.createTarget(w, params);
 }
 
 void BrowserHost::setUpSession(const std::shared_ptr<HostWindow>& w) {
     const std::string& sid = w->sessionId;
-    sessions_[sid] = w->hwnd();
+    tracker_.addSession(*w);
     w->frames.clear();
     w->addFrame(w->targetId, "");
     Json::Value none(Json::objectValue);
-    cdp_.send("Page.enable", none, sid);
-    cdp_.send("Runtime.enable", none, sid);
-    Json::Value fetch(Json::objectValue);
-    fetch["patterns"] = fetchPatterns();
-    cdp_.send("Fetch.enable", fetch, sid);
+    transport_->send("Page.enable", none, sid);
+    transport_->send("Runtime.enable", none, sid);
     Json::Value binding(Json::objectValue);
     binding["name"] = kBindingName;
-    cdp_.send("Runtime.addBinding", binding, sid);
+    transport_->send("Runtime.addBinding", binding, sid);
     Json::Value script(Json::objectValue);
     script["source"] = pageBridgeScript();
-    cdp_.send("Page.addScriptToEvaluateOnNewDocument", script, sid);
+    transport_->send("Page.addScriptToEvaluateOnNewDocument", script, sid);
     std::weak_ptr<HostWindow> weak = w;
     Json::Value forTarget(Json::objectValue);
     forTarget["targetId"] = w->targetId;
-    cdp_.send("Browser.getWindowForTarget", forTarget, "",
-              [this, weak](const Json::Value& result, const std::string&) {
-                  if (auto w = weak.lock()) {
-                      w->browserWindowId = optionalInt(result, "windowId");
-                      applyBounds(*w);
-                  }
-              });
-    // The window opens blank and is sent to its page once the blank page's renderer answers:
-    // a target's first document is not seen by Fetch, and the bridge script and binding above
-    // reach the renderer only then.
-    cdp_.send("Runtime.runIfWaitingForDebugger", none, sid,
-              [this, weak](const Json::Value&, const std::string& error) {
-                  std::shared_ptr<HostWindow> w = weak.lock();
-                  if (!w || w->destroying) return;
-                  logFailure("starting the page of window " + std::to_string(w->hwnd()), error);
-                  w->browserReady = true;
-                  w->callMember("onBrowserEvent", {rt::Value("onAfterCreated"), rt::Value()});
-                  if (w->destroying || w->startUrl.empty()) return;
-                  Json::Value nav(Json::objectValue);
-                  nav["url"] = w->startUrl;
-                  sendToPage(*w, "Page.navigate", nav);
-              });
-}
-
-void BrowserHost::setUpPopup(const std::string& sessionId, const Popup&) {
-    Json::Value fetch(Json::objectValue);
-    Json::Value patterns(Json::arrayValue);
-    Json::Value documents(Json::objectValue);
-    documents["urlPattern"] = "*";
-    documents["resourceType"] = "Document";
-    patterns.append(documents);
-    fetch["patterns"] = patterns;
-    cdp_.send("Fetch.enable", fetch, sessionId);
-    cdp_.send("Runtime.runIfWaitingForDebugger", Json::Value(), sessionId);
-}
-
-void BrowserHost::onPopupRequest(const std::string& sessionId, const Json::Value& params) {
-    const std::string requestId = textField(params, "requestId");
-    const std::string url = textField(objectField(params, "request"), "url");
-    Popup& popup = popups_[sessionId];
-    Json::Value answer(Json::objectValue);
-    answer["requestId"] = requestId;
-    if (popup.decided) {
-        cdp_.send("Fetch.continueRequest", answer, sessionId);
-        return;
-    }
-    popup.decided = true;
-    std::shared_ptr<HostWindow> opener = windowByHwnd(popup.opener);
-    bool allow = opener && !opener->destroying &&
-                 opener->raise(BrowserEvent::BeforePopup, rt::Value(url), true).toBool();
-    if (allow) {
-        // The program lets the browser open it: an ordinary browser window, no longer ours.
-        cdp_.send("Fetch.continueRequest", answer, sessionId);
-        cdp_.send("Fetch.disable", Json::Value(), sessionId);
-        return;
-    }
-    answer["errorReason"] = "BlockedByClient";
-    cdp_.send("Fetch.failRequest", answer, sessionId);
-    Json::Value close(Json::objectValue);
-    close["targetId"] = popup.targetId;
-    cdp_.send("Target.closeTarget", close, "");
-}
-
-void BrowserHost::onDetached(const std::string& sessionId) {
-    popups_.erase(sessionId);
-    std::shared_ptr<HostWindow> w = windowBySession(sessionId);
-    if (!w) return;
-    // The page went away on its own (window.close(), a crash): the window goes with it.
-    w->sessionId.clear();
-    sessions_.erase(sessionId);
-    w->targetId.clear();
-    destroyWindow(w);
+    transport_->send("Browser.getWindowForTarget", forTarget, "",
+                     [this, weak](const Json::Value& result, const std::string&) {
+                         if (auto w = weak.lock()) {
+                             w->browserWindowId = optionalInt(result, "windowId");
+                             applyBounds(*w);
+                         }
+                     });
+    // The page has waited for the debugger until now. A session takes its commands in order,
+    // so the binding and the bridge script above come before its first document, which the
+    // browser-wide interception sees like any other.
+    transport_->send("Runtime.runIfWaitingForDebugger", none, sid,
+                     [weak](const Json::Value&, const std::string& error) {
+                         if (std::shared_ptr<HostWindow> w = weak.lock()) {
+                             logFailure("starting the page of window " + std::to_string(w->hwnd()),
+                                        error);
+                         }
+                     });
+    // Before any event of the page: none is handled before this turn of the loop ends.
+    w->browserReady = true;
+    w->deliver(kAfterCreatedEvent, rt::Value());
 }
 
 void BrowserHost::onBrowserClosed() {
     std::fprintf(stderr, "cefhx: the browser has gone away; closing every window\n");
-    sessions_.clear();
+    tracker_.clear();
     for (const auto& w : windows()) {
         w->sessionId.clear();
-        w->targetId.clear();
+        TargetTracker::abandon(*w);
         destroyWindow(w);
     }
     requestQuit();
 }
 
-void BrowserHost::onTargetInfoChanged(const Json::Value& info) {
-    const std::string targetId = textField(info, "targetId");
-    const std::string title = optionalText(info, "title");
-    std::shared_ptr<HostWindow> w = windowByTarget(targetId);
-    if (!w || !w->browserReady) return;
-    if (title.rfind(kTitleTokenPrefix, 0) == 0) return;
-    if (desktop_ && w->xWindow && !w->nativeTitle.empty()) {
-        desktop_->setTitle(w->xWindow, w->nativeTitle);
-    }
-    if (title == w->title) return;
-    w->title = title;
-    w->raise(BrowserEvent::TitleChange, rt::Value(title));
+void BrowserHost::onTitleReported(HostWindow& w) {
+    if (desktop_ && w.xWindow && !w.nativeTitle.empty())
+        desktop_->setTitle(w.xWindow, w.nativeTitle);
+}
+
+void BrowserHost::onMainFrameLoaded(const std::shared_ptr<HostWindow>& w, const std::string& url) {
+    if (desktop_ && !w->xWindow && url.rfind("data:", 0) != 0) findXWindow(w);
 }
 
 // ---- events ----
@@ -669,135 +459,33 @@ void BrowserHost::onEvent(const Json::Value& message) {
     const std::string sessionId = optionalText(message, "sessionId");
     if (sessionId.empty()) {
         if (method == "Target.attachedToTarget") {
-            onAttached(params);
+            tracker_.onAttached(params);
         } else if (method == "Target.detachedFromTarget") {
-            onDetached(textField(params, "sessionId"));
+            tracker_.onDetached(textField(params, "sessionId"));
         } else if (method == "Target.targetInfoChanged") {
-            onTargetInfoChanged(objectField(params, "targetInfo"));
+            const Json::Value& info = objectField(params, "targetInfo");
+            events_.onTargetInfoChanged(tracker_.windowByTarget(textField(info, "targetId")), info);
+        } else if (method == "Fetch.requestPaused") {
+            // A popup's, a program window's frame's, or (left to Chromium) another page's.
+            const std::string frameId = optionalText(params, "frameId");
+            if (!tracker_.onPopupRequest(frameId, params)) {
+                onRequestPaused(*this, tracker_.windowByFrame(frameId), params);
+            }
         }
         return;
     }
-    if (popups_.count(sessionId)) {
-        if (method == "Fetch.requestPaused") onPopupRequest(sessionId, params);
-        return;
-    }
-    std::shared_ptr<HostWindow> w = windowBySession(sessionId);
+    if (tracker_.onPopupMessage(sessionId)) return;
+    std::shared_ptr<HostWindow> w = tracker_.windowBySession(sessionId);
     if (!w) {
         // A session of no window: nothing may stay paused.
         if (method == "Fetch.requestPaused") {
             Json::Value answer(Json::objectValue);
             answer["requestId"] = textField(params, "requestId");
-            cdp_.send("Fetch.continueRequest", answer, sessionId);
+            transport_->send("Fetch.continueRequest", answer, sessionId);
         }
         return;
     }
-    onPageEvent(w, method, params);
-}
-
-void BrowserHost::onPageEvent(const std::shared_ptr<HostWindow>& w, const std::string& method,
-                              const Json::Value& params) {
-    auto frameRecord = [&](const std::string& frameId) {
-        FrameInfo* f = w->frameById(frameId);
-        bool isMain = f && f->parentId.empty();
-        std::string name = f ? f->name : "";
-        std::string url = f ? f->url : "";
-        return std::tuple<bool, std::string, std::string>(isMain, name, url);
-    };
-    if (method == "Fetch.requestPaused") {
-        onRequestPaused(*this, w, params);
-    } else if (method == "Runtime.bindingCalled") {
-        onBindingCalled(*this, w, params);
-    } else if (method == "Page.javascriptDialogOpening") {
-        onDialog(w, params);
-    } else if (method == "Page.frameAttached") {
-        const std::string frameId = textField(params, "frameId");
-        w->addFrame(frameId, textField(params, "parentFrameId"));
-    } else if (method == "Page.frameDetached") {
-        const std::string frameId = textField(params, "frameId");
-        if (optionalText(params, "reason") != "swap") w->removeFrame(frameId);
-    } else if (method == "Page.frameNavigated") {
-        const Json::Value& frame = objectField(params, "frame");
-        const std::string frameId = textField(frame, "id");
-        const std::string parentId = optionalText(frame, "parentId");
-        std::string name = optionalText(frame, "name");
-        std::string url = textField(frame, "url");
-        FrameInfo& f = w->addFrame(frameId, parentId);
-        f.name = std::move(name);
-        f.url = std::move(url);
-        bool isMain = f.parentId.empty();
-        rt::Value payload = rt::Record::of({{"x", isMain}, {"y", f.name}, {"_url", f.url}});
-        w->raise(BrowserEvent::AddressChange, payload);
-        if (isMain && w->isRegistered(BrowserEvent::NavStateChange)) {
-            std::weak_ptr<HostWindow> weak = w;
-            sendToPage(*w, "Page.getNavigationHistory", Json::Value(),
-                       [weak](const Json::Value& r, const std::string&) {
-                           auto w = weak.lock();
-                           if (!w || w->destroying || r.isNull()) return;
-                           int index = optionalInt(r, "currentIndex");
-                           int count = static_cast<int>(optionalArraySize(r, "entries"));
-                           w->raise(BrowserEvent::NavStateChange,
-                                    rt::Record::of({{"x", index > 0}, {"y", index + 1 < count}}));
-                       });
-        }
-    } else if (method == "Page.navigatedWithinDocument") {
-        const std::string frameId = textField(params, "frameId");
-        const std::string newUrl = textField(params, "url");
-        if (FrameInfo* f = w->frameById(frameId)) f->url = newUrl;
-        auto [isMain, name, url] = frameRecord(frameId);
-        w->raise(BrowserEvent::AddressChange,
-                 rt::Record::of({{"x", isMain}, {"y", name}, {"_url", url}}));
-    } else if (method == "Page.frameStartedLoading") {
-        auto [isMain, name, url] = frameRecord(textField(params, "frameId"));
-        w->raise(BrowserEvent::LoadStart, rt::Record::of({{"x", isMain}, {"y", name}}));
-    } else if (method == "Page.frameStoppedLoading") {
-        auto [isMain, name, url] = frameRecord(textField(params, "frameId"));
-        if (isMain && desktop_ && !w->xWindow && url.rfind("data:", 0) != 0) findXWindow(w);
-        w->raise(BrowserEvent::LoadEnd, rt::Record::of({{"x", isMain}, {"y", 200}, {"_url", url}}));
-    } else if (method == "Runtime.executionContextCreated") {
-        const Json::Value& context = objectField(params, "context");
-        const Json::Value& aux = optionalObject(context, "auxData");
-        if (!optionalBool(aux, "isDefault")) return;
-        const std::string frameId = textField(aux, "frameId");
-        const int contextId = intField(context, "id");
-        FrameInfo* f = w->frameById(frameId);
-        if (!f) return;
-        f->contextId = contextId;
-        auto [isMain, name, url] = frameRecord(frameId);
-        w->raise(BrowserEvent::ContextCreated, rt::Record::of({{"x", isMain}, {"y", name}}));
-    } else if (method == "Runtime.executionContextDestroyed") {
-        int id = intField(params, "executionContextId");
-        for (FrameInfo& f : w->frames) {
-            if (f.contextId == id) f.contextId = 0;
-        }
-    } else if (method == "Runtime.executionContextsCleared") {
-        for (FrameInfo& f : w->frames) f.contextId = 0;
-    } else if (method == "Inspector.targetCrashed") {
-        FrameInfo* main = w->mainFrame();
-        w->raise(BrowserEvent::LoadError, rt::Record::of({{"x", true},
-                                                          {"y", -2},
-                                                          {"width", "the page's renderer crashed"},
-                                                          {"_url", main ? main->url : ""}}));
-    }
-}
-
-void BrowserHost::onDialog(const std::shared_ptr<HostWindow>& w, const Json::Value& params) {
-    std::string type = textField(params, "type");
-    std::string message = optionalText(params, "message");
-    std::string url = optionalText(params, "url");
-    std::string defaultPrompt = optionalText(params, "defaultPrompt");
-    rt::Value payload = rt::Record::of({{"x", true}, {"y", url}, {"_url", message}});
-    Json::Value answer(Json::objectValue);
-    bool accept = true;
-    if (type == "alert") {
-        w->raise(BrowserEvent::JSAlert, payload);
-    } else if (type == "confirm" && w->isRegistered(BrowserEvent::JSConfirm)) {
-        // False: the program has answered the question itself, with no.
-        accept = w->raise(BrowserEvent::JSConfirm, payload).toBool();
-    } else if (type == "prompt") {
-        answer["promptText"] = defaultPrompt;
-    }
-    answer["accept"] = accept;
-    sendToPage(*w, "Page.handleJavaScriptDialog", answer);
+    events_.onPageEvent(w, method, params);
 }
 
 }  // namespace cefhx

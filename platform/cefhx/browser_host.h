@@ -13,8 +13,11 @@
 
 #include "platform/cefhx/cdp_connection.h"
 #include "platform/cefhx/chromium_process.h"
+#include "platform/cefhx/devtools_transport.h"
 #include "platform/cefhx/host_window.h"
+#include "platform/cefhx/page_events.h"
 #include "platform/cefhx/single_instance.h"
+#include "platform/cefhx/target_tracker.h"
 #include "platform/cefhx/x11_desktop.h"
 #include "platform/cefhx/x11_pointer_drag.h"
 #include "runtime/value.h"
@@ -35,20 +38,26 @@ public:
     // The options runMain starts Chromium with: the settings object's fields read by name, then
     // the environment (CEFHX_CHROMIUM, CEFHX_HEADLESS, CEFHX_PROFILE_DIR, CEFHX_BROWSER_LOG).
     static ChromiumOptions optionsFrom(const rt::Value& settings);
-    // Starts Chromium and attaches to its page targets; throws std::runtime_error.
-    void start(const ChromiumOptions& options);
+    // Starts Chromium and attaches to its page targets; answers what failed when it could not.
+    morvick::Expected<void> start(const ChromiumOptions& options);
     // Reads the browser's messages from eventFd and writes commands to commandFd.
     void connect(int commandFd, int eventFd);
+    // Talks to the browser through another transport (tests: a recording fake); it must stay
+    // until the host is connected elsewhere.
+    void connect(DevToolsTransport& transport);
     // Ends the loop run by runMain (or marks the quit when none runs yet).
     void requestQuit();
     bool quitRequested() const { return quitRequested_; }
     // Closes every window (on_destroy) and ends Chromium, leaving no process behind.
     void shutdown();
 
-    bool started() const { return cdp_.isOpen(); }
+    bool started() const { return transport_->isOpen(); }
     pid_t browserPid() const { return chromium_.pid(); }
     const ChromiumOptions& options() const { return options_; }
+    // The pipe, when the host started Chromium or was connected to file descriptors.
     CdpConnection& cdp() { return cdp_; }
+    // The connection in use (Chromium's pipe, or the transport given to connect()).
+    DevToolsTransport& devTools() { return *transport_; }
     SingleInstance& singleInstance() { return instance_; }
     // The host's X display connection; null headless or without X.
     X11Desktop* desktop() const { return desktop_.get(); }
@@ -85,16 +94,16 @@ public:
 
     // A command on the window's page session without waiting; false when it has none.
     bool sendToPage(HostWindow& w, const std::string& method, const Json::Value& params,
-                    CdpConnection::Reply reply = {});
+                    DevToolsTransport::Reply reply = {});
     // A command on the page session, waited for up to kCallTimeoutMs.
-    Json::Value callPage(HostWindow& w, const std::string& method, const Json::Value& params,
-                         std::string* error);
+    morvick::Expected<Json::Value> callPage(HostWindow& w, const std::string& method,
+                                            const Json::Value& params);
 
     static constexpr int kCallTimeoutMs = 10000;
     // The name of the page binding behind the bridge.
     static constexpr const char* kBindingName = "__cefhxCall";
     // The page title the host sets for a moment to find a window's X window; never reported.
-    static constexpr const char* kTitleTokenPrefix = "cefhx-window-";
+    static constexpr const char* kTitleTokenPrefix = PageEvents::kTitleTokenPrefix;
     // How long a second copy of Chromium may take to hand over its window, and how long the
     // window manager may take to show a page's new title.
     static constexpr int kAppWindowTimeoutMs = 20000;
@@ -105,12 +114,7 @@ public:
     static constexpr int kFindWindowAttempts = 10;
 
 private:
-    BrowserHost() = default;
-    struct Popup {
-        ml_hwnd opener = 0;
-        std::string targetId;
-        bool decided = false;
-    };
+    BrowserHost();
 
     static intptr_t windowProc(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam,
                                void* user);
@@ -118,18 +122,12 @@ private:
     void onEvent(const Json::Value& message);
     void onBrowserClosed();
     void createTarget(const std::shared_ptr<HostWindow>& w);
-    void onAttached(const Json::Value& params);
-    // Resumes the attached pages no window claimed, once no window waits for its page.
-    void releaseUnclaimed();
-    void onDetached(const std::string& sessionId);
     void setUpSession(const std::shared_ptr<HostWindow>& w);
-    void setUpPopup(const std::string& sessionId, const Popup& popup);
-    void onPopupRequest(const std::string& sessionId, const Json::Value& params);
-    void onTargetInfoChanged(const Json::Value& info);
-    void onPageEvent(const std::shared_ptr<HostWindow>& w, const std::string& method,
-                     const Json::Value& params);
-    void onDialog(const std::shared_ptr<HostWindow>& w, const Json::Value& params);
     void applyBounds(HostWindow& w);
+    // The desktop's part in page events: the X window is looked for once the start page has
+    // loaded, and the native title put back after Chromium wrote the page's.
+    void onMainFrameLoaded(const std::shared_ptr<HostWindow>& w, const std::string& url);
+    void onTitleReported(HostWindow& w);
     // Application windows with a display, one second copy of Chromium at a time: the next
     // attached page without an opener is the launching window's.
     void queueAppWindow(const std::shared_ptr<HostWindow>& w);
@@ -150,22 +148,18 @@ private:
     void onDesktopEvents();
     void checkDesktopSoon();
     static void desktopReadable(int fd, unsigned revents, void* arg);
-    Json::Value fetchPatterns() const;
-    std::shared_ptr<HostWindow> windowBySession(const std::string& sessionId) const;
-    std::shared_ptr<HostWindow> windowByTarget(const std::string& targetId) const;
 
     ChromiumOptions options_;
     ChromiumProcess chromium_;
     CdpConnection cdp_;
+    DevToolsTransport* transport_ = &cdp_;
     SingleInstance instance_;
     bool quitRequested_ = false;
     bool running_ = false;
     std::vector<std::string> filterPaths_;
-    std::map<ml_hwnd, std::shared_ptr<HostWindow>> windows_;
-    std::map<std::string, ml_hwnd> sessions_;
-    // Targets attached before createTarget answered with their id: target id to session id.
-    std::map<std::string, std::string> unclaimed_;
-    std::map<std::string, Popup> popups_;
+    WindowMap windows_;
+    TargetTracker tracker_;
+    PageEvents events_;
     std::unique_ptr<X11Desktop> desktop_;
     uint64_t desktopWatch_ = 0;
     bool desktopCheckPosted_ = false;

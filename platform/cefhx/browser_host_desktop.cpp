@@ -11,14 +11,14 @@
 namespace cefhx {
 namespace {
 
-// An application window's first page: empty, and one the browser takes for an application
-// (it opens an ordinary tabbed window for about:blank).
+// The page of an application window without an address: empty, and one the browser takes for an
+// application (it opens an ordinary tabbed window for about:blank).
 constexpr const char* kBlankAppPage = "data:text/html,";
 
 }  // namespace
 
 void BrowserHost::queueAppWindow(const std::shared_ptr<HostWindow>& w) {
-    w->targetId = "pending";
+    TargetTracker::markRequested(*w);
     appQueue_.push_back(w->hwnd());
     if (!appLaunching_) launchNextAppWindow();
 }
@@ -28,12 +28,12 @@ void BrowserHost::launchNextAppWindow() {
         std::shared_ptr<HostWindow> w = windowByHwnd(appQueue_.front());
         appQueue_.pop_front();
         if (!w || w->destroying) continue;
-        // Blank, like every window's first page (setUpSession), then navigated.
-        try {
-            chromium_.openAppWindow(options_, kBlankAppPage);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "cefhx: creating the window %u: %s\n", w->hwnd(), e.what());
-            w->targetId.clear();
+        // On its page, as a headless window is (createTarget): it waits for the debugger.
+        const std::string& url = w->startUrl.empty() ? std::string(kBlankAppPage) : w->startUrl;
+        if (morvick::Expected<void> opened = chromium_.openAppWindow(options_, url); !opened) {
+            std::fprintf(stderr, "cefhx: creating the window %u: %s\n", w->hwnd(),
+                         opened.error().c_str());
+            TargetTracker::abandon(*w);
             continue;
         }
         appLaunching_ = w->hwnd();
@@ -44,7 +44,7 @@ void BrowserHost::launchNextAppWindow() {
             delete timeout;
         }
     }
-    releaseUnclaimed();
+    tracker_.releaseUnclaimed();
 }
 
 void BrowserHost::appWindowLaunchTimedOut(void* arg) {
@@ -56,7 +56,7 @@ void BrowserHost::onAppWindowLaunchTimeout(uint64_t launch) {
     if (launch != appLaunchNumber_ || !appLaunching_) return;
     if (std::shared_ptr<HostWindow> w = windowByHwnd(appLaunching_)) {
         std::fprintf(stderr, "cefhx: creating the window %u: the browser opened none\n", w->hwnd());
-        w->targetId.clear();
+        TargetTracker::abandon(*w);
     }
     appLaunching_ = 0;
     launchNextAppWindow();
@@ -71,13 +71,9 @@ bool BrowserHost::claimAppWindow(const Json::Value& info, const std::string& ses
     appLaunching_ = 0;
     const std::string targetId = textField(info, "targetId");
     if (!w || w->destroying) {
-        Json::Value close(Json::objectValue);
-        close["targetId"] = targetId;
-        cdp_.send("Target.closeTarget", close, "");
+        tracker_.closeTarget(targetId);
     } else {
-        w->targetId = targetId;
-        w->sessionId = sessionId;
-        setUpSession(w);
+        tracker_.claim(w, targetId, sessionId);
     }
     launchNextAppWindow();
     return true;

@@ -57,6 +57,8 @@ TEST_F(BrowserMessages, FieldsOfTheWrongTypeAreDroppedAndTheNextMessageIsHandled
         R"({"method":"Target.detachedFromTarget","params":{"sessionId":[1]}})",
         R"({"method":"Target.targetInfoChanged","params":{"targetInfo":{"targetId":{}}}})",
         R"({"method":"Fetch.requestPaused","sessionId":"nobody","params":{"requestId":{}}})",
+        R"({"method":"Fetch.requestPaused","params":{"requestId":{},"frameId":"F"}})",
+        R"({"method":"Fetch.requestPaused","params":{"requestId":"R","frameId":[]}})",
         R"({"method":"Page.frameNavigated","sessionId":{"a":1},"params":{}})",
         R"([1,2,3])",
         R"(not json)",

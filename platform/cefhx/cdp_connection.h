@@ -1,74 +1,45 @@
-// One DevTools protocol connection over the pipe: NUL-terminated JSON messages, commands with
-// numbered replies, events, and sessions of attached targets named by "sessionId".
+// The DevTools connection over Chromium's pipe: NUL-terminated JSON messages on fds 3 and 4,
+// read on the message loop (also inside the loop's waits), taken apart by the dispatcher.
 #pragma once
 
 #include <json/json.h>
 
 #include <cstdint>
 #include <functional>
-#include <map>
-#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/cefhx/devtools_dispatcher.h"
+#include "platform/cefhx/devtools_transport.h"
+
 namespace cefhx {
 
-class CdpConnection {
+class CdpConnection final : public DevToolsTransport {
 public:
-    // A reply: the "result" object, or the error text when the command failed (the result is
-    // then null).
-    using Reply = std::function<void(const Json::Value& result, const std::string& error)>;
-    // An event: the whole message ("method", "params", "sessionId").
-    using EventHandler = std::function<void(const Json::Value& message)>;
-
     CdpConnection() = default;
     CdpConnection(const CdpConnection&) = delete;
     CdpConnection& operator=(const CdpConnection&) = delete;
 
-    // Starts reading eventFd on the message loop (also inside the loop's waits) and writing
-    // commands to commandFd. onClosed runs once when Chromium closes its end.
-    void open(int commandFd, int eventFd, EventHandler onEvent, std::function<void()> onClosed);
-    // Stops reading; pending replies are dropped.
-    void close();
-    bool isOpen() const { return commandFd_ >= 0 && !closed_; }
+    // Starts reading eventFd on the message loop and writing commands to commandFd.
+    void open(int commandFd, int eventFd);
 
-    // Sends a command; the reply, if given, runs on the loop thread when the answer arrives.
-    // Returns false when the connection is closed or the write failed.
+    void setHandlers(EventHandler onEvent, std::function<void()> onClosed) override;
+    void close() override;
+    bool isOpen() const override { return commandFd_ >= 0 && dispatcher_.isOpen(); }
     bool send(std::string_view method, const Json::Value& params, std::string_view sessionId,
-              Reply reply = {});
-
-    // Sends a command and waits for its answer up to timeoutMs, while every other message is
-    // handled as it arrives (page calls, paused requests, dialogs, new targets). Returns the
-    // result, or null with *error set.
-    Json::Value call(std::string_view method, const Json::Value& params, std::string_view sessionId,
-                     int timeoutMs, std::string* error);
+              Reply reply = {}) override;
+    uint64_t messagesHandled() const override { return dispatcher_.messagesHandled(); }
 
     // Reads what is there and handles every complete message (the fd watch calls this).
     void onReadable();
 
-    // Messages handled so far; used to wait for quiet in tests and benchmarks.
-    uint64_t messagesHandled() const { return handled_; }
-
 private:
-    void dispatch(const std::string& text);
-    void handle(const Json::Value& message);
     void hangUp();
 
     int commandFd_ = -1;
     int eventFd_ = -1;
     uint64_t watchId_ = 0;
-    bool closed_ = false;
-    int nextId_ = 0;
-    uint64_t handled_ = 0;
-    std::string buffer_;
-    std::map<int, Reply> pending_;
-    EventHandler onEvent_;
-    std::function<void()> onClosed_;
+    DevToolsDispatcher dispatcher_;
 };
-
-// Compact JSON text, valid UTF-8 whatever the strings inside held.
-std::string toJsonText(const Json::Value& value);
-// Parses one JSON text; null (and *ok false) when it is not JSON.
-Json::Value parseJsonText(std::string_view text, bool* ok = nullptr);
 
 }  // namespace cefhx

@@ -10,14 +10,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
 #include <thread>
 
 namespace cefhx {
 namespace {
 
-std::runtime_error systemError(const std::string& what) {
-    return std::runtime_error(what + ": " + std::strerror(errno));
+morvick::Failure systemError(const std::string& what) {
+    return morvick::fail(what + ": " + std::strerror(errno));
 }
 
 // Waits for the child without blocking past the deadline; true when it was reaped.
@@ -78,7 +77,10 @@ std::vector<std::string> chromiumArguments(const ChromiumOptions& o) {
         "--disable-breakpad",
         "--disable-domain-reliability",
         "--disable-client-side-phishing-detection",
-        "--disable-features=Translate,MediaRouter,OptimizationHints,AutofillServerCommunication",
+        // Nor the address bar's pop-up pages that every tabbed window (headless ones too) keeps
+        // ready in a renderer of their own: no window of ours shows an address bar.
+        "--disable-features=Translate,MediaRouter,OptimizationHints,AutofillServerCommunication,"
+        "WebUIOmniboxPopup,WebUIOmniboxAimPopup",
         "--metrics-recording-only",
         "--no-pings",
         "--password-store=basic",
@@ -116,17 +118,17 @@ ChromiumProcess::~ChromiumProcess() {
     stop(0);
 }
 
-void ChromiumProcess::start(const ChromiumOptions& options) {
+morvick::Expected<void> ChromiumProcess::start(const ChromiumOptions& options) {
     if (access(options.binary.c_str(), X_OK) != 0) {
-        throw systemError("cannot run the browser " + options.binary);
+        return systemError("cannot run the browser " + options.binary);
     }
     int commands[2];  // we write [1], Chromium reads fd 3
     int events[2];    // Chromium writes fd 4, we read [0]
-    if (pipe2(commands, O_CLOEXEC) != 0) throw systemError("pipe for browser commands");
+    if (pipe2(commands, O_CLOEXEC) != 0) return systemError("pipe for browser commands");
     if (pipe2(events, O_CLOEXEC) != 0) {
         close(commands[0]);
         close(commands[1]);
-        throw systemError("pipe for browser events");
+        return systemError("pipe for browser events");
     }
     std::vector<std::string> args = chromiumArguments(options);
     std::vector<char*> argv;
@@ -137,7 +139,7 @@ void ChromiumProcess::start(const ChromiumOptions& options) {
     pid_t pid = fork();
     if (pid < 0) {
         for (int fd : {commands[0], commands[1], events[0], events[1]}) close(fd);
-        throw systemError("fork for the browser");
+        return systemError("fork for the browser");
     }
     if (pid == 0) {
         // Child: only async-signal-safe calls from here on.
@@ -167,18 +169,20 @@ void ChromiumProcess::start(const ChromiumOptions& options) {
     pid_ = pid;
     commandFd_ = commands[1];
     eventFd_ = events[0];
+    return {};
 }
 
-void ChromiumProcess::openAppWindow(const ChromiumOptions& options, const std::string& url) {
+morvick::Expected<void> ChromiumProcess::openAppWindow(const ChromiumOptions& options,
+                                                       const std::string& url) {
     reapLaunchers();
-    if (pid_ <= 0) throw std::runtime_error("no browser runs to open " + url);
+    if (pid_ <= 0) return morvick::fail("no browser runs to open " + url);
     std::vector<std::string> args = appWindowArguments(options, url);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     const pid_t group = pid_;
     pid_t pid = fork();
-    if (pid < 0) throw systemError("fork for a window of " + url);
+    if (pid < 0) return systemError("fork for a window of " + url);
     if (pid == 0) {
         // Child: only async-signal-safe calls from here on.
         setpgid(0, group);
@@ -198,6 +202,7 @@ void ChromiumProcess::openAppWindow(const ChromiumOptions& options, const std::s
     }
     setpgid(pid, group);
     launchers_.push_back(pid);
+    return {};
 }
 
 void ChromiumProcess::reapLaunchers() {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared/expected.h"
+
 namespace cefhx {
 
 struct ChromiumOptions {
@@ -40,9 +42,8 @@ public:
     ~ChromiumProcess();
 
     // Starts Chromium in its own process group; on success commandFd (blocking) and eventFd
-    // (non-blocking) are our ends of the pipe, both close-on-exec. Throws std::runtime_error saying
-    // what failed.
-    void start(const ChromiumOptions& options);
+    // (non-blocking) are our ends of the pipe, both close-on-exec. Otherwise answers what failed.
+    morvick::Expected<void> start(const ChromiumOptions& options);
 
     pid_t pid() const { return pid_; }
     int commandFd() const { return commandFd_; }
@@ -54,9 +55,8 @@ public:
     void stop(int graceMs);
 
     // Asks the running browser for an application window on url through a second copy (started
-    // in the browser's process group, reaped later). Throws std::runtime_error when it cannot
-    // start.
-    void openAppWindow(const ChromiumOptions& options, const std::string& url);
+    // in the browser's process group, reaped later); answers what failed when it cannot start.
+    morvick::Expected<void> openAppWindow(const ChromiumOptions& options, const std::string& url);
 
 private:
     // Reaps the second copies that have ended.

@@ -19,7 +19,7 @@
 #include "platform/cefhx/hot_keys.h"
 #include "platform/cefhx/json_fields.h"
 #include "platform/cefhx/page_bridge.h"
-#include "platform/cefhx/primitive_list.h"
+#include "platform/cefhx/primitive_support.h"
 #include "platform/cefhx/script_runner.h"
 #include "platform/cefhx/system_metrics.h"
 #include "platform/cefhx/window_messages.h"
@@ -38,35 +38,23 @@ BrowserHost& host() {
     return BrowserHost::instance();
 }
 
+using namespace requests;
+
 // Runs a primitive's body; nothing it throws crosses the C interface.
 template <class F>
 value guarded(const char* name, F body) {
-    try {
-        return rt::toC(body());
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cefhx: %s failed: %s\n", name, e.what());
-    } catch (...) {
-        std::fprintf(stderr, "cefhx: %s failed\n", name);
-    }
-    return nullptr;
+    return guardedPrimitive(name, body, [](const std::string& failure) {
+        std::fprintf(stderr, "cefhx: %s\n", failure.c_str());
+    });
 }
 
 std::shared_ptr<HostWindow> windowOf(value handle) {
     return host().window(rt::fromC(handle));
 }
 
-std::string text(value v) {
-    Value x = rt::fromC(v);
-    return x.isString() ? std::string(x.str()) : (x.isNull() ? std::string() : x.toString());
-}
-
-Value frameRecord(const FrameInfo& f) {
-    return rt::Record::of({{"_url", f.id}, {"x", f.parentId.empty() ? 1 : 0}, {"y", f.name}});
-}
-
 // The frame a frame primitive names, copied: the frame list may change while a call waits.
 std::optional<FrameInfo> frameOf(HostWindow& w, value isMain, value name) {
-    FrameInfo* f = w.frameFor(rt::fromC(isMain).toBool(), text(name));
+    FrameInfo* f = w.frameFor(rt::fromC(isMain).toBool(), primitiveText(name));
     if (!f) return std::nullopt;
     return *f;
 }
@@ -102,11 +90,11 @@ Value runScript(HostWindow& w, const std::string& code) {
 }
 
 Value navigationHistoryFlag(HostWindow& w, bool forward) {
-    std::string error;
-    Json::Value r = host().callPage(w, "Page.getNavigationHistory", Json::Value(), &error);
-    if (r.isNull()) return false;
-    const Json::Value& index = anyField(r, "currentIndex");
-    const Json::Value& entries = anyField(r, "entries");
+    const morvick::Expected<Json::Value> r =
+        host().callPage(w, "Page.getNavigationHistory", Json::Value());
+    if (!r) return false;
+    const Json::Value& index = anyField(*r, "currentIndex");
+    const Json::Value& entries = anyField(*r, "entries");
     if (!index.isInt() || !entries.isArray()) return false;
     const int count = static_cast<int>(entries.size());
     return forward ? index.asInt() + 1 < count : index.asInt() > 0;
@@ -191,30 +179,31 @@ value cef_app_registerhotkey(value window, value name, value modifiers, value ke
         std::shared_ptr<HostWindow> w = windowOf(window);
         HotKeys* keys = hotKeys();
         if (!w || !keys) {
-            std::fprintf(stderr, "cefhx: hot key \"%s\" not registered: %s\n", text(name).c_str(),
-                         !w ? "no such window" : "no X display");
+            std::fprintf(stderr, "cefhx: hot key \"%s\" not registered: %s\n",
+                         primitiveText(name).c_str(), !w ? "no such window" : "no X display");
             return Value(-1);
         }
-        return Value(
-            keys->add(w->hwnd(), text(name), rt::fromC(modifiers).toInt(), rt::fromC(key).toInt()));
+        return Value(keys->add(w->hwnd(), primitiveText(name), rt::fromC(modifiers).toInt(),
+                               rt::fromC(key).toInt()));
     });
 }
 value cef_app_unregisterhotkey(value window, value name) {
     return guarded("cef_app_unregisterhotkey", [&] {
         std::shared_ptr<HostWindow> w = windowOf(window);
         HotKeys* keys = hotKeys();
-        return Value(w && keys && keys->remove(w->hwnd(), text(name)));
+        return Value(w && keys && keys->remove(w->hwnd(), primitiveText(name)));
     });
 }
 value cef_app_registeinstance(value name) {
     return guarded("cef_app_registeinstance", [&] {
         host().ensureLoop();
         return Value(host().singleInstance().claim(
-            text(name), [] { host().broadcastSystemMessage(kNewAppMessage, 0, 0); }));
+            primitiveText(name), [] { host().broadcastSystemMessage(kNewAppMessage, 0, 0); }));
     });
 }
 value cef_app_closeprocess(value name) {
-    return guarded("cef_app_closeprocess", [&] { return Value(closeProcessesNamed(text(name))); });
+    return guarded("cef_app_closeprocess",
+                   [&] { return Value(closeProcessesNamed(primitiveText(name))); });
 }
 value cef_app_closeprocessbyid(value id) {
     return guarded("cef_app_closeprocessbyid", [&] {
@@ -226,7 +215,7 @@ value cef_app_sendmessage(value target, value message, value number) {
     return guarded("cef_app_sendmessage", [&] {
         Value t = rt::fromC(target);
         long to = t.isNumber() ? t.toInt() : std::strtol(std::string(t.str()).c_str(), nullptr, 10);
-        std::string msg = text(message);
+        std::string msg = primitiveText(message);
         if (to > 0) {
             ml_send_copydata(static_cast<ml_hwnd>(to), 0,
                              static_cast<uint64_t>(rt::fromC(number).toInt()), msg.data(),
@@ -293,7 +282,7 @@ value window_get_prop(value handle, value id) {
 }
 value window_set_title(value handle, value title) {
     return onWindow("window_set_title", handle, [&](HostWindow& w) {
-        host().setNativeTitle(host().windowByHwnd(w.hwnd()), text(title));
+        host().setNativeTitle(host().windowByHwnd(w.hwnd()), primitiveText(title));
         return Value();
     });
 }
@@ -316,9 +305,10 @@ value window_setround(value handle, value rect, value size) {
         Value r = rt::fromC(rect);
         Value s = rt::fromC(size);
         // The rect's four numbers are its left, top, right and bottom; the size is the corner's.
-        host().setWindowRound(host().windowByHwnd(w.hwnd()), r.get("x").toInt(), r.get("y").toInt(),
-                              r.get("width").toInt(), r.get("height").toInt(),
-                              s.get("width").toInt(), s.get("height").toInt());
+        host().setWindowRound(host().windowByHwnd(w.hwnd()), r.get(field::kX).toInt(),
+                              r.get(field::kY).toInt(), r.get(field::kWidth).toInt(),
+                              r.get(field::kHeight).toInt(), s.get(field::kWidth).toInt(),
+                              s.get(field::kHeight).toInt());
         return Value();
     });
 }
@@ -391,8 +381,8 @@ value browser_sendmouseclickevent(value handle, value point, value button, value
         Value at = rt::fromC(point);
         Json::Value p(Json::objectValue);
         p["type"] = rt::fromC(up).toBool() ? "mouseReleased" : "mousePressed";
-        p["x"] = at.get("x").toInt();
-        p["y"] = at.get("y").toInt();
+        p["x"] = at.get(field::kX).toInt();
+        p["y"] = at.get(field::kY).toInt();
         p["button"] = b >= 0 && b < 3 ? kButtons[b] : "left";
         p["clickCount"] = std::max(1, rt::fromC(count).toInt());
         return pageCommand(w, "Input.dispatchMouseEvent", p);
@@ -402,7 +392,7 @@ value browser_sendkeyevent(value handle, value type, value key, value modifiers)
     return onWindow("browser_sendkeyevent", handle, [&](HostWindow& w) {
         static const char* kTypes[] = {"keyUp", "rawKeyDown", "char"};
         int t = rt::fromC(type).toInt();
-        int code = rt::fromC(key).get("x").toInt();
+        int code = rt::fromC(key).get(field::kX).toInt();
         Json::Value p(Json::objectValue);
         p["type"] = t >= 0 && t < 3 ? kTypes[t] : "keyUp";
         p["windowsVirtualKeyCode"] = code;
@@ -428,7 +418,7 @@ value browser_getsize(value handle, value) {
         std::shared_ptr<HostWindow> w = windowOf(handle);
         int width = w ? w->intProperty(WindowProperty::Width) : 0;
         int height = w ? w->intProperty(WindowProperty::Height) : 0;
-        return rt::Record::of({{"width", width}, {"height", height}});
+        return rt::Record::of({{field::kWidth, width}, {field::kHeight, height}});
     });
 }
 // Developer tools open only in a window with browser chrome; the host has none to show.
@@ -450,8 +440,8 @@ value browser_stopfind(value handle) {
 value browser_find(value handle, value, value what, value forward, value options) {
     return onWindow("browser_find", handle, [&](HostWindow& w) {
         Value o = rt::fromC(options);
-        return runScript(w, "window.find(" + toJsonText(Json::Value(text(what))) + ", " +
-                                (o.get("x").toBool() ? "true" : "false") + ", " +
+        return runScript(w, "window.find(" + toJsonText(Json::Value(primitiveText(what))) + ", " +
+                                (o.get(field::kX).toBool() ? "true" : "false") + ", " +
                                 (rt::fromC(forward).toBool() ? "false" : "true") + ", true)");
     });
 }
@@ -493,7 +483,7 @@ value browser_getframenames(value handle) {
 }
 value browser_getframeobj(value handle, value name) {
     return onWindow("browser_getframeobj", handle, [&](HostWindow& w) -> Value {
-        FrameInfo* f = w.frameByName(text(name));
+        FrameInfo* f = w.frameByName(primitiveText(name));
         return f ? frameRecord(*f) : Value();
     });
 }
@@ -554,157 +544,128 @@ value browser_seteventhandle(value handle, value id, value on) {
 
 // ---- frames ----
 
-#define FRAME_ARGS value handle, value isMain, value name
-#define FRAME_PASS handle, isMain, name
-
-value frame_geturl(FRAME_ARGS) {
-    return onFrame("frame_geturl", FRAME_PASS,
+value frame_geturl(CEFHX_FRAME_ARGS) {
+    return onFrame("frame_geturl", CEFHX_FRAME_PASS,
                    [](HostWindow&, const FrameInfo& f) { return Value(f.url); });
 }
-value frame_getparentid(FRAME_ARGS) {
-    return onFrame("frame_getparentid", FRAME_PASS, [](HostWindow& w, const FrameInfo& f) {
+value frame_getparentid(CEFHX_FRAME_ARGS) {
+    return onFrame("frame_getparentid", CEFHX_FRAME_PASS, [](HostWindow& w, const FrameInfo& f) {
         FrameInfo* parent = f.parentId.empty() ? nullptr : w.frameById(f.parentId);
         return Value(parent ? parent->id : -1);
     });
 }
-value frame_getparentobj(FRAME_ARGS) {
-    return onFrame("frame_getparentobj", FRAME_PASS,
+value frame_getparentobj(CEFHX_FRAME_ARGS) {
+    return onFrame("frame_getparentobj", CEFHX_FRAME_PASS,
                    [](HostWindow& w, const FrameInfo& f) -> Value {
                        FrameInfo* parent = f.parentId.empty() ? nullptr : w.frameById(f.parentId);
                        return parent ? frameRecord(*parent) : Value();
                    });
 }
-value frame_getidentifier(FRAME_ARGS) {
-    return onFrame("frame_getidentifier", FRAME_PASS,
+value frame_getidentifier(CEFHX_FRAME_ARGS) {
+    return onFrame("frame_getidentifier", CEFHX_FRAME_PASS,
                    [](HostWindow&, const FrameInfo& f) { return Value(f.id); });
 }
-value frame_isfocused(FRAME_ARGS) {
-    return onFrame("frame_isfocused", FRAME_PASS, [](HostWindow& w, const FrameInfo& f) {
+value frame_isfocused(CEFHX_FRAME_ARGS) {
+    return onFrame("frame_isfocused", CEFHX_FRAME_PASS, [](HostWindow& w, const FrameInfo& f) {
         return Value(
             evaluateForValue(host(), w, f, "JSON.stringify(document.hasFocus())").toBool());
     });
 }
-value frame_invokejsfunc(FRAME_ARGS, value function, value args) {
-    return onFrame("frame_invokejsfunc", FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
+value frame_invokejsfunc(CEFHX_FRAME_ARGS, value function, value args) {
+    return onFrame("frame_invokejsfunc", CEFHX_FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
         Value a = rt::fromC(args);
         std::string json = a.asArray() ? rt::Json::stringify(a) : "[]";
-        return evaluateForValue(host(), w, f, invokeExpression(text(function), json));
+        return evaluateForValue(host(), w, f, invokeExpression(primitiveText(function), json));
     });
 }
-value frame_evaljavascript(FRAME_ARGS, value code) {
-    return onFrame("frame_evaljavascript", FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
-        return evaluateForValue(host(), w, f, evalExpression(text(code)));
-    });
+value frame_evaljavascript(CEFHX_FRAME_ARGS, value code) {
+    return onFrame("frame_evaljavascript", CEFHX_FRAME_PASS,
+                   [&](HostWindow& w, const FrameInfo& f) {
+                       return evaluateForValue(host(), w, f, evalExpression(primitiveText(code)));
+                   });
 }
-value frame_executejavascript(FRAME_ARGS, value code, value where) {
-    return onFrame("frame_executejavascript", FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
-        std::string script = text(code);
-        std::string url(rt::fromC(where).get("_url").str());
-        if (!url.empty() && url.find_first_of("\r\n") == std::string::npos) {
-            script += "\n//# sourceURL=" + url;
-        }
-        runInFrame(host(), w, f, script);
-        return Value();
-    });
+value frame_executejavascript(CEFHX_FRAME_ARGS, value code, value where) {
+    return onFrame("frame_executejavascript", CEFHX_FRAME_PASS,
+                   [&](HostWindow& w, const FrameInfo& f) {
+                       std::string script = primitiveText(code);
+                       std::string url(rt::fromC(where).get(field::kUrl).str());
+                       if (!url.empty() && url.find_first_of("\r\n") == std::string::npos) {
+                           script += "\n//# sourceURL=" + url;
+                       }
+                       runInFrame(host(), w, f, script);
+                       return Value();
+                   });
 }
-value frame_loadstring(FRAME_ARGS, value html, value) {
-    return onFrame("frame_loadstring", FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
+value frame_loadstring(CEFHX_FRAME_ARGS, value html, value) {
+    return onFrame("frame_loadstring", CEFHX_FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
         Json::Value p(Json::objectValue);
         p["frameId"] = f.frameId;
-        p["html"] = text(html);
+        p["html"] = primitiveText(html);
         return pageCommand(w, "Page.setDocumentContent", p);
     });
 }
-value frame_loadurl(FRAME_ARGS, value url) {
-    return onFrame("frame_loadurl", FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
+value frame_loadurl(CEFHX_FRAME_ARGS, value url) {
+    return onFrame("frame_loadurl", CEFHX_FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
         Json::Value p(Json::objectValue);
-        p["url"] = pageAddress(text(url));
+        p["url"] = pageAddress(primitiveText(url));
         if (!f.parentId.empty()) p["frameId"] = f.frameId;
         return pageCommand(w, "Page.navigate", p);
     });
 }
-value frame_gettext(FRAME_ARGS) {
-    return onFrame("frame_gettext", FRAME_PASS, [](HostWindow& w, const FrameInfo& f) {
+value frame_gettext(CEFHX_FRAME_ARGS) {
+    return onFrame("frame_gettext", CEFHX_FRAME_PASS, [](HostWindow& w, const FrameInfo& f) {
         return evaluateForValue(host(), w, f,
                                 "JSON.stringify(document.body ? document.body.innerText : '')");
     });
 }
-value frame_getsource(FRAME_ARGS) {
-    return onFrame("frame_getsource", FRAME_PASS, [](HostWindow& w, const FrameInfo& f) {
+value frame_getsource(CEFHX_FRAME_ARGS) {
+    return onFrame("frame_getsource", CEFHX_FRAME_PASS, [](HostWindow& w, const FrameInfo& f) {
         return evaluateForValue(host(), w, f,
                                 "JSON.stringify(document.documentElement ? "
                                 "document.documentElement.outerHTML : '')");
     });
 }
 // Viewing the source and printing need browser chrome: accepted and ignored.
-value frame_viewsource(FRAME_ARGS) {
+value frame_viewsource(CEFHX_FRAME_ARGS) {
     (void)handle, (void)isMain, (void)name;
     return nullptr;
 }
-value frame_print(FRAME_ARGS) {
+value frame_print(CEFHX_FRAME_ARGS) {
     (void)handle, (void)isMain, (void)name;
     return nullptr;
 }
 
-value editCommand(const char* primitive, const char* command, FRAME_ARGS) {
-    return onFrame(primitive, FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
+value editCommand(const char* primitive, const char* command, CEFHX_FRAME_ARGS) {
+    return onFrame(primitive, CEFHX_FRAME_PASS, [&](HostWindow& w, const FrameInfo& f) {
         runInFrame(host(), w, f, std::string("document.execCommand('") + command + "')");
         return Value();
     });
 }
-value frame_selectall(FRAME_ARGS) {
-    return editCommand("frame_selectall", "selectAll", FRAME_PASS);
+value frame_selectall(CEFHX_FRAME_ARGS) {
+    return editCommand("frame_selectall", "selectAll", CEFHX_FRAME_PASS);
 }
-value frame_delete(FRAME_ARGS) {
-    return editCommand("frame_delete", "delete", FRAME_PASS);
+value frame_delete(CEFHX_FRAME_ARGS) {
+    return editCommand("frame_delete", "delete", CEFHX_FRAME_PASS);
 }
-value frame_paste(FRAME_ARGS) {
-    return editCommand("frame_paste", "paste", FRAME_PASS);
+value frame_paste(CEFHX_FRAME_ARGS) {
+    return editCommand("frame_paste", "paste", CEFHX_FRAME_PASS);
 }
-value frame_copy(FRAME_ARGS) {
-    return editCommand("frame_copy", "copy", FRAME_PASS);
+value frame_copy(CEFHX_FRAME_ARGS) {
+    return editCommand("frame_copy", "copy", CEFHX_FRAME_PASS);
 }
-value frame_cut(FRAME_ARGS) {
-    return editCommand("frame_cut", "cut", FRAME_PASS);
+value frame_cut(CEFHX_FRAME_ARGS) {
+    return editCommand("frame_cut", "cut", CEFHX_FRAME_PASS);
 }
-value frame_redo(FRAME_ARGS) {
-    return editCommand("frame_redo", "redo", FRAME_PASS);
+value frame_redo(CEFHX_FRAME_ARGS) {
+    return editCommand("frame_redo", "redo", CEFHX_FRAME_PASS);
 }
-value frame_undo(FRAME_ARGS) {
-    return editCommand("frame_undo", "undo", FRAME_PASS);
-}
-
-// ---- requests: the host never hands out request handles, so there is nothing to read ----
-
-value request_getfirstcookie(value) {
-    return nullptr;
-}
-value request_setheader(value, value, value) {
-    return nullptr;
-}
-value request_getheader(value, value) {
-    return nullptr;
-}
-value request_setmethod(value, value) {
-    return nullptr;
-}
-value request_getmethod(value) {
-    return nullptr;
-}
-value request_seturl(value, value) {
-    return nullptr;
-}
-value request_geturl(value) {
-    return nullptr;
+value frame_undo(CEFHX_FRAME_ARGS) {
+    return editCommand("frame_undo", "undo", CEFHX_FRAME_PASS);
 }
 
 }  // namespace
 }  // namespace cefhx
 
-#define CEFHX_EXPORT(name, count)                                               \
-    extern "C" __attribute__((visibility("default"))) void* name##__##count() { \
-        return reinterpret_cast<void*>(&cefhx::name);                           \
-    }
-
-CEFHX_PRIMITIVES(CEFHX_EXPORT)
-CEFHX_EXPORT(window_set_owner, 2)
+#define CEFHX_EXPORT_NAMESPACE cefhx
+CEFHX_PRIMITIVES(CEFHX_EXPORT_PRIMITIVE)
+CEFHX_EXPORT_PRIMITIVE(window_set_owner, 2)

@@ -264,6 +264,45 @@ TEST(HostLive, RefusedNavigationLeavesThePageWhereItWas) {
     closeWindow(w);
 }
 
+// A window opens straight on its page: its first document is asked of the window like any
+// other, and the bridge is there before the page's own first script runs.
+TEST(HostLive, FirstDocumentIsSeenAndBridgedLikeAnyOther) {
+    writeFile(g_folder / "resource" / "early.html",
+              "<!doctype html><title>early</title><script>window.bridged = typeof cefhx;"
+              "cefhx.call('early', document.readyState);</script>");
+    rt::Ref<RecordingWindow> bridged = makeWindow("early.html");
+    listen(bridged, {3});
+    ASSERT_TRUE(loaded(bridged, "early.html"));
+    EXPECT_EQ(eval(bridged, "window.bridged").toString(), "object");
+    EXPECT_TRUE(pumpUntil([&] { return bridged->has("on_jscall early"); }));
+    closeWindow(bridged);
+
+    // Refused: the start page never loads, and the window goes on living.
+    rt::Ref<RecordingWindow> refused = makeWindow("forbidden.html");
+    refused->onEvent = [](const std::string& name, const Value& payload) -> Value {
+        return name != "onBeforeBrowse" ||
+               payload.get("_url").toString().find("forbidden") == std::string::npos;
+    };
+    listen(refused, {3, 11});
+    ASSERT_TRUE(
+        pumpUntil([&] { return refused->has("onBeforeBrowse " + pageUrl("forbidden.html")); }));
+    callHost("frame_loadurl", {refused->handle, true, "", pageUrl("other.html")});
+    ASSERT_TRUE(loaded(refused, "other.html"));
+    EXPECT_FALSE(refused->has("onLoadEnd " + pageUrl("forbidden.html")));
+    closeWindow(refused);
+
+    // Served by the host from the folder: a start page that is a link out of it is refused.
+    callHost("cef_app_setfilterpath", {rt::Array::of({"/resource/"})});
+    std::filesystem::create_symlink("/etc/hostname", g_folder / "resource" / "outside.html");
+    rt::Ref<RecordingWindow> linked = makeWindow("outside.html");
+    listen(linked, {3, 8});
+    ASSERT_TRUE(loaded(linked, "outside.html"));
+    EXPECT_TRUE(linked->has("onBeforeResourceLoad " + pageUrl("outside.html")));
+    EXPECT_EQ(eval(linked, "document.body.textContent").toString(), "refused");
+    closeWindow(linked);
+    callHost("cef_app_setfilterpath", {rt::Array::of({})});
+}
+
 TEST(HostLive, PopupsAndDialogsAskTheWindow) {
     rt::Ref<RecordingWindow> w = makeWindow("other.html");
     w->onEvent = [](const std::string& name, const Value&) -> Value {

@@ -45,7 +45,11 @@ rt::Value HostWindow::callMember(std::string_view name,
 rt::Value HostWindow::raise(BrowserEvent event, const rt::Value& payload,
                             const rt::Value& unregistered) const {
     if (!isRegistered(event)) return unregistered;
-    return callMember("onBrowserEvent", {rt::Value(browserEventName(event)), payload});
+    return deliver(browserEventName(event), payload);
+}
+
+rt::Value HostWindow::deliver(std::string_view event, const rt::Value& payload) const {
+    return callMember("onBrowserEvent", {rt::Value(event), payload});
 }
 
 void HostWindow::setEventRegistered(int id, bool on) {

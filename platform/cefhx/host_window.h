@@ -8,38 +8,17 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/cefhx/browser_event.h"
+#include "platform/cefhx/host_contract.h"
 #include "platform/cefhx/x11_desktop.h"
 #include "platform/msgloop/msgloop.h"
 #include "runtime/value.h"
 
 namespace cefhx {
 
-// Property ids of window_set_prop and window_get_prop.
-enum class WindowProperty : int {
-    Resizable = 0,
-    MaximizeIcon = 1,
-    MinimizeIcon = 2,
-    Width = 3,
-    Height = 4,
-    Left = 5,
-    Top = 6,
-    FullScreen = 7,
-    Transparent = 8,
-    DropTarget = 9,
-    Plain = 10,
-    Minimized = 11,
-    Maximized = 12,
-    Caption = 13,
-    Enabled = 14,
-};
-inline constexpr int kWindowPropertyCount = 15;
-
-// Window flags given at creation.
-inline constexpr int kFlagFullScreen = 1;
-inline constexpr int kFlagTransparent = 2;
-inline constexpr int kFlagPlain = 4;
-inline constexpr int kFlagNoCaption = 512;
+// Where a window's page target stands: none asked for, asked for and not yet named (a
+// createTarget without its answer, or an application window a second copy of Chromium is
+// opening), or known by its target id.
+enum class TargetState { None, Requested, Known };
 
 struct FrameInfo {
     std::string frameId;  // Chromium's
@@ -66,6 +45,8 @@ public:
     // not raised and answer `unregistered`.
     rt::Value raise(BrowserEvent event, const rt::Value& payload,
                     const rt::Value& unregistered = {}) const;
+    // Delivers an event the program cannot register (kAfterCreatedEvent, kTaskEvent).
+    rt::Value deliver(std::string_view event, const rt::Value& payload) const;
     void setEventRegistered(int id, bool on);
     bool isRegistered(BrowserEvent event) const;
 
@@ -85,6 +66,8 @@ public:
     std::string nativeTitle;
     double zoomLevel = 0;
     std::string startUrl;
+    TargetState target = TargetState::None;
+    // Chromium's target id; empty unless target is Known.
     std::string targetId;
     std::string sessionId;
     int browserWindowId = 0;

@@ -25,7 +25,7 @@ Json::Value header(const std::string& name, const std::string& value) {
     return h;
 }
 
-void fulfil(BrowserHost& host, HostWindow& w, const Json::Value& requestId, int status,
+void fulfil(BrowserHost& host, const Json::Value& requestId, int status,
             const std::string& contentType, std::string_view body,
             const std::string& location = {}) {
     Json::Value params(Json::objectValue);
@@ -38,48 +38,34 @@ void fulfil(BrowserHost& host, HostWindow& w, const Json::Value& requestId, int 
     headers.append(header("Access-Control-Allow-Origin", "*"));
     params["responseHeaders"] = headers;
     params["body"] = base64Encode(body.data(), body.size());
-    host.sendToPage(w, "Fetch.fulfillRequest", params);
-}
-
-void continueRequest(BrowserHost& host, HostWindow& w, const Json::Value& requestId) {
-    Json::Value params(Json::objectValue);
-    params["requestId"] = requestId;
-    host.sendToPage(w, "Fetch.continueRequest", params);
-}
-
-void refuse(BrowserHost& host, HostWindow& w, const Json::Value& requestId) {
-    Json::Value params(Json::objectValue);
-    params["requestId"] = requestId;
-    params["errorReason"] = "BlockedByClient";
-    host.sendToPage(w, "Fetch.failRequest", params);
+    host.devTools().send("Fetch.fulfillRequest", params, "");
 }
 
 // A local file read by the host: a page's own requests for files fail when Chromium reads the
 // folder itself, so the host serves them, but only from inside the served folder.
-void serveFromDisk(BrowserHost& host, HostWindow& w, const Json::Value& requestId,
-                   const std::string& url) {
+void serveFromDisk(BrowserHost& host, const Json::Value& requestId, const std::string& url) {
     if (!localPathOf(url)) {
-        continueRequest(host, w, requestId);
+        continueRequest(host.devTools(), requestId);
         return;
     }
     const std::optional<ServedPath> where = servedPathOf(url, host.filterPaths());
     if (!where) {
         std::fprintf(stderr, "cefhx: refused a local file outside the served folders: %s\n",
                      url.c_str());
-        fulfil(host, w, requestId, 403, "text/plain", "refused");
+        fulfil(host, requestId, 403, "text/plain", "refused");
         return;
     }
     const ServedFile file = readServedFile(*where);
     switch (file.status) {
         case ServedFile::Status::Ok:
-            fulfil(host, w, requestId, 200, contentTypeOf(where->path), file.body);
+            fulfil(host, requestId, 200, contentTypeOf(where->path), file.body);
             return;
         case ServedFile::Status::Missing:
-            fulfil(host, w, requestId, 404, "text/plain", "not found: " + where->path);
+            fulfil(host, requestId, 404, "text/plain", "not found: " + where->path);
             return;
         case ServedFile::Status::Refused:
             std::fprintf(stderr, "cefhx: refused a local file: %s\n", file.why.c_str());
-            fulfil(host, w, requestId, 403, "text/plain", "refused");
+            fulfil(host, requestId, 403, "text/plain", "refused");
             return;
     }
 }
@@ -89,29 +75,62 @@ bool serveAnswer(BrowserHost& host, HostWindow& w, const Json::Value& requestId,
                  const std::string& url) {
     rt::Value answer = w.resourceAnswer;
     w.resourceAnswer = rt::Value();
-    rt::Value data = answer.get("x");
+    rt::Value data = answer.get(field::kX);
     rt::Ref<rt::Bytes> bytes = data.asBytes();
     if (!bytes && !data.isString()) return false;
     std::string_view body = bytes ? bytes->view() : data.str();
-    int status = answer.get("minSize").toInt();
-    rt::Value mime = answer.get("width");
+    int status = answer.get(field::kMinSize).toInt();
+    rt::Value mime = answer.get(field::kWidth);
     std::string contentType =
         mime.isString() && !mime.str().empty() ? std::string(mime.str()) : contentTypeOf(url);
-    rt::Value redirect = answer.get("_url");
+    rt::Value redirect = answer.get(field::kUrl);
     if (redirect.isString() && !redirect.str().empty()) {
-        fulfil(host, w, requestId, status >= 300 && status < 400 ? status : 302, contentType, body,
+        fulfil(host, requestId, status >= 300 && status < 400 ? status : 302, contentType, body,
                std::string(redirect.str()));
         return true;
     }
-    fulfil(host, w, requestId, status > 0 ? status : 200, contentType, body);
+    fulfil(host, requestId, status > 0 ? status : 200, contentType, body);
     return true;
 }
 
 }  // namespace
 
+Json::Value interceptionPatterns(const std::vector<std::string>& filterPaths) {
+    Json::Value patterns(Json::arrayValue);
+    Json::Value documents(Json::objectValue);
+    documents["urlPattern"] = "*";
+    documents["resourceType"] = "Document";
+    documents["requestStage"] = "Request";
+    patterns.append(documents);
+    for (const std::string& p : filterPaths) {
+        Json::Value pattern(Json::objectValue);
+        pattern["urlPattern"] = "*" + p + "*";
+        pattern["requestStage"] = "Request";
+        patterns.append(pattern);
+    }
+    return patterns;
+}
+
+void continueRequest(DevToolsTransport& browser, const Json::Value& requestId) {
+    Json::Value params(Json::objectValue);
+    params["requestId"] = requestId;
+    browser.send("Fetch.continueRequest", params, "");
+}
+
+void refuseRequest(DevToolsTransport& browser, const Json::Value& requestId) {
+    Json::Value params(Json::objectValue);
+    params["requestId"] = requestId;
+    params["errorReason"] = "BlockedByClient";
+    browser.send("Fetch.failRequest", params, "");
+}
+
 void onRequestPaused(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
                      const Json::Value& params) {
     const Json::Value requestId = textField(params, "requestId");
+    if (!w) {
+        continueRequest(host.devTools(), requestId);
+        return;
+    }
     const std::string url = textField(objectField(params, "request"), "url");
     const bool isDocument = optionalText(params, "resourceType") == "Document";
     const std::string frameId = optionalText(params, "frameId");
@@ -119,19 +138,21 @@ void onRequestPaused(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
         FrameInfo* frame = w->frameById(frameId);
         bool isMain = frame ? frame->parentId.empty() : frameId == w->targetId;
         std::string name = frame ? frame->name : "";
-        rt::Value payload = rt::Record::of(
-            {{"x", isMain}, {"y", name}, {"_url", url}, {"width", kNavigationOther}});
+        rt::Value payload = rt::Record::of({{field::kX, isMain},
+                                            {field::kY, name},
+                                            {field::kUrl, url},
+                                            {field::kWidth, kNavigationOther}});
         if (!w->raise(BrowserEvent::BeforeBrowse, payload, true).toBool()) {
-            refuse(host, *w, requestId);
+            refuseRequest(host.devTools(), requestId);
             return;
         }
     }
     if (w->destroying) {
-        refuse(host, *w, requestId);
+        refuseRequest(host.devTools(), requestId);
         return;
     }
     if (!matchesFilterPath(url, host.filterPaths())) {
-        continueRequest(host, *w, requestId);
+        continueRequest(host.devTools(), requestId);
         return;
     }
     if (w->isRegistered(BrowserEvent::BeforeResourceLoad)) {
@@ -139,7 +160,7 @@ void onRequestPaused(BrowserHost& host, const std::shared_ptr<HostWindow>& w,
         w->raise(BrowserEvent::BeforeResourceLoad, rt::Value(url));
         if (serveAnswer(host, *w, requestId, url)) return;
     }
-    serveFromDisk(host, *w, requestId, url);
+    serveFromDisk(host, requestId, url);
 }
 
 }  // namespace cefhx

@@ -46,13 +46,13 @@ std::string evalExpression(const std::string& code) {
 
 rt::Value evaluateForValue(BrowserHost& host, HostWindow& w, const FrameInfo& frame,
                            const std::string& expression) {
-    std::string error;
-    Json::Value result =
-        host.callPage(w, "Runtime.evaluate", evaluateParams(frame, expression), &error);
-    if (!error.empty()) {
-        std::fprintf(stderr, "cefhx: script in window %u: %s\n", w.hwnd(), error.c_str());
+    const morvick::Expected<Json::Value> answer =
+        host.callPage(w, "Runtime.evaluate", evaluateParams(frame, expression));
+    if (!answer) {
+        std::fprintf(stderr, "cefhx: script in window %u: %s\n", w.hwnd(), answer.error().c_str());
         return {};
     }
+    const Json::Value& result = *answer;
     const Json::Value& details = anyField(result, "exceptionDetails");
     if (!details.isNull()) {
         const Json::Value& description = anyField(anyField(details, "exception"), "description");

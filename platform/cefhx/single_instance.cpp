@@ -45,32 +45,35 @@ void trace(std::string_view name, const std::string& what) {
 
 enum class Told { Yes, NotReached, Stranger };
 
+// What came of an announcement, and why it was not told when it was not.
+struct Announcement {
+    Told told = Told::NotReached;
+    std::string why;
+};
+
 // Tells the copy listening at `addr` that another one started, once it is known to run as this
 // user.
-Told announce(const sockaddr_un& addr, std::string* why) {
+Announcement announce(const sockaddr_un& addr) {
     const int peer = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (peer < 0) {
-        *why = std::string("socket: ") + std::strerror(errno);
-        return Told::NotReached;
-    }
-    Told told = Told::NotReached;
+    if (peer < 0) return {Told::NotReached, std::string("socket: ") + std::strerror(errno)};
+    Announcement out;
     if (connect(peer, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-        *why = std::string("connecting to the running copy: ") + std::strerror(errno);
+        out.why = std::string("connecting to the running copy: ") + std::strerror(errno);
     } else {
         ucred cred{};
         socklen_t len = sizeof cred;
         if (getsockopt(peer, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || cred.uid != getuid()) {
-            *why = "the socket's holder is not this user (uid " + std::to_string(cred.uid) + ")";
-            told = Told::Stranger;
+            out = {Told::Stranger,
+                   "the socket's holder is not this user (uid " + std::to_string(cred.uid) + ")"};
         } else if (send(peer, kAnnouncement.data(), kAnnouncement.size(), MSG_NOSIGNAL) ==
                    static_cast<ssize_t>(kAnnouncement.size())) {
-            told = Told::Yes;
+            out.told = Told::Yes;
         } else {
-            *why = std::string("sending the announcement: ") + std::strerror(errno);
+            out.why = std::string("sending the announcement: ") + std::strerror(errno);
         }
     }
     close(peer);
-    return told;
+    return out;
 }
 
 }  // namespace
@@ -79,20 +82,19 @@ SingleInstance::~SingleInstance() {
     release();
 }
 
-std::optional<std::string> SingleInstance::privateFolder(std::string* why) {
+morvick::Expected<std::string> SingleInstance::privateFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const std::string dir = runtime && runtime[0] == '/'
                                 ? std::string(runtime) + "/morvick"
                                 : "/tmp/morvick-" + std::to_string(getuid());
     if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-        *why = "creating " + dir + ": " + std::strerror(errno);
-        return std::nullopt;
+        return morvick::fail("creating " + dir + ": " + std::strerror(errno));
     }
     struct stat st {};
     if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() ||
         (st.st_mode & 0777) != 0700) {
-        *why = dir + " is not a directory of user " + std::to_string(getuid()) + " with mode 0700";
-        return std::nullopt;
+        return morvick::fail(dir + " is not a directory of user " + std::to_string(getuid()) +
+                             " with mode 0700");
     }
     return dir;
 }
@@ -106,10 +108,9 @@ std::string SingleInstance::socketName(std::string_view name) {
 
 bool SingleInstance::claim(std::string_view name, std::function<void()> onNewApp) {
     release();
-    std::string why;
-    const std::optional<std::string> folder = privateFolder(&why);
+    const morvick::Expected<std::string> folder = privateFolder();
     if (!folder) {
-        trace(name, why + "; running without the single-instance check");
+        trace(name, folder.error() + "; running without the single-instance check");
         return true;
     }
     const std::string base = *folder + "/" + socketName(name);
@@ -133,14 +134,15 @@ bool SingleInstance::claim(std::string_view name, std::function<void()> onNewApp
         }
         // A copy holds the lock in this user's private folder. Its socket is checked before
         // deferring: a holder of another user is not deferred to.
-        switch (announce(addr, &why)) {
+        const Announcement announced = announce(addr);
+        switch (announced.told) {
             case Told::Yes:
                 return false;
             case Told::NotReached:
-                trace(name, why + "; the running copy was not told");
+                trace(name, announced.why + "; the running copy was not told");
                 return false;
             case Told::Stranger:
-                trace(name, why + "; running as the first copy");
+                trace(name, announced.why + "; running as the first copy");
                 return true;
         }
         return true;

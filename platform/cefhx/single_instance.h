@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <functional>
 #include <list>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/shared/expected.h"
 
 namespace cefhx {
 
@@ -21,9 +22,9 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
     ~SingleInstance();
 
-    // The private folder the copies meet in, made when missing; empty (with *why set) when it
-    // cannot be made or is not a directory of this user with mode 0700.
-    static std::optional<std::string> privateFolder(std::string* why);
+    // The private folder the copies meet in, made when missing; fails when it cannot be made or
+    // is not a directory of this user with mode 0700.
+    static morvick::Expected<std::string> privateFolder();
     // The file name (without folder) of the socket for an instance name; the lock adds ".lock".
     static std::string socketName(std::string_view name);
 

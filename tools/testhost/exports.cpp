@@ -8,7 +8,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/cefhx/primitive_list.h"
+#include "platform/cefhx/primitive_support.h"
 #include "platform/cefhx/system_metrics.h"
 #include "runtime/ansi.h"
 #include "runtime/array.h"
@@ -20,6 +20,7 @@
 namespace testhost {
 namespace {
 
+namespace field = cefhx::field;
 using cefhx::FrameInfo;
 using cefhx::WindowProperty;
 using rt::Value;
@@ -32,16 +33,15 @@ TestHost& host() {
     return TestHost::instance();
 }
 
+using namespace cefhx::requests;
+using cefhx::frameRecord;
+using cefhx::primitiveText;
+
 template <class F>
 value guarded(const char* name, F body) {
-    try {
-        return rt::toC(body());
-    } catch (const std::exception& e) {
-        Record::instance().write("FAIL", "", std::string(name) + " failed: " + e.what());
-    } catch (...) {
-        Record::instance().write("FAIL", "", std::string(name) + " failed");
-    }
-    return nullptr;
+    return cefhx::guardedPrimitive(name, body, [](const std::string& failure) {
+        Record::instance().write("FAIL", "", failure);
+    });
 }
 
 // Records the call: the primitive, the window its handle names, the other arguments.
@@ -50,11 +50,6 @@ void note(const char* name, value handle, std::initializer_list<Value> args) {
 }
 void noteApp(const char* name, std::initializer_list<Value> args) {
     Record::instance().write(name, "", describeAll(args));
-}
-
-std::string text(value v) {
-    Value x = rt::fromC(v);
-    return x.isString() ? std::string(x.str()) : (x.isNull() ? std::string() : x.toString());
 }
 
 // Records the call and runs `body` on the window the handle names; null when it names none.
@@ -77,16 +72,12 @@ value recorded(const char* name, value handle, A... args) {
     });
 }
 
-Value frameRecord(const FrameInfo& f) {
-    return rt::Record::of({{"_url", f.id}, {"x", f.parentId.empty() ? 1 : 0}, {"y", f.name}});
-}
-
 // The main frame, the only one a test-host window has; the program asks for others by name.
 template <class F>
 value onFrame(const char* name, value handle, value isMain, value frameName,
               std::initializer_list<Value> args, F body) {
     return onWindow(name, handle, args, [&](const std::shared_ptr<HostWindow>& w) -> Value {
-        FrameInfo* f = w->frameFor(rt::fromC(isMain).toBool(), text(frameName));
+        FrameInfo* f = w->frameFor(rt::fromC(isMain).toBool(), primitiveText(frameName));
         if (!f) return {};
         return body(*w, *f);
     });
@@ -152,7 +143,7 @@ value cef_app_unregisterhotkey(value handle, value name) {
 }
 value cef_app_registeinstance(value name) {
     return guarded("cef_app_registeinstance", [&] {
-        bool first = host().claimInstance(text(name));
+        bool first = host().claimInstance(primitiveText(name));
         noteApp("cef_app_registeinstance", {rt::fromC(name), Value("->"), Value(first)});
         return Value(first);
     });
@@ -235,7 +226,7 @@ value window_get_prop(value handle, value id) {
 value window_set_title(value handle, value title) {
     return onWindow("window_set_title", handle, {rt::fromC(title)},
                     [&](const std::shared_ptr<HostWindow>& w) {
-                        w->nativeTitle = text(title);
+                        w->nativeTitle = primitiveText(title);
                         return Value();
                     });
 }
@@ -304,7 +295,7 @@ value browser_getsize(value handle, value) {
         std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
         int width = w ? w->intProperty(WindowProperty::Width) : 0;
         int height = w ? w->intProperty(WindowProperty::Height) : 0;
-        return rt::Record::of({{"width", width}, {"height", height}});
+        return rt::Record::of({{field::kWidth, width}, {field::kHeight, height}});
     });
 }
 value browser_closedevtools(value handle) {
@@ -356,7 +347,7 @@ value browser_getframenames(value handle) {
 value browser_getframeobj(value handle, value name) {
     return guarded("browser_getframeobj", [&]() -> Value {
         std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
-        FrameInfo* f = w ? w->frameByName(text(name)) : nullptr;
+        FrameInfo* f = w ? w->frameByName(primitiveText(name)) : nullptr;
         return f ? frameRecord(*f) : Value();
     });
 }
@@ -414,132 +405,104 @@ value browser_seteventhandle(value handle, value id, value on) {
 
 // ---- frames ----
 
-#define FRAME_ARGS value handle, value isMain, value name
-#define FRAME_PASS handle, isMain, name
-
 // A frame primitive that is recorded and answers null.
-value frameRecorded(const char* primitive, FRAME_ARGS) {
-    return onFrame(primitive, FRAME_PASS, {rt::fromC(isMain), rt::fromC(name)},
+value frameRecorded(const char* primitive, CEFHX_FRAME_ARGS) {
+    return onFrame(primitive, CEFHX_FRAME_PASS, {rt::fromC(isMain), rt::fromC(name)},
                    [](HostWindow&, const FrameInfo&) { return Value(); });
 }
 
-value frame_geturl(FRAME_ARGS) {
+value frame_geturl(CEFHX_FRAME_ARGS) {
     return guarded("frame_geturl", [&]() -> Value {
         std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
-        FrameInfo* f = w ? w->frameFor(rt::fromC(isMain).toBool(), text(name)) : nullptr;
+        FrameInfo* f = w ? w->frameFor(rt::fromC(isMain).toBool(), primitiveText(name)) : nullptr;
         return f ? Value(f->url) : Value();
     });
 }
-value frame_getparentid(FRAME_ARGS) {
+value frame_getparentid(CEFHX_FRAME_ARGS) {
     (void)handle, (void)isMain, (void)name;
     return guarded("frame_getparentid", [] { return Value(-1); });
 }
-value frame_getparentobj(FRAME_ARGS) {
+value frame_getparentobj(CEFHX_FRAME_ARGS) {
     (void)handle, (void)isMain, (void)name;
     return nullptr;
 }
-value frame_getidentifier(FRAME_ARGS) {
+value frame_getidentifier(CEFHX_FRAME_ARGS) {
     return guarded("frame_getidentifier", [&]() -> Value {
         std::shared_ptr<HostWindow> w = host().window(rt::fromC(handle));
-        FrameInfo* f = w ? w->frameFor(rt::fromC(isMain).toBool(), text(name)) : nullptr;
+        FrameInfo* f = w ? w->frameFor(rt::fromC(isMain).toBool(), primitiveText(name)) : nullptr;
         return f ? Value(f->id) : Value();
     });
 }
-value frame_isfocused(FRAME_ARGS) {
+value frame_isfocused(CEFHX_FRAME_ARGS) {
     (void)handle, (void)name;
     return guarded("frame_isfocused", [&] { return Value(rt::fromC(isMain).toBool()); });
 }
-value frame_invokejsfunc(FRAME_ARGS, value function, value args) {
+value frame_invokejsfunc(CEFHX_FRAME_ARGS, value function, value args) {
     Value fn = rt::fromC(function);
     Value a = rt::fromC(args);
-    return onFrame("invoke", FRAME_PASS, {fn, a}, [&](HostWindow&, const FrameInfo&) {
-        return host().pageAnswer(text(function));
+    return onFrame("invoke", CEFHX_FRAME_PASS, {fn, a}, [&](HostWindow&, const FrameInfo&) {
+        return host().pageAnswer(primitiveText(function));
     });
 }
-value frame_evaljavascript(FRAME_ARGS, value code) {
-    return onFrame("eval", FRAME_PASS, {rt::fromC(code)},
-                   [&](HostWindow&, const FrameInfo&) { return host().pageAnswer(text(code)); });
-}
-value frame_executejavascript(FRAME_ARGS, value code, value where) {
-    return onFrame("execute", FRAME_PASS, {rt::fromC(code), rt::fromC(where).get("_url")},
-                   [](HostWindow&, const FrameInfo&) { return Value(); });
-}
-value frame_loadstring(FRAME_ARGS, value html, value url) {
-    return onFrame("frame_loadstring", FRAME_PASS, {rt::fromC(html), rt::fromC(url)},
-                   [](HostWindow&, const FrameInfo&) { return Value(); });
-}
-value frame_loadurl(FRAME_ARGS, value url) {
-    return onFrame("frame_loadurl", FRAME_PASS, {rt::fromC(url)}, [&](HostWindow&, FrameInfo& f) {
-        f.url = text(url);
-        return Value();
+value frame_evaljavascript(CEFHX_FRAME_ARGS, value code) {
+    return onFrame("eval", CEFHX_FRAME_PASS, {rt::fromC(code)}, [&](HostWindow&, const FrameInfo&) {
+        return host().pageAnswer(primitiveText(code));
     });
 }
-value frame_gettext(FRAME_ARGS) {
-    return onFrame("frame_gettext", FRAME_PASS, {},
+value frame_executejavascript(CEFHX_FRAME_ARGS, value code, value where) {
+    return onFrame("execute", CEFHX_FRAME_PASS,
+                   {rt::fromC(code), rt::fromC(where).get(field::kUrl)},
+                   [](HostWindow&, const FrameInfo&) { return Value(); });
+}
+value frame_loadstring(CEFHX_FRAME_ARGS, value html, value url) {
+    return onFrame("frame_loadstring", CEFHX_FRAME_PASS, {rt::fromC(html), rt::fromC(url)},
+                   [](HostWindow&, const FrameInfo&) { return Value(); });
+}
+value frame_loadurl(CEFHX_FRAME_ARGS, value url) {
+    return onFrame("frame_loadurl", CEFHX_FRAME_PASS, {rt::fromC(url)},
+                   [&](HostWindow&, FrameInfo& f) {
+                       f.url = primitiveText(url);
+                       return Value();
+                   });
+}
+value frame_gettext(CEFHX_FRAME_ARGS) {
+    return onFrame("frame_gettext", CEFHX_FRAME_PASS, {},
                    [](HostWindow&, const FrameInfo&) { return Value(""); });
 }
-value frame_getsource(FRAME_ARGS) {
-    return onFrame("frame_getsource", FRAME_PASS, {},
+value frame_getsource(CEFHX_FRAME_ARGS) {
+    return onFrame("frame_getsource", CEFHX_FRAME_PASS, {},
                    [](HostWindow&, const FrameInfo&) { return Value(""); });
 }
-value frame_viewsource(FRAME_ARGS) {
-    return frameRecorded("frame_viewsource", FRAME_PASS);
+value frame_viewsource(CEFHX_FRAME_ARGS) {
+    return frameRecorded("frame_viewsource", CEFHX_FRAME_PASS);
 }
-value frame_print(FRAME_ARGS) {
-    return frameRecorded("frame_print", FRAME_PASS);
+value frame_print(CEFHX_FRAME_ARGS) {
+    return frameRecorded("frame_print", CEFHX_FRAME_PASS);
 }
-value frame_selectall(FRAME_ARGS) {
-    return frameRecorded("frame_selectall", FRAME_PASS);
+value frame_selectall(CEFHX_FRAME_ARGS) {
+    return frameRecorded("frame_selectall", CEFHX_FRAME_PASS);
 }
-value frame_delete(FRAME_ARGS) {
-    return frameRecorded("frame_delete", FRAME_PASS);
+value frame_delete(CEFHX_FRAME_ARGS) {
+    return frameRecorded("frame_delete", CEFHX_FRAME_PASS);
 }
-value frame_paste(FRAME_ARGS) {
-    return frameRecorded("frame_paste", FRAME_PASS);
+value frame_paste(CEFHX_FRAME_ARGS) {
+    return frameRecorded("frame_paste", CEFHX_FRAME_PASS);
 }
-value frame_copy(FRAME_ARGS) {
-    return frameRecorded("frame_copy", FRAME_PASS);
+value frame_copy(CEFHX_FRAME_ARGS) {
+    return frameRecorded("frame_copy", CEFHX_FRAME_PASS);
 }
-value frame_cut(FRAME_ARGS) {
-    return frameRecorded("frame_cut", FRAME_PASS);
+value frame_cut(CEFHX_FRAME_ARGS) {
+    return frameRecorded("frame_cut", CEFHX_FRAME_PASS);
 }
-value frame_redo(FRAME_ARGS) {
-    return frameRecorded("frame_redo", FRAME_PASS);
+value frame_redo(CEFHX_FRAME_ARGS) {
+    return frameRecorded("frame_redo", CEFHX_FRAME_PASS);
 }
-value frame_undo(FRAME_ARGS) {
-    return frameRecorded("frame_undo", FRAME_PASS);
-}
-
-// ---- requests: no request handle is ever handed out ----
-
-value request_getfirstcookie(value) {
-    return nullptr;
-}
-value request_setheader(value, value, value) {
-    return nullptr;
-}
-value request_getheader(value, value) {
-    return nullptr;
-}
-value request_setmethod(value, value) {
-    return nullptr;
-}
-value request_getmethod(value) {
-    return nullptr;
-}
-value request_seturl(value, value) {
-    return nullptr;
-}
-value request_geturl(value) {
-    return nullptr;
+value frame_undo(CEFHX_FRAME_ARGS) {
+    return frameRecorded("frame_undo", CEFHX_FRAME_PASS);
 }
 
 }  // namespace
 }  // namespace testhost
 
-#define TESTHOST_EXPORT(name, count)                                            \
-    extern "C" __attribute__((visibility("default"))) void* name##__##count() { \
-        return reinterpret_cast<void*>(&testhost::name);                        \
-    }
-
-CEFHX_PRIMITIVES(TESTHOST_EXPORT)
+#define CEFHX_EXPORT_NAMESPACE testhost
+CEFHX_PRIMITIVES(CEFHX_EXPORT_PRIMITIVE)

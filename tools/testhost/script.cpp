@@ -27,73 +27,82 @@ std::string_view word(std::string_view& rest) {
     return w;
 }
 
-[[noreturn]] void fail(int line, std::string_view source, const std::string& why) {
-    throw std::runtime_error("script line " + std::to_string(line) + " (" + std::string(source) +
-                             "): " + why);
+morvick::Failure fail(int line, std::string_view source, const std::string& why) {
+    return morvick::fail("script line " + std::to_string(line) + " (" + std::string(source) +
+                         "): " + why);
 }
 
-rt::Value json(int line, std::string_view source, std::string_view text) {
+morvick::Expected<rt::Value> json(int line, std::string_view source, std::string_view text) {
     try {
         return rt::Json::parse(text);
     } catch (const std::exception& e) {
-        fail(line, source, "not JSON: " + std::string(text) + ": " + e.what());
+        return fail(line, source, "not JSON: " + std::string(text) + ": " + e.what());
     }
 }
 
-Step parseLine(int number, std::string_view source) {
+morvick::Expected<Step> parseLine(int number, std::string_view source) {
     Step step;
     step.line = number;
     step.source = std::string(source);
     std::string_view rest = source;
     std::string_view command = word(rest);
-    auto needWindow = [&] {
+    const auto failed = [&](const std::string& why) { return fail(number, source, why); };
+    const bool windowed =
+        command == "call" || command == "tray" || command == "newapp" || command == "close";
+    if (windowed) {
         step.window = std::string(word(rest));
-        if (step.window.empty()) fail(number, source, "the window label is missing");
-    };
-    auto noMore = [&] {
-        if (!rest.empty()) fail(number, source, "unexpected text: " + std::string(rest));
-    };
+        if (step.window.empty()) return failed("the window label is missing");
+    }
     if (command == "call") {
         step.kind = StepKind::Call;
-        needWindow();
         step.name = std::string(word(rest));
-        if (step.name.empty()) fail(number, source, "the call name is missing");
-        step.value = rest.empty() ? rt::Value(rt::make<rt::Array>()) : json(number, source, rest);
-        if (!step.value.asArray()) fail(number, source, "the arguments are not a JSON array");
-    } else if (command == "expect" || command == "mark") {
+        if (step.name.empty()) return failed("the call name is missing");
+        if (rest.empty()) {
+            step.value = rt::make<rt::Array>();
+        } else if (morvick::Expected<rt::Value> args = json(number, source, rest); args) {
+            step.value = *args;
+        } else {
+            return morvick::fail(args.error());
+        }
+        if (!step.value.asArray()) return failed("the arguments are not a JSON array");
+        return step;
+    }
+    if (command == "expect" || command == "mark") {
         step.kind = command == "expect" ? StepKind::Expect : StepKind::Mark;
         step.text = std::string(rest);
-        if (step.text.empty()) fail(number, source, "the text is missing");
-    } else if (command == "answer") {
+        if (step.text.empty()) return failed("the text is missing");
+        return step;
+    }
+    if (command == "answer") {
         step.kind = StepKind::Answer;
         step.name = std::string(word(rest));
-        if (step.name.empty() || rest.empty()) fail(number, source, "needs a name and a value");
-        step.value = json(number, source, rest);
-    } else if (command == "tray") {
+        if (step.name.empty() || rest.empty()) return failed("needs a name and a value");
+        morvick::Expected<rt::Value> value = json(number, source, rest);
+        if (!value) return morvick::fail(value.error());
+        step.value = *value;
+        return step;
+    }
+    if (command == "tray") {
         step.kind = StepKind::Tray;
-        needWindow();
         std::string_view n = word(rest);
         auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), step.number);
         if (n.empty() || ec != std::errc() || end != n.data() + n.size()) {
-            fail(number, source, "the mouse message is not a number: " + std::string(n));
+            return failed("the mouse message is not a number: " + std::string(n));
         }
-        noMore();
     } else if (command == "newapp" || command == "close") {
         step.kind = command == "newapp" ? StepKind::NewApp : StepKind::Close;
-        needWindow();
-        noMore();
     } else if (command == "quit") {
         step.kind = StepKind::Quit;
-        noMore();
     } else {
-        fail(number, source, "unknown step " + std::string(command));
+        return failed("unknown step " + std::string(command));
     }
+    if (!rest.empty()) return failed("unexpected text: " + std::string(rest));
     return step;
 }
 
 }  // namespace
 
-std::vector<Step> parseScript(std::string_view text) {
+morvick::Expected<std::vector<Step>> parseScript(std::string_view text) {
     std::vector<Step> steps;
     int number = 0;
     while (!text.empty()) {
@@ -103,7 +112,9 @@ std::vector<Step> parseScript(std::string_view text) {
         ++number;
         line = trim(line);
         if (line.empty() || line.front() == '#') continue;
-        steps.push_back(parseLine(number, line));
+        morvick::Expected<Step> step = parseLine(number, line);
+        if (!step) return morvick::fail(step.error());
+        steps.push_back(std::move(*step));
     }
     return steps;
 }

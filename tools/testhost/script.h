@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/shared/expected.h"
 #include "runtime/value.h"
 
 namespace testhost {
@@ -39,8 +40,8 @@ struct Step {
     int number = 0;      // tray: the mouse message
 };
 
-// Reads a script. A line that is not a step raises std::runtime_error naming the line number
-// and what is wrong with it.
-std::vector<Step> parseScript(std::string_view text);
+// Reads a script; fails at the first line that is not a step, naming the line number and what
+// is wrong with it.
+morvick::Expected<std::vector<Step>> parseScript(std::string_view text);
 
 }  // namespace testhost

@@ -45,7 +45,12 @@ void ScriptPlayer::poll() {
         const Step& step = steps_[next_];
         bool done = false;
         try {
-            done = play(step);
+            morvick::Expected<bool> played = play(step);
+            if (!played) {
+                fail(step, played.error());
+                return;
+            }
+            done = *played;
         } catch (const std::exception& e) {
             fail(step, e.what());
             return;
@@ -70,6 +75,18 @@ void ScriptPlayer::poll() {
     if (finished() && !failed_) Record::instance().write("script", "", "done");
 }
 
+namespace {
+
+// A step that posts to its window is done once the message is out.
+morvick::Expected<bool> posted(int status) {
+    if (status != ML_OK) {
+        return morvick::fail(std::string("cannot post to the window: ") + ml_last_error());
+    }
+    return true;
+}
+
+}  // namespace
+
 void ScriptPlayer::fail(const Step& step, const std::string& why) {
     failed_ = true;
     Record::instance().write(
@@ -77,7 +94,7 @@ void ScriptPlayer::fail(const Step& step, const std::string& why) {
     host_.requestQuit();
 }
 
-bool ScriptPlayer::play(const Step& step) {
+morvick::Expected<bool> ScriptPlayer::play(const Step& step) {
     std::shared_ptr<HostWindow> w;
     if (!step.window.empty()) {
         w = host_.windowByLabel(step.window);
@@ -101,17 +118,9 @@ bool ScriptPlayer::play(const Step& step) {
             host_.setPageAnswer(step.name, step.value);
             return true;
         case StepKind::Tray:
-            if (ml_post(w->hwnd(), cefhx::kTrayMessage, 1, step.number) != ML_OK) {
-                throw std::runtime_error(std::string("cannot post to the window: ") +
-                                         ml_last_error());
-            }
-            return true;
+            return posted(ml_post(w->hwnd(), cefhx::kTrayMessage, 1, step.number));
         case StepKind::NewApp:
-            if (ml_post(w->hwnd(), cefhx::kNewAppMessage, 0, 0) != ML_OK) {
-                throw std::runtime_error(std::string("cannot post to the window: ") +
-                                         ml_last_error());
-            }
-            return true;
+            return posted(ml_post(w->hwnd(), cefhx::kNewAppMessage, 0, 0));
         case StepKind::Close:
             host_.closeWindow(w);
             return true;

@@ -33,7 +33,7 @@ private:
     static void onPoll(void* generation);
     void schedule(uint32_t delayMs);
     // True when the step is done; false to try again later. Throws when it cannot succeed.
-    bool play(const Step& step);
+    morvick::Expected<bool> play(const Step& step);
     void fail(const Step& step, const std::string& why);
 
     TestHost& host_;

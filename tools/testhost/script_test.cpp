@@ -10,7 +10,7 @@ namespace testhost {
 namespace {
 
 TEST(ScriptTest, ReadsEveryStepWithItsLineAndSkipsCommentsAndBlankLines) {
-    std::vector<Step> steps = parseScript(
+    const morvick::Expected<std::vector<Step>> parsed = parseScript(
         "# start\n"
         "\n"
         "call lobby.html setSwfReady\n"
@@ -22,6 +22,8 @@ TEST(ScriptTest, ReadsEveryStepWithItsLineAndSkipsCommentsAndBlankLines) {
         "close lobby.html\n"
         "mark second copy may start\n"
         "quit\n");
+    ASSERT_TRUE(parsed) << parsed.error();
+    const std::vector<Step>& steps = *parsed;
     ASSERT_EQ(steps.size(), 9u);
 
     EXPECT_EQ(steps[0].kind, StepKind::Call);
@@ -73,12 +75,12 @@ TEST(ScriptTest, RefusesBrokenLinesNamingTheLine) {
           Case{"close a.html b.html", "unexpected text: b.html"},
           Case{"quit now", "unexpected text"}, Case{"expect", "the text is missing"},
           Case{"answer f", "needs a name and a value"}}) {
-        try {
-            parseScript(c.script);
+        const morvick::Expected<std::vector<Step>> steps = parseScript(c.script);
+        if (steps) {
             ADD_FAILURE() << "accepted: " << c.script;
-        } catch (const std::runtime_error& e) {
-            EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos)
-                << c.script << " -> " << e.what();
+        } else {
+            EXPECT_NE(steps.error().find(c.says), std::string::npos)
+                << c.script << " -> " << steps.error();
         }
     }
 }

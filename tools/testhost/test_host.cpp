@@ -7,7 +7,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/cefhx/window_bounds.h"
+#include "platform/cefhx/window_message.h"
 #include "platform/cefhx/window_messages.h"
+#include "platform/cefhx/window_task.h"
 #include "runtime/record.h"
 #include "runtime/value_scope.h"
 #include "tools/testhost/record.h"
@@ -15,6 +18,7 @@
 namespace testhost {
 namespace {
 
+namespace field = cefhx::field;
 using cefhx::WindowProperty;
 
 constexpr int kDefaultWidth = 800;
@@ -26,18 +30,12 @@ std::string env(const char* name) {
     return v ? std::string(v) : std::string();
 }
 
-struct PostedTask {
-    ml_hwnd hwnd;
-    rt::Value delay;
-};
-
-void runPostedTask(void* arg) {
-    std::unique_ptr<PostedTask> task(static_cast<PostedTask*>(arg));
+void runPostedTask(ml_hwnd hwnd, const rt::Value& delay) {
     TestHost& host = TestHost::instance();
-    std::shared_ptr<HostWindow> w = host.windowByHwnd(task->hwnd);
+    std::shared_ptr<HostWindow> w = host.windowByHwnd(hwnd);
     if (!w || w->destroying) return;
-    Record::instance().write("event", host.label(*w), "on_task " + describe(task->delay));
-    w->callMember("onBrowserEvent", {rt::Value("on_task"), task->delay});
+    Record::instance().write("event", host.label(*w), "on_task " + describe(delay));
+    w->deliver(cefhx::kTaskEvent, delay);
 }
 
 void runBrowserCreated(void* arg) {
@@ -50,13 +48,13 @@ void runBrowserCreated(void* arg) {
     main.url = w->startUrl;
     w->browserReady = true;
     std::string label = host.label(*w);
-    Record::instance().write("event", label, "onAfterCreated");
-    w->callMember("onBrowserEvent", {rt::Value("onAfterCreated"), rt::Value()});
+    Record::instance().write("event", label, std::string(cefhx::kAfterCreatedEvent));
+    w->deliver(cefhx::kAfterCreatedEvent, rt::Value());
     if (w->destroying) return;
     if (w->isRegistered(cefhx::BrowserEvent::LoadEnd)) {
         Record::instance().write("event", label, "onLoadEnd " + w->startUrl);
         w->raise(cefhx::BrowserEvent::LoadEnd,
-                 rt::Record::of({{"x", true}, {"y", 200}, {"_url", w->startUrl}}));
+                 rt::Record::of({{field::kX, true}, {field::kY, 200}, {field::kUrl, w->startUrl}}));
     }
 }
 
@@ -109,13 +107,13 @@ void TestHost::startScript() {
     if (std::string t = env("TESTHOST_STEP_TIMEOUT_MS"); !t.empty()) {
         timeout = static_cast<uint32_t>(std::strtoul(t.c_str(), nullptr, 10));
     }
-    try {
-        player_.emplace(*this, parseScript(text.str()), timeout);
-    } catch (const std::exception& e) {
-        Record::instance().write("FAIL", "", e.what());
+    morvick::Expected<std::vector<Step>> steps = parseScript(text.str());
+    if (!steps) {
+        Record::instance().write("FAIL", "", steps.error());
         requestQuit();
         return;
     }
+    player_.emplace(*this, std::move(*steps), timeout);
     player_->start();
 }
 
@@ -211,46 +209,13 @@ void TestHost::destroyWindow(const std::shared_ptr<HostWindow>& w) {
 
 void TestHost::setProperty(const std::shared_ptr<HostWindow>& w, WindowProperty id,
                            const rt::Value& v) {
-    rt::Value old = w->property(id);
-    bool before = old.toBool();
-    w->setProperty(id, v);
-    bool after = w->flagProperty(id);
-    uint32_t notice = 0;
-    switch (id) {
-        case WindowProperty::Width:
-        case WindowProperty::Height:
-            // As a window system does: a size set to what it is already is no resize. (A window
-            // that snaps back to its size in on_size would otherwise hear of itself forever.)
-            if (!(old == w->property(id))) notice = cefhx::kSizedMessage;
-            break;
-        case WindowProperty::Minimized:
-            if (before != after)
-                notice = after ? cefhx::kMinimizedMessage : cefhx::kRestoredMessage;
-            if (after) w->setProperty(WindowProperty::Maximized, false);
-            break;
-        case WindowProperty::Maximized:
-            if (before != after)
-                notice = after ? cefhx::kMaximizedMessage : cefhx::kRestoredMessage;
-            if (after) w->setProperty(WindowProperty::Minimized, false);
-            break;
-        case WindowProperty::FullScreen:
-            if (before != after) notice = cefhx::kFullScreenMessage;
-            break;
-        default:
-            break;
+    if (const uint32_t notice = cefhx::changeWindowProperty(*w, id, v)) {
+        ml_post(w->hwnd(), notice, 0, 0);
     }
-    if (notice) ml_post(w->hwnd(), notice, 0, 0);
 }
 
 bool TestHost::postTask(ml_hwnd hwnd, const rt::Value& delay) {
-    double ms = delay.isNumber() ? delay.toFloat() : 0;
-    uint32_t delayMs = ms > 0 ? static_cast<uint32_t>(std::min(ms, 86400000.0)) : 0;
-    auto* task = new PostedTask{hwnd, delay};
-    if (ml_post_task(runPostedTask, task, delayMs) != ML_OK) {
-        delete task;
-        return false;
-    }
-    return true;
+    return cefhx::postWindowTask(hwnd, delay, &runPostedTask);
 }
 
 bool TestHost::claimInstance(const std::string& name) {
@@ -281,48 +246,32 @@ intptr_t TestHost::windowProc(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intp
 intptr_t TestHost::handleMessage(ml_hwnd hwnd, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     std::shared_ptr<HostWindow> w = windowByHwnd(hwnd);
     if (!w || w->destroying) return 0;
-    std::string l = label(*w);
-    auto call = [&](const char* member) -> intptr_t {
-        rt::Value answer = w->callMember(member, {});
-        Record::instance().write(member, l, "-> " + describe(answer));
-        return answer.toBool() ? 1 : 0;
-    };
-    auto system = [&](const std::string& kind, rt::Value a, rt::Value b) -> intptr_t {
-        if (!w->messageHook) {
-            Record::instance().write("system", l, kind + " ignored: the message hook is off");
-            return 0;
+    const std::string l = label(*w);
+    const cefhx::WindowMessage m = cefhx::decodeWindowMessage(msg, wparam, lparam);
+    switch (m.kind) {
+        case cefhx::WindowMessage::Kind::Member: {
+            rt::Value answer = w->callMember(m.member, {});
+            Record::instance().write(m.member, l, "-> " + describe(answer));
+            return answer.toBool() ? 1 : 0;
         }
-        Record::instance().write("system", l, kind + " " + describe(a) + " " + describe(b));
-        return w->callMember("onSystemMessage", {rt::Value(kind), a, b}).toBool() ? 1 : 0;
-    };
-    switch (msg) {
-        case cefhx::kSizedMessage:
-            return call("on_size");
-        case cefhx::kMaximizedMessage:
-            return call("on_maximize");
-        case cefhx::kMinimizedMessage:
-            return call("on_minimize");
-        case cefhx::kRestoredMessage:
-            return call("on_restore");
-        case cefhx::kFullScreenMessage:
-            return call("on_fullscreen");
-        case cefhx::kTrayMessage:
-            return system("tray", static_cast<int32_t>(wparam), static_cast<int32_t>(lparam));
-        case cefhx::kHotKeyMessage:
-            return system("hotkey", static_cast<int32_t>(wparam), static_cast<int32_t>(lparam));
-        case cefhx::kNewAppMessage:
-            return system("newapp", rt::Value(), rt::Value());
-        case ML_WM_COPYDATA: {
-            const auto* block = reinterpret_cast<const ml_copydata*>(lparam);
-            std::string text(static_cast<const char*>(block->ptr), block->size);
-            return system(text, static_cast<int32_t>(block->data), rt::Value());
-        }
-        case ML_WM_CLOSE:
+        case cefhx::WindowMessage::Kind::System:
+            if (!w->messageHook) {
+                Record::instance().write("system", l,
+                                         m.systemKind + " ignored: the message hook is off");
+                return 0;
+            }
+            Record::instance().write("system", l,
+                                     m.systemKind + " " + describe(m.a) + " " + describe(m.b));
+            return w->callMember("onSystemMessage", {rt::Value(m.systemKind), m.a, m.b}).toBool()
+                       ? 1
+                       : 0;
+        case cefhx::WindowMessage::Kind::Close:
             closeWindow(w);
             return 0;
-        default:
-            return ml_default_proc(hwnd, msg, wparam, lparam);
+        case cefhx::WindowMessage::Kind::Other:
+            break;
     }
+    return ml_default_proc(hwnd, msg, wparam, lparam);
 }
 
 }  // namespace testhost

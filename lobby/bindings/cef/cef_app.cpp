@@ -13,30 +13,9 @@
 namespace cef {
 namespace {
 
-struct AppPrimitive {
-    rt::Primitive* slot;
-    const char* name;
-    int argCount;
-};
+using BoundClass = CefApp;
 
-const AppPrimitive kPrimitives[] = {
-    {&CefApp::cef_app_main, "cef_app_main", 2},
-    {&CefApp::cef_app_quit, "cef_app_quit", 0},
-    {&CefApp::cef_app_setglobalapp, "cef_app_setglobalapp", 1},
-    {&CefApp::cef_getsystemmetrics, "cef_getsystemmetrics", 1},
-    {&CefApp::cef_unicode2ansi, "cef_unicode2ansi", 1},
-    {&CefApp::cef_ansi2unicode, "cef_ansi2unicode", 1},
-    {&CefApp::cef_setosmodalloop, "cef_setosmodalloop", 1},
-    {&CefApp::cef_app_registerhotkey, "cef_app_registerhotkey", 4},
-    {&CefApp::cef_app_unregisterhotkey, "cef_app_unregisterhotkey", 2},
-    {&CefApp::cef_app_registeinstance, "cef_app_registeinstance", 1},
-    {&CefApp::cef_app_closeprocess, "cef_app_closeprocess", 1},
-    {&CefApp::cef_app_closeprocessbyid, "cef_app_closeprocessbyid", 1},
-    {&CefApp::cef_app_sendmessage, "cef_app_sendmessage", 3},
-    {&CefApp::cef_app_gethwndstr, "cef_app_gethwndstr", 1},
-    {&CefApp::cef_app_currentlyon, "cef_app_currentlyon", 1},
-    {&CefApp::cef_app_setfilterpath, "cef_app_setfilterpath", 1},
-};
+const bindings::PrimitiveSlot kPrimitives[] = {CEFHX_APP_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
 
 rt::Value handleOf(const rt::Ref<CefWindow>& window) {
     return window ? window->_handle : rt::Value();
@@ -60,9 +39,7 @@ void CefApp::initStatics() {
     sIsInit = false;
     naviteWindows = rt::make<rt::Array>();
     filterResourcePaths = nullptr;
-    for (const AppPrimitive& p : kPrimitives) {
-        *p.slot = bindings::bindPrimitive("cefhx", p.name, p.argCount);
-    }
+    bindings::bindAll("cefhx", kPrimitives);
 }
 
 void CefApp::main(rt::Value onInit, rt::Ref<CefSettings> settings) {
@@ -160,7 +137,7 @@ const rt::ClassInfo& CefApp::staticClassInfo() {
             .staticField("sIsInit", &sIsInit)
             .staticField("naviteWindows", &naviteWindows)
             .staticField("filterResourcePaths", &filterResourcePaths);
-        for (const AppPrimitive& p : kPrimitives) builder.staticField(p.name, p.slot);
+        bindings::addPrimitiveStatics(builder, kPrimitives);
         return builder.staticMethod("main", &CefApp::main)
             .staticMethod("quit", &CefApp::quit)
             .staticMethod("getSystemMetrics", &CefApp::getSystemMetrics)

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/primitive_binder.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
@@ -30,22 +31,8 @@ public:
     // The encoded list last given to the host by setFilterResourcePath.
     static inline rt::Ref<rt::Array> filterResourcePaths;
 
-    static inline rt::Primitive cef_app_main;
-    static inline rt::Primitive cef_app_quit;
-    static inline rt::Primitive cef_app_setglobalapp;
-    static inline rt::Primitive cef_getsystemmetrics;
-    static inline rt::Primitive cef_unicode2ansi;
-    static inline rt::Primitive cef_ansi2unicode;
-    static inline rt::Primitive cef_setosmodalloop;
-    static inline rt::Primitive cef_app_registerhotkey;
-    static inline rt::Primitive cef_app_unregisterhotkey;
-    static inline rt::Primitive cef_app_registeinstance;
-    static inline rt::Primitive cef_app_closeprocess;
-    static inline rt::Primitive cef_app_closeprocessbyid;
-    static inline rt::Primitive cef_app_sendmessage;
-    static inline rt::Primitive cef_app_gethwndstr;
-    static inline rt::Primitive cef_app_currentlyon;
-    static inline rt::Primitive cef_app_setfilterpath;
+    // The primitives this class binds, each in a static named as the program reads it.
+    CEFHX_APP_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Sets every static to its starting value and binds the primitives from "cefhx".
     static void initStatics();

@@ -7,6 +7,7 @@
 #include "lobby/bindings/cef/size.h"
 #include "lobby/bindings/primitive_binder.h"
 #include "lobby/bindings/value_access.h"
+#include "platform/cefhx/host_contract.h"
 #include "runtime/class_builder.h"
 #include "runtime/create.h"
 #include "runtime/exception.h"
@@ -15,49 +16,13 @@
 namespace cef {
 namespace {
 
-struct BrowserPrimitive {
-    rt::Primitive* slot;
-    const char* name;
-    int argCount;
-};
+namespace field = cefhx::field;
 
 using B = CefBrowser;
 
-const BrowserPrimitive kPrimitives[] = {
-    {&B::browser_sendfocusevent, "browser_sendfocusevent", 2},
-    {&B::browser_sendcapturelostevent, "browser_sendcapturelostevent", 1},
-    {&B::browser_sendmousewheelevent, "browser_sendmousewheelevent", 5},
-    {&B::browser_sendmousemoveevent, "browser_sendmousemoveevent", 4},
-    {&B::browser_sendmouseclickevent, "browser_sendmouseclickevent", 5},
-    {&B::browser_sendkeyevent, "browser_sendkeyevent", 4},
-    {&B::browser_invalidate, "browser_invalidate", 5},
-    {&B::browser_setsize, "browser_setsize", 4},
-    {&B::browser_getsize, "browser_getsize", 2},
-    {&B::browser_closedevtools, "browser_closedevtools", 1},
-    {&B::browser_showdevtools, "browser_showdevtools", 1},
-    {&B::browser_clearhistory, "browser_clearhistory", 1},
-    {&B::browser_stopfind, "browser_stopfind", 1},
-    {&B::browser_find, "browser_find", 5},
-    {&B::browser_stopload, "browser_stopload", 1},
-    {&B::browser_reload, "browser_reload", 2},
-    {&B::browser_hidepopup, "browser_hidepopup", 1},
-    {&B::browser_goforward, "browser_goforward", 1},
-    {&B::browser_goback, "browser_goback", 1},
-    {&B::browser_getmainframeid, "browser_getmainframeid", 1},
-    {&B::browser_getframenames, "browser_getframenames", 1},
-    {&B::browser_getframeobj, "browser_getframeobj", 2},
-    {&B::browser_getfocusedframeobj, "browser_getfocusedframeobj", 1},
-    {&B::browser_setfocus, "browser_setfocus", 2},
-    {&B::browser_getcangoforward, "browser_getcangoforward", 1},
-    {&B::browser_getcangoback, "browser_getcangoback", 1},
-    {&B::browser_getispopupvisible, "browser_getispopupvisible", 1},
-    {&B::browser_iswindowrenderingdisabled, "browser_iswindowrenderingdisabled", 1},
-    {&B::browser_setzoomlevel, "browser_setzoomlevel", 2},
-    {&B::browser_getzoomlevel, "browser_getzoomlevel", 1},
-    {&B::browser_hasdocument, "browser_hasdocument", 1},
-    {&B::browser_ispopup, "browser_ispopup", 1},
-    {&B::browser_seteventhandle, "browser_seteventhandle", 3},
-};
+using BoundClass = CefBrowser;
+
+const bindings::PrimitiveSlot kPrimitives[] = {CEFHX_BROWSER_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
 
 // A host answer read as a flag: non-zero is true, null is false.
 bool hostFlag(const rt::Value& v) {
@@ -67,9 +32,7 @@ bool hostFlag(const rt::Value& v) {
 }  // namespace
 
 void CefBrowser::initStatics() {
-    for (const BrowserPrimitive& p : kPrimitives) {
-        *p.slot = bindings::bindPrimitive("cefhx", p.name, p.argCount);
-    }
+    bindings::bindAll("cefhx", kPrimitives);
 }
 
 void CefBrowser::construct(rt::Ref<CefWindow> window) {
@@ -104,14 +67,14 @@ void CefBrowser::sendMouseMoveEvent(int32_t x, int32_t y, bool mouseLeave) {
 
 void CefBrowser::sendMouseClickEvent(int32_t x, int32_t y, MouseButtonType button, bool mouseUp,
                                      int32_t clickCount) {
-    rt::Ref<rt::Record> point = rt::Record::of({{"x", x}, {"y", y}});
+    rt::Ref<rt::Record> point = rt::Record::of({{field::kX, x}, {field::kY, y}});
     browser_sendmouseclickevent(handle(), point, static_cast<int32_t>(button), mouseUp, clickCount);
 }
 
 void CefBrowser::sendKeyEvent(KeyType type, rt::Ref<KeyInfo> key, int32_t modifiers) {
     if (!key) throw rt::Exception("CefBrowser.sendKeyEvent: the key description is null");
-    rt::Ref<rt::Record> info =
-        rt::Record::of({{"x", key->key}, {"y", key->sysChar}, {"width", key->imeChar}});
+    rt::Ref<rt::Record> info = rt::Record::of(
+        {{field::kX, key->key}, {field::kY, key->sysChar}, {field::kWidth, key->imeChar}});
     browser_sendkeyevent(handle(), static_cast<int32_t>(type), info, modifiers);
 }
 
@@ -126,8 +89,8 @@ void CefBrowser::setSize(PaintElementType type, int32_t width, int32_t height) {
 
 rt::Ref<Size> CefBrowser::getSize(PaintElementType type) {
     rt::Value answer = browser_getsize(handle(), static_cast<int32_t>(type));
-    double height = answer.get("height").toFloat();
-    double width = answer.get("width").toFloat();
+    double height = answer.get(field::kHeight).toFloat();
+    double width = answer.get(field::kWidth).toFloat();
     return rt::create<Size>(width, height);
 }
 
@@ -146,7 +109,7 @@ void CefBrowser::stopFind() {
 
 void CefBrowser::find(int32_t identifier, std::optional<std::string> text, bool forward,
                       bool matchCase, bool findNext) {
-    rt::Ref<rt::Record> options = rt::Record::of({{"x", matchCase}, {"y", findNext}});
+    rt::Ref<rt::Record> options = rt::Record::of({{field::kX, matchCase}, {field::kY, findNext}});
     browser_find(handle(), identifier, text, forward, options);
 }
 
@@ -188,16 +151,16 @@ rt::Ref<rt::Array> CefBrowser::getFrameNames() {
 rt::Ref<CefFrame> CefBrowser::initFrame(rt::Value record) {
     if (record.isNull() || !isInit) return nullptr;
     if (!frames) return nullptr;
-    rt::Value id = record.get("_url");
+    rt::Value id = record.get(field::kUrl);
     if (id.isNumber()) {
         for (const rt::Value& f : frames->items()) {
             rt::Ref<CefFrame> frame = f.as<CefFrame>();
             if (frame && id.toFloat() == frame->identifier) return frame;
         }
     }
-    rt::Ref<CefFrame> frame =
-        rt::create<CefFrame>(rt::Ref<CefBrowser>(this), window(), record.get("x").toInt() != 0,
-                             record.get("y").toString(), id.toInt());
+    rt::Ref<CefFrame> frame = rt::create<CefFrame>(rt::Ref<CefBrowser>(this), window(),
+                                                   record.get(field::kX).toInt() != 0,
+                                                   record.get(field::kY).toString(), id.toInt());
     frames->push(frame);
     return frame;
 }
@@ -263,10 +226,10 @@ void CefBrowser::destroy() {
     mainFrame = nullptr;
 }
 
-template <rt::Value CefBrowser::*Slot, int32_t Id>
+template <rt::Value CefBrowser::*Slot, cefhx::BrowserEvent Event>
 rt::Value CefBrowser::setHandler(rt::Value handler) {
     this->*Slot = handler;
-    browser_seteventhandle(handle(), Id, !handler.isNull());
+    browser_seteventhandle(handle(), static_cast<int32_t>(Event), !handler.isNull());
     return handler;
 }
 
@@ -277,10 +240,14 @@ rt::Value CefBrowser::getHandler() {
 
 namespace {
 
-// One page event: its handler property, its id with the host and the field that keeps it.
-template <rt::Value CefBrowser::*Slot, int32_t Id>
-void addHandler(rt::ClassBuilder<CefBrowser>& builder, const std::string& name) {
-    builder.property(name, &CefBrowser::getHandler<Slot>, &CefBrowser::setHandler<Slot, Id>)
+using E = cefhx::BrowserEvent;
+
+// One page event: its handler property, named as the host raises the event, and the field that
+// keeps it.
+template <rt::Value CefBrowser::*Slot, cefhx::BrowserEvent Event>
+void addHandler(rt::ClassBuilder<CefBrowser>& builder) {
+    const std::string name(cefhx::browserEventName(Event));
+    builder.property(name, &CefBrowser::getHandler<Slot>, &CefBrowser::setHandler<Slot, Event>)
         .field("_" + name, Slot);
 }
 
@@ -289,7 +256,7 @@ void addHandler(rt::ClassBuilder<CefBrowser>& builder, const std::string& name) 
 const rt::ClassInfo& CefBrowser::staticClassInfo() {
     static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
         rt::ClassBuilder<B> builder("cef.CefBrowser");
-        for (const BrowserPrimitive& p : kPrimitives) builder.staticField(p.name, p.slot);
+        bindings::addPrimitiveStatics(builder, kPrimitives);
         builder.field("isInit", &B::isInit)
             .field("mainFrame", &B::mainFrame)
             .property("canGoForward", &B::get_canGoForward)
@@ -327,21 +294,21 @@ const rt::ClassInfo& CefBrowser::staticClassInfo() {
             .method("getFocusedFrame", &B::getFocusedFrame)
             .method("setFocus", &B::setFocus)
             .method("destroy", &B::destroy);
-        addHandler<&B::_onJSConfirm, 15>(builder, "onJSConfirm");
-        addHandler<&B::_onJSAlert, 14>(builder, "onJSAlert");
-        addHandler<&B::_onBeforeMenu, 13>(builder, "onBeforeMenu");
-        addHandler<&B::_onContentsSizeChange, 12>(builder, "onContentsSizeChange");
-        addHandler<&B::_onBeforeBrowse, 11>(builder, "onBeforeBrowse");
-        addHandler<&B::_onBeforeResourceLoad, 8>(builder, "onBeforeResourceLoad");
-        addHandler<&B::_onBeforePopup, 7>(builder, "onBeforePopup");
-        addHandler<&B::_onTitleChange, 10>(builder, "onTitleChange");
-        addHandler<&B::_onAddressChange, 9>(builder, "onAddressChange");
-        addHandler<&B::_onContextCreated, 6>(builder, "onContextCreated");
-        addHandler<&B::_onNavStateChange, 5>(builder, "onNavStateChange");
-        addHandler<&B::_onLoadError, 4>(builder, "onLoadError");
-        addHandler<&B::_onLoadEnd, 3>(builder, "onLoadEnd");
-        addHandler<&B::_onLoadStart, 2>(builder, "onLoadStart");
-        addHandler<&B::_onBeforeClose, 1>(builder, "onBeforeClose");
+        addHandler<&B::_onJSConfirm, E::JSConfirm>(builder);
+        addHandler<&B::_onJSAlert, E::JSAlert>(builder);
+        addHandler<&B::_onBeforeMenu, E::BeforeMenu>(builder);
+        addHandler<&B::_onContentsSizeChange, E::ContentsSizeChange>(builder);
+        addHandler<&B::_onBeforeBrowse, E::BeforeBrowse>(builder);
+        addHandler<&B::_onBeforeResourceLoad, E::BeforeResourceLoad>(builder);
+        addHandler<&B::_onBeforePopup, E::BeforePopup>(builder);
+        addHandler<&B::_onTitleChange, E::TitleChange>(builder);
+        addHandler<&B::_onAddressChange, E::AddressChange>(builder);
+        addHandler<&B::_onContextCreated, E::ContextCreated>(builder);
+        addHandler<&B::_onNavStateChange, E::NavStateChange>(builder);
+        addHandler<&B::_onLoadError, E::LoadError>(builder);
+        addHandler<&B::_onLoadEnd, E::LoadEnd>(builder);
+        addHandler<&B::_onLoadStart, E::LoadStart>(builder);
+        addHandler<&B::_onBeforeClose, E::BeforeClose>(builder);
         return builder.field("onAfterCreated", &B::onAfterCreated)
             .constructor(&B::construct)
             .build();

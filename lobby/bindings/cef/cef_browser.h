@@ -8,6 +8,8 @@
 #include "lobby/bindings/cef/key_type.h"
 #include "lobby/bindings/cef/mouse_button_type.h"
 #include "lobby/bindings/cef/paint_element_type.h"
+#include "lobby/bindings/primitive_binder.h"
+#include "platform/cefhx/host_contract.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
@@ -26,39 +28,8 @@ class Size;
 class CefBrowser final : public rt::Object {
     RT_CLASS(CefBrowser)
 public:
-    static inline rt::Primitive browser_sendfocusevent;
-    static inline rt::Primitive browser_sendcapturelostevent;
-    static inline rt::Primitive browser_sendmousewheelevent;
-    static inline rt::Primitive browser_sendmousemoveevent;
-    static inline rt::Primitive browser_sendmouseclickevent;
-    static inline rt::Primitive browser_sendkeyevent;
-    static inline rt::Primitive browser_invalidate;
-    static inline rt::Primitive browser_setsize;
-    static inline rt::Primitive browser_getsize;
-    static inline rt::Primitive browser_closedevtools;
-    static inline rt::Primitive browser_showdevtools;
-    static inline rt::Primitive browser_clearhistory;
-    static inline rt::Primitive browser_stopfind;
-    static inline rt::Primitive browser_find;
-    static inline rt::Primitive browser_stopload;
-    static inline rt::Primitive browser_reload;
-    static inline rt::Primitive browser_hidepopup;
-    static inline rt::Primitive browser_goforward;
-    static inline rt::Primitive browser_goback;
-    static inline rt::Primitive browser_getmainframeid;
-    static inline rt::Primitive browser_getframenames;
-    static inline rt::Primitive browser_getframeobj;
-    static inline rt::Primitive browser_getfocusedframeobj;
-    static inline rt::Primitive browser_setfocus;
-    static inline rt::Primitive browser_getcangoforward;
-    static inline rt::Primitive browser_getcangoback;
-    static inline rt::Primitive browser_getispopupvisible;
-    static inline rt::Primitive browser_iswindowrenderingdisabled;
-    static inline rt::Primitive browser_setzoomlevel;
-    static inline rt::Primitive browser_getzoomlevel;
-    static inline rt::Primitive browser_hasdocument;
-    static inline rt::Primitive browser_ispopup;
-    static inline rt::Primitive browser_seteventhandle;
+    // The primitives this class binds, each in a static named as the program reads it.
+    CEFHX_BROWSER_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Binds the primitives from "cefhx".
     static void initStatics();
@@ -131,8 +102,8 @@ public:
     void destroy();
 
     // Handler accessors: the setter stores the handler and tells the host whether to report
-    // event `Id`; the getter answers the stored handler.
-    template <rt::Value CefBrowser::*Slot, int32_t Id>
+    // the event; the getter answers the stored handler.
+    template <rt::Value CefBrowser::*Slot, cefhx::BrowserEvent Event>
     rt::Value setHandler(rt::Value handler);
     template <rt::Value CefBrowser::*Slot>
     rt::Value getHandler();

@@ -6,43 +6,20 @@
 #include "lobby/bindings/cef/cef_window.h"
 #include "lobby/bindings/primitive_binder.h"
 #include "lobby/bindings/value_access.h"
+#include "platform/cefhx/host_contract.h"
 #include "runtime/class_builder.h"
 #include "runtime/record.h"
 
 namespace cef {
 namespace {
 
-struct FramePrimitive {
-    rt::Primitive* slot;
-    const char* name;
-    int argCount;
-};
+namespace field = cefhx::field;
 
 using F = CefFrame;
 
-const FramePrimitive kPrimitives[] = {
-    {&F::frame_geturl, "frame_geturl", 3},
-    {&F::frame_getparentid, "frame_getparentid", 3},
-    {&F::frame_getparentobj, "frame_getparentobj", 3},
-    {&F::frame_getidentifier, "frame_getidentifier", 3},
-    {&F::frame_isfocused, "frame_isfocused", 3},
-    {&F::frame_invokejsfunc, "frame_invokejsfunc", 5},
-    {&F::frame_evaljavascript, "frame_evaljavascript", 4},
-    {&F::frame_executejavascript, "frame_executejavascript", 5},
-    {&F::frame_loadstring, "frame_loadstring", 5},
-    {&F::frame_loadurl, "frame_loadurl", 4},
-    {&F::frame_gettext, "frame_gettext", 3},
-    {&F::frame_getsource, "frame_getsource", 3},
-    {&F::frame_viewsource, "frame_viewsource", 3},
-    {&F::frame_print, "frame_print", 3},
-    {&F::frame_selectall, "frame_selectall", 3},
-    {&F::frame_delete, "frame_delete", 3},
-    {&F::frame_paste, "frame_paste", 3},
-    {&F::frame_copy, "frame_copy", 3},
-    {&F::frame_cut, "frame_cut", 3},
-    {&F::frame_redo, "frame_redo", 3},
-    {&F::frame_undo, "frame_undo", 3},
-};
+using BoundClass = CefFrame;
+
+const bindings::PrimitiveSlot kPrimitives[] = {CEFHX_FRAME_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
 
 std::optional<std::string> text(const rt::Value& v) {
     return rt::fromValue<std::optional<std::string>>(v);
@@ -51,9 +28,7 @@ std::optional<std::string> text(const rt::Value& v) {
 }  // namespace
 
 void CefFrame::initStatics() {
-    for (const FramePrimitive& p : kPrimitives) {
-        *p.slot = bindings::bindPrimitive("cefhx", p.name, p.argCount);
-    }
+    bindings::bindAll("cefhx", kPrimitives);
 }
 
 void CefFrame::construct(rt::Ref<CefBrowser> browser, rt::Ref<CefWindow> window, bool main,
@@ -133,8 +108,8 @@ rt::Value CefFrame::evalJavaScript(std::optional<std::string> code) {
 
 void CefFrame::executeJavaScript(std::optional<std::string> code, std::optional<std::string> url,
                                  rt::Value third) {
-    rt::Ref<rt::Record> extra =
-        rt::Record::of({{"_url", url.value_or("")}, {"x", third.isNull() ? rt::Value(0) : third}});
+    rt::Ref<rt::Record> extra = rt::Record::of(
+        {{field::kUrl, url.value_or("")}, {field::kX, third.isNull() ? rt::Value(0) : third}});
     if (!initialised()) return;
     host(frame_executejavascript, {rt::toValue(code), extra});
 }
@@ -188,7 +163,7 @@ void CefFrame::undo() {
 const rt::ClassInfo& CefFrame::staticClassInfo() {
     static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
         rt::ClassBuilder<F> builder("cef.CefFrame");
-        for (const FramePrimitive& p : kPrimitives) builder.staticField(p.name, p.slot);
+        bindings::addPrimitiveStatics(builder, kPrimitives);
         return builder.field("isMain", &F::isMain)
             .field("name", &F::name)
             .field("identifier", &F::identifier)

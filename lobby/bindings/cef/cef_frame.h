@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/primitive_binder.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
@@ -19,27 +20,8 @@ class CefWindow;
 class CefFrame final : public rt::Object {
     RT_CLASS(CefFrame)
 public:
-    static inline rt::Primitive frame_geturl;
-    static inline rt::Primitive frame_getparentid;
-    static inline rt::Primitive frame_getparentobj;
-    static inline rt::Primitive frame_getidentifier;
-    static inline rt::Primitive frame_isfocused;
-    static inline rt::Primitive frame_invokejsfunc;
-    static inline rt::Primitive frame_evaljavascript;
-    static inline rt::Primitive frame_executejavascript;
-    static inline rt::Primitive frame_loadstring;
-    static inline rt::Primitive frame_loadurl;
-    static inline rt::Primitive frame_gettext;
-    static inline rt::Primitive frame_getsource;
-    static inline rt::Primitive frame_viewsource;
-    static inline rt::Primitive frame_print;
-    static inline rt::Primitive frame_selectall;
-    static inline rt::Primitive frame_delete;
-    static inline rt::Primitive frame_paste;
-    static inline rt::Primitive frame_copy;
-    static inline rt::Primitive frame_cut;
-    static inline rt::Primitive frame_redo;
-    static inline rt::Primitive frame_undo;
+    // The primitives this class binds, each in a static named as the program reads it.
+    CEFHX_FRAME_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Binds the primitives from "cefhx".
     static void initStatics();

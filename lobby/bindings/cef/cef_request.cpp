@@ -8,23 +8,11 @@
 namespace cef {
 namespace {
 
-struct RequestPrimitive {
-    rt::Primitive* slot;
-    const char* name;
-    int argCount;
-};
-
 using R = CefRequest;
 
-const RequestPrimitive kPrimitives[] = {
-    {&R::request_getfirstcookie, "request_getfirstcookie", 1},
-    {&R::request_setheader, "request_setheader", 3},
-    {&R::request_getheader, "request_getheader", 2},
-    {&R::request_setmethod, "request_setmethod", 2},
-    {&R::request_getmethod, "request_getmethod", 1},
-    {&R::request_seturl, "request_seturl", 2},
-    {&R::request_geturl, "request_geturl", 1},
-};
+using BoundClass = CefRequest;
+
+const bindings::PrimitiveSlot kPrimitives[] = {CEFHX_REQUEST_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
 
 std::optional<std::string> text(const rt::Value& v) {
     return rt::fromValue<std::optional<std::string>>(v);
@@ -33,9 +21,7 @@ std::optional<std::string> text(const rt::Value& v) {
 }  // namespace
 
 void CefRequest::initStatics() {
-    for (const RequestPrimitive& p : kPrimitives) {
-        *p.slot = bindings::bindPrimitive("cefhx", p.name, p.argCount);
-    }
+    bindings::bindAll("cefhx", kPrimitives);
 }
 
 std::optional<std::string> CefRequest::getFirstPartyForCookies() {
@@ -71,7 +57,7 @@ std::optional<std::string> CefRequest::get_url() {
 const rt::ClassInfo& CefRequest::staticClassInfo() {
     static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
         rt::ClassBuilder<R> builder("cef.CefRequest");
-        for (const RequestPrimitive& p : kPrimitives) builder.staticField(p.name, p.slot);
+        bindings::addPrimitiveStatics(builder, kPrimitives);
         return builder.field("_handle", &R::_handle)
             .property("method", &R::get_method, &R::set_method)
             .property("url", &R::get_url, &R::set_url)

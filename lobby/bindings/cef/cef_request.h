@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/primitive_binder.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
 
@@ -13,13 +14,8 @@ namespace cef {
 class CefRequest final : public rt::Object {
     RT_CLASS(CefRequest)
 public:
-    static inline rt::Primitive request_getfirstcookie;
-    static inline rt::Primitive request_setheader;
-    static inline rt::Primitive request_getheader;
-    static inline rt::Primitive request_setmethod;
-    static inline rt::Primitive request_getmethod;
-    static inline rt::Primitive request_seturl;
-    static inline rt::Primitive request_geturl;
+    // The primitives this class binds, each in a static named as the program reads it.
+    CEFHX_REQUEST_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Binds the primitives from "cefhx".
     static void initStatics();

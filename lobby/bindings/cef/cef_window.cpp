@@ -14,6 +14,7 @@
 #include "lobby/bindings/cef/task.h"
 #include "lobby/bindings/primitive_binder.h"
 #include "lobby/bindings/value_access.h"
+#include "platform/cefhx/host_contract.h"
 #include "runtime/bytes.h"
 #include "runtime/class_builder.h"
 #include "runtime/create.h"
@@ -25,66 +26,18 @@
 namespace cef {
 namespace {
 
-// Host property ids of window_set_prop and window_get_prop.
-enum PropertyId : int32_t {
-    kResizable = 0,
-    kMaximizeIcon = 1,
-    kMinimizeIcon = 2,
-    kWidth = 3,
-    kHeight = 4,
-    kLeft = 5,
-    kTop = 6,
-    kFullScreen = 7,
-    kTransparent = 8,
-    kDropTarget = 9,
-    kPlain = 10,
-    kMinimized = 11,
-    kMaximized = 12,
-    kCaption = 13,
-    kEnabled = 14,
-};
+namespace field = cefhx::field;
 
-struct WindowPrimitive {
-    rt::Primitive* slot;
-    const char* staticName;
-    const char* name;
-    int argCount;
-};
+using cefhx::WindowProperty;
 
-const WindowPrimitive kPrimitives[] = {
-    {&CefWindow::_window_create, "_window_create", "cef_window_create", 5},
-    {&CefWindow::_window_close, "_window_close", "cef_window_close", 1},
-    {&CefWindow::_window_show, "_window_show", "cef_window_show", 5},
-    {&CefWindow::_window_set_prop, "_window_set_prop", "window_set_prop", 3},
-    {&CefWindow::_window_get_prop, "_window_get_prop", "window_get_prop", 2},
-    {&CefWindow::_window_set_title, "_window_set_title", "window_set_title", 2},
-    {&CefWindow::_window_drag, "_window_drag", "window_drag", 1},
-    {&CefWindow::_window_resize, "_window_resize", "window_resize", 2},
-    {&CefWindow::_window_setround, "_window_setround", "window_setround", 3},
-    {&CefWindow::_window_onresloaded, "_window_onresloaded", "window_onresloaded", 2},
-    {&CefWindow::_window_set_message_hook, "_window_set_message_hook", "window_set_message_hook",
-     2},
-    {&CefWindow::cef_app_posttask, "cef_app_posttask", "cef_app_posttask", 2},
-};
+using BoundClass = CefWindow;
 
-struct WindowFlag {
-    int32_t* slot;
-    const char* name;
-    int32_t value;
-};
+const bindings::PrimitiveSlot kPrimitives[] = {CEFHX_WINDOW_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
 
-const WindowFlag kFlags[] = {
-    {&CefWindow::WF_FULLSCREEN, "WF_FULLSCREEN", 1},
-    {&CefWindow::WF_TRANSPARENT, "WF_TRANSPARENT", 2},
-    {&CefWindow::WF_PLAIN, "WF_PLAIN", 4},
-    {&CefWindow::WF_ALWAYS_ONTOP, "WF_ALWAYS_ONTOP", 8},
-    {&CefWindow::WF_NO_TASKBAR, "WF_NO_TASKBAR", 16},
-    {&CefWindow::WF_DROPTARGET, "WF_DROPTARGET", 32},
-    {&CefWindow::WF_BROWSER_RENDERING, "WF_BROWSER_RENDERING", 64},
-    {&CefWindow::WF_BROWSER_CHILD, "WF_BROWSER_CHILD", 128},
-    {&CefWindow::WF_BROWSER_POPUP, "WF_BROWSER_POPUP", 256},
-    {&CefWindow::WF_NO_CAPTION, "WF_NO_CAPTION", 512},
-};
+// The statics that hold the window flags, in the order of the host's flag list.
+#define CEF_WINDOW_FLAG_SLOT(name, value) &CefWindow::name,
+int32_t* const kFlagSlots[] = {CEFHX_WINDOW_FLAGS(CEF_WINDOW_FLAG_SLOT)};
+#undef CEF_WINDOW_FLAG_SLOT
 
 // What a browser event hands its handler, taken from the payload at the moment of the call.
 enum class Arg { X, Y, Url, Width, Height, Payload, PayloadText, Null };
@@ -99,22 +52,27 @@ struct EventRule {
     rt::Value withoutHandler;
 };
 
-const std::map<std::string, EventRule, std::less<>>& eventRules() {
-    static const auto* rules = new std::map<std::string, EventRule, std::less<>>{
-        {"onContextCreated", {{Arg::X, Arg::Y}, Answer::Nothing, {}}},
-        {"onBeforeClose", {{}, Answer::Nothing, {}}},
-        {"onLoadStart", {{Arg::X, Arg::Y}, Answer::Nothing, {}}},
-        {"onLoadEnd", {{Arg::X, Arg::Y, Arg::Url}, Answer::Nothing, {}}},
-        {"onLoadError", {{Arg::X, Arg::Y, Arg::Width, Arg::Url}, Answer::Text, {}}},
-        {"onAddressChange", {{Arg::X, Arg::Y, Arg::Url}, Answer::Nothing, {}}},
-        {"onTitleChange", {{Arg::PayloadText}, Answer::Text, {}}},
-        {"onBeforePopup", {{Arg::PayloadText}, Answer::Flag, true}},
-        {"onBeforeBrowse", {{Arg::X, Arg::Y, Arg::Url, Arg::Width, Arg::Null}, Answer::Flag, true}},
-        {"onNavStateChange", {{Arg::X, Arg::Y}, Answer::Nothing, {}}},
-        {"onContentsSizeChange", {{Arg::X, Arg::Y, Arg::Width, Arg::Height}, Answer::Nothing, {}}},
-        {"onBeforeMenu", {{Arg::Payload}, Answer::Flag, {}}},
-        {"onJSAlert", {{Arg::X, Arg::Y, Arg::Url}, Answer::Flag, {}}},
-        {"onJSConfirm", {{Arg::X, Arg::Y, Arg::Url}, Answer::Flag, {}}},
+const std::map<std::string_view, EventRule, std::less<>>& eventRules() {
+    using E = cefhx::BrowserEvent;
+    static const auto* rules = new std::map<std::string_view, EventRule, std::less<>>{
+        {cefhx::browserEventName(E::ContextCreated), {{Arg::X, Arg::Y}, Answer::Nothing, {}}},
+        {cefhx::browserEventName(E::BeforeClose), {{}, Answer::Nothing, {}}},
+        {cefhx::browserEventName(E::LoadStart), {{Arg::X, Arg::Y}, Answer::Nothing, {}}},
+        {cefhx::browserEventName(E::LoadEnd), {{Arg::X, Arg::Y, Arg::Url}, Answer::Nothing, {}}},
+        {cefhx::browserEventName(E::LoadError),
+         {{Arg::X, Arg::Y, Arg::Width, Arg::Url}, Answer::Text, {}}},
+        {cefhx::browserEventName(E::AddressChange),
+         {{Arg::X, Arg::Y, Arg::Url}, Answer::Nothing, {}}},
+        {cefhx::browserEventName(E::TitleChange), {{Arg::PayloadText}, Answer::Text, {}}},
+        {cefhx::browserEventName(E::BeforePopup), {{Arg::PayloadText}, Answer::Flag, true}},
+        {cefhx::browserEventName(E::BeforeBrowse),
+         {{Arg::X, Arg::Y, Arg::Url, Arg::Width, Arg::Null}, Answer::Flag, true}},
+        {cefhx::browserEventName(E::NavStateChange), {{Arg::X, Arg::Y}, Answer::Nothing, {}}},
+        {cefhx::browserEventName(E::ContentsSizeChange),
+         {{Arg::X, Arg::Y, Arg::Width, Arg::Height}, Answer::Nothing, {}}},
+        {cefhx::browserEventName(E::BeforeMenu), {{Arg::Payload}, Answer::Flag, {}}},
+        {cefhx::browserEventName(E::JSAlert), {{Arg::X, Arg::Y, Arg::Url}, Answer::Flag, {}}},
+        {cefhx::browserEventName(E::JSConfirm), {{Arg::X, Arg::Y, Arg::Url}, Answer::Flag, {}}},
     };
     return *rules;
 }
@@ -122,15 +80,15 @@ const std::map<std::string, EventRule, std::less<>>& eventRules() {
 rt::Value argument(Arg arg, const rt::Value& payload) {
     switch (arg) {
         case Arg::X:
-            return payload.get("x");
+            return payload.get(field::kX);
         case Arg::Y:
-            return payload.get("y");
+            return payload.get(field::kY);
         case Arg::Url:
-            return payload.get("_url");
+            return payload.get(field::kUrl);
         case Arg::Width:
-            return payload.get("width");
+            return payload.get(field::kWidth);
         case Arg::Height:
-            return payload.get("height");
+            return payload.get(field::kHeight);
         case Arg::Payload:
             return payload;
         case Arg::PayloadText:
@@ -173,10 +131,9 @@ rt::Ref<rt::Bytes> resourceBytes(const rt::Value& data) {
 }  // namespace
 
 void CefWindow::initStatics() {
-    for (const WindowFlag& f : kFlags) *f.slot = f.value;
-    for (const WindowPrimitive& p : kPrimitives) {
-        *p.slot = bindings::bindPrimitive("cefhx", p.name, p.argCount);
-    }
+    for (size_t i = 0; i < std::size(kFlagSlots); ++i)
+        *kFlagSlots[i] = cefhx::kWindowFlags[i].value;
+    bindings::bindAll("cefhx", kPrimitives);
 }
 
 void CefWindow::construct(std::optional<std::string> url, rt::Value width, rt::Value height,
@@ -193,18 +150,20 @@ void CefWindow::construct(std::optional<std::string> url, rt::Value width, rt::V
 
 rt::Value CefWindow::onBrowserEvent(const std::string& name, rt::Value payload) {
     if (CefApp::isQuit || isToDestroy) return {};
-    if (name == "on_task") {
+    if (name == cefhx::kTaskEvent) {
         Task::onTask(rt::Ref<CefWindow>(this), payload);
         return {};
     }
     rt::Ref<CefBrowser> browser = get_cefBrowser();
-    if (name == "onAfterCreated") {
+    if (name == cefhx::kAfterCreatedEvent) {
         if (!browser) return {};
         browser->isInit = true;
         if (!browser->onAfterCreated.isNull()) browser->onAfterCreated.call({});
         return {};
     }
-    if (name == "onBeforeResourceLoad") return loadResource(browser, payload);
+    if (name == cefhx::browserEventName(cefhx::BrowserEvent::BeforeResourceLoad)) {
+        return loadResource(browser, payload);
+    }
     const auto& rules = eventRules();
     auto rule = rules.find(name);
     if (rule == rules.end()) return {};
@@ -222,20 +181,20 @@ rt::Value CefWindow::loadResource(const rt::Ref<CefBrowser>& browser, const rt::
     rt::Ref<rt::Bytes> data = resourceBytes(handler.call({payload, response}));
     rt::Ref<rt::Record> record = rt::make<rt::Record>();
     if (data) {
-        record->set("x", data);
-        record->set("y", response->end);
-        record->set("_url", rt::toValue(response->redirectUrl));
-        record->set("width", rt::toValue(response->mimeType));
-        record->set("height", static_cast<int32_t>(data->data().size()));
+        record->set(field::kX, data);
+        record->set(field::kY, response->end);
+        record->set(field::kUrl, rt::toValue(response->redirectUrl));
+        record->set(field::kWidth, rt::toValue(response->mimeType));
+        record->set(field::kHeight, static_cast<int32_t>(data->data().size()));
     } else {
-        record->set("x", nullptr);
-        record->set("y", false);
-        record->set("_url", nullptr);
-        record->set("width", nullptr);
-        record->set("height", 0);
+        record->set(field::kX, nullptr);
+        record->set(field::kY, false);
+        record->set(field::kUrl, nullptr);
+        record->set(field::kWidth, nullptr);
+        record->set(field::kHeight, 0);
     }
-    record->set("linkUrl", payload);
-    record->set("minSize", data ? response->status : 0);
+    record->set(field::kLinkUrl, payload);
+    record->set(field::kMinSize, data ? response->status : 0);
     _window_onresloaded(_handle, record);
     return true;
 }
@@ -330,30 +289,34 @@ rt::Value CefWindow::postingHandle() const {
     return _handle;
 }
 
-bool CefWindow::getFlagProperty(int32_t id) {
-    rt::Value v = _window_get_prop(_handle, id);
+template <class T>
+T CefWindow::setHostProperty(WindowProperty id, T v) {
+    _window_set_prop(_handle, static_cast<int32_t>(id), v);
+    return v;
+}
+
+bool CefWindow::getFlagProperty(WindowProperty id) {
+    rt::Value v = _window_get_prop(_handle, static_cast<int32_t>(id));
     if (v.isBool()) return v.toBool();
     if (v.isNumber()) return v.toFloat() != 0;
     return true;
 }
 
-int32_t CefWindow::getIntProperty(int32_t id) {
-    return _window_get_prop(_handle, id).toInt();
+int32_t CefWindow::getIntProperty(WindowProperty id) {
+    return _window_get_prop(_handle, static_cast<int32_t>(id)).toInt();
 }
 
 bool CefWindow::set_enabled(bool on) {
-    _window_set_prop(_handle, kEnabled, on);
-    return on;
+    return setHostProperty(WindowProperty::Enabled, on);
 }
 bool CefWindow::get_enabled() {
-    return getFlagProperty(kEnabled);
+    return getFlagProperty(WindowProperty::Enabled);
 }
 bool CefWindow::set_caption(bool on) {
-    _window_set_prop(_handle, kCaption, on);
-    return on;
+    return setHostProperty(WindowProperty::Caption, on);
 }
 bool CefWindow::get_caption() {
-    return getFlagProperty(kCaption);
+    return getFlagProperty(WindowProperty::Caption);
 }
 
 bool CefWindow::set_visible(bool on) {
@@ -366,21 +329,19 @@ bool CefWindow::get_visible() {
 }
 
 bool CefWindow::set_maximized(bool on) {
-    _window_set_prop(_handle, kMaximized, on);
-    return on;
+    return setHostProperty(WindowProperty::Maximized, on);
 }
 bool CefWindow::get_maximized() {
-    return getFlagProperty(kMaximized);
+    return getFlagProperty(WindowProperty::Maximized);
 }
 bool CefWindow::set_minimized(bool on) {
-    _window_set_prop(_handle, kMinimized, on);
-    return on;
+    return setHostProperty(WindowProperty::Minimized, on);
 }
 bool CefWindow::get_minimized() {
-    return getFlagProperty(kMinimized);
+    return getFlagProperty(WindowProperty::Minimized);
 }
 bool CefWindow::get_plain() {
-    return getFlagProperty(kPlain);
+    return getFlagProperty(WindowProperty::Plain);
 }
 
 std::optional<std::string> CefWindow::set_title(std::optional<std::string> title) {
@@ -394,72 +355,63 @@ std::optional<std::string> CefWindow::get_title() {
 }
 
 bool CefWindow::set_dropTarget(bool on) {
-    _window_set_prop(_handle, kDropTarget, on);
-    return on;
+    return setHostProperty(WindowProperty::DropTarget, on);
 }
 bool CefWindow::get_dropTarget() {
-    return getFlagProperty(kDropTarget);
+    return getFlagProperty(WindowProperty::DropTarget);
 }
 bool CefWindow::get_transparent() {
-    return getFlagProperty(kTransparent);
+    return getFlagProperty(WindowProperty::Transparent);
 }
 bool CefWindow::set_fullScreen(bool on) {
-    _window_set_prop(_handle, kFullScreen, on);
-    return on;
+    return setHostProperty(WindowProperty::FullScreen, on);
 }
 bool CefWindow::get_fullScreen() {
-    return getFlagProperty(kFullScreen);
+    return getFlagProperty(WindowProperty::FullScreen);
 }
 
 int32_t CefWindow::set_top(int32_t v) {
-    _window_set_prop(_handle, kTop, v);
-    return v;
+    return setHostProperty(WindowProperty::Top, v);
 }
 int32_t CefWindow::set_left(int32_t v) {
-    _window_set_prop(_handle, kLeft, v);
-    return v;
+    return setHostProperty(WindowProperty::Left, v);
 }
 int32_t CefWindow::set_height(int32_t v) {
-    _window_set_prop(_handle, kHeight, v);
-    return v;
+    return setHostProperty(WindowProperty::Height, v);
 }
 int32_t CefWindow::set_width(int32_t v) {
-    _window_set_prop(_handle, kWidth, v);
-    return v;
+    return setHostProperty(WindowProperty::Width, v);
 }
 int32_t CefWindow::get_top() {
-    return getIntProperty(kTop);
+    return getIntProperty(WindowProperty::Top);
 }
 int32_t CefWindow::get_left() {
-    return getIntProperty(kLeft);
+    return getIntProperty(WindowProperty::Left);
 }
 int32_t CefWindow::get_height() {
-    return getIntProperty(kHeight);
+    return getIntProperty(WindowProperty::Height);
 }
 int32_t CefWindow::get_width() {
-    return getIntProperty(kWidth);
+    return getIntProperty(WindowProperty::Width);
 }
 
 bool CefWindow::set_minimizeIcon(bool on) {
-    _window_set_prop(_handle, kMinimizeIcon, on);
-    return on;
+    return setHostProperty(WindowProperty::MinimizeIcon, on);
 }
 bool CefWindow::get_minimizeIcon() {
-    return getFlagProperty(kMinimizeIcon);
+    return getFlagProperty(WindowProperty::MinimizeIcon);
 }
 bool CefWindow::set_maximizeIcon(bool on) {
-    _window_set_prop(_handle, kMaximizeIcon, on);
-    return on;
+    return setHostProperty(WindowProperty::MaximizeIcon, on);
 }
 bool CefWindow::get_maximizeIcon() {
-    return getFlagProperty(kMaximizeIcon);
+    return getFlagProperty(WindowProperty::MaximizeIcon);
 }
 bool CefWindow::set_resizable(bool on) {
-    _window_set_prop(_handle, kResizable, on);
-    return on;
+    return setHostProperty(WindowProperty::Resizable, on);
 }
 bool CefWindow::get_resizable() {
-    return getFlagProperty(kResizable);
+    return getFlagProperty(WindowProperty::Resizable);
 }
 
 bool CefWindow::onSize() {
@@ -544,8 +496,10 @@ const rt::ClassInfo& CefWindow::staticClassInfo() {
     using W = CefWindow;
     static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
         rt::ClassBuilder<W> builder("cef.CefWindow");
-        for (const WindowFlag& f : kFlags) builder.staticField(f.name, f.slot);
-        for (const WindowPrimitive& p : kPrimitives) builder.staticField(p.staticName, p.slot);
+        for (size_t i = 0; i < std::size(kFlagSlots); ++i) {
+            builder.staticField(std::string(cefhx::kWindowFlags[i].name), kFlagSlots[i]);
+        }
+        bindings::addPrimitiveStatics(builder, kPrimitives);
         builder.property("enabled", &W::get_enabled, &W::set_enabled)
             .property("caption", &W::get_caption, &W::set_caption)
             .property("visible", &W::get_visible, &W::set_visible)

@@ -9,6 +9,8 @@
 #include "lobby/bindings/cef/cef_browser.h"
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/cef/size.h"
+#include "lobby/bindings/primitive_binder.h"
+#include "platform/cefhx/host_contract.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
@@ -26,29 +28,12 @@ class CefWindow : public rt::Object {
     RT_CLASS(CefWindow)
 public:
     // Window flags, combined by OR into the flag given to the constructor.
-    static inline int32_t WF_FULLSCREEN = 0;
-    static inline int32_t WF_TRANSPARENT = 0;
-    static inline int32_t WF_PLAIN = 0;
-    static inline int32_t WF_ALWAYS_ONTOP = 0;
-    static inline int32_t WF_NO_TASKBAR = 0;
-    static inline int32_t WF_DROPTARGET = 0;
-    static inline int32_t WF_BROWSER_RENDERING = 0;
-    static inline int32_t WF_BROWSER_CHILD = 0;
-    static inline int32_t WF_BROWSER_POPUP = 0;
-    static inline int32_t WF_NO_CAPTION = 0;
+#define CEF_WINDOW_FLAG_STATIC(name, value) static inline int32_t name = 0;
+    CEFHX_WINDOW_FLAGS(CEF_WINDOW_FLAG_STATIC)
+#undef CEF_WINDOW_FLAG_STATIC
 
-    static inline rt::Primitive _window_create;
-    static inline rt::Primitive _window_close;
-    static inline rt::Primitive _window_show;
-    static inline rt::Primitive _window_set_prop;
-    static inline rt::Primitive _window_get_prop;
-    static inline rt::Primitive _window_set_title;
-    static inline rt::Primitive _window_drag;
-    static inline rt::Primitive _window_resize;
-    static inline rt::Primitive _window_setround;
-    static inline rt::Primitive _window_onresloaded;
-    static inline rt::Primitive _window_set_message_hook;
-    static inline rt::Primitive cef_app_posttask;
+    // The primitives this class binds, each in a static named as the program reads it.
+    CEFHX_WINDOW_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Sets the window flags and binds the primitives from "cefhx".
     static void initStatics();
@@ -155,8 +140,11 @@ public:
 
 private:
     rt::Value loadResource(const rt::Ref<CefBrowser>& browser, const rt::Value& payload);
-    bool getFlagProperty(int32_t id);
-    int32_t getIntProperty(int32_t id);
+    // Host-backed properties: each access asks the host, nothing is kept here.
+    template <class T>
+    T setHostProperty(cefhx::WindowProperty id, T v);
+    bool getFlagProperty(cefhx::WindowProperty id);
+    int32_t getIntProperty(cefhx::WindowProperty id);
 
     // Guards the writes of _handle on the UI thread against its reads by posting threads.
     mutable std::mutex handleMutex_;

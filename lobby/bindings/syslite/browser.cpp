@@ -7,9 +7,16 @@
 #include "runtime/exception.h"
 
 namespace syslite {
+namespace {
+
+using BoundClass = Browser;
+
+const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_BROWSER_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
+
+}  // namespace
 
 void Browser::initStatics() {
-    _browser_launch = bindings::bindPrimitive("syslite", "browser_launch", 1);
+    bindings::bindAll("syslite", kPrimitives);
 }
 
 bool Browser::launch(std::optional<std::string> url) {
@@ -22,10 +29,10 @@ bool Browser::launch(std::optional<std::string> url) {
 }
 
 const rt::ClassInfo& Browser::staticClassInfo() {
-    static const rt::ClassInfo& info = rt::ClassBuilder<Browser>("syslite.Browser")
-                                           .staticField("_browser_launch", &_browser_launch)
-                                           .staticMethod("launch", &Browser::launch)
-                                           .build();
+    static const rt::ClassInfo& info =
+        bindings::addPrimitiveStatics(rt::ClassBuilder<Browser>("syslite.Browser"), kPrimitives)
+            .staticMethod("launch", &Browser::launch)
+            .build();
     return info;
 }
 

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/syslite/primitive_list.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
 
@@ -12,7 +14,7 @@ namespace syslite {
 class Browser final : public rt::Object {
     RT_CLASS(Browser)
 public:
-    static inline rt::Primitive _browser_launch;
+    SYSLITE_BROWSER_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Binds the primitive from "syslite".
     static void initStatics();

@@ -5,11 +5,17 @@
 #include "runtime/class_builder.h"
 
 namespace syslite {
+namespace {
+
+using BoundClass = Clipboard;
+
+const bindings::PrimitiveSlot kPrimitives[] = {
+    SYSLITE_CLIPBOARD_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
+
+}  // namespace
 
 void Clipboard::initStatics() {
-    _set_clipboard_data = bindings::bindPrimitive("syslite", "clipboard_set_text", 1);
-    _get_clipboard_data = bindings::bindPrimitive("syslite", "clipboard_get_text", 0);
-    _clear_clipboard = bindings::bindPrimitive("syslite", "clipboard_clear", 0);
+    bindings::bindAll("syslite", kPrimitives);
 }
 
 void Clipboard::setText(std::optional<std::string> text) {
@@ -25,14 +31,12 @@ void Clipboard::clear() {
 }
 
 const rt::ClassInfo& Clipboard::staticClassInfo() {
-    static const rt::ClassInfo& info = rt::ClassBuilder<Clipboard>("syslite.Clipboard")
-                                           .staticField("_set_clipboard_data", &_set_clipboard_data)
-                                           .staticField("_get_clipboard_data", &_get_clipboard_data)
-                                           .staticField("_clear_clipboard", &_clear_clipboard)
-                                           .staticMethod("setText", &Clipboard::setText)
-                                           .staticMethod("getText", &Clipboard::getText)
-                                           .staticMethod("clear", &Clipboard::clear)
-                                           .build();
+    static const rt::ClassInfo& info =
+        bindings::addPrimitiveStatics(rt::ClassBuilder<Clipboard>("syslite.Clipboard"), kPrimitives)
+            .staticMethod("setText", &Clipboard::setText)
+            .staticMethod("getText", &Clipboard::getText)
+            .staticMethod("clear", &Clipboard::clear)
+            .build();
     return info;
 }
 

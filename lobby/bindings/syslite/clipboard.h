@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/syslite/primitive_list.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
 
@@ -12,9 +14,7 @@ namespace syslite {
 class Clipboard final : public rt::Object {
     RT_CLASS(Clipboard)
 public:
-    static inline rt::Primitive _set_clipboard_data;
-    static inline rt::Primitive _get_clipboard_data;
-    static inline rt::Primitive _clear_clipboard;
+    SYSLITE_CLIPBOARD_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Binds the primitives from "syslite".
     static void initStatics();

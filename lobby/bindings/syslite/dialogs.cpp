@@ -7,6 +7,10 @@
 namespace syslite {
 namespace {
 
+using BoundClass = Dialogs;
+
+const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_DIALOGS_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
+
 std::optional<std::string> text(const rt::Value& v) {
     return rt::fromValue<std::optional<std::string>>(v);
 }
@@ -14,11 +18,7 @@ std::optional<std::string> text(const rt::Value& v) {
 }  // namespace
 
 void Dialogs::initStatics() {
-    _message_box = bindings::bindPrimitive("syslite", "dialogs_message_box", 3);
-    _dialog_box = bindings::bindPrimitive("syslite", "dialogs_dialog_box", 3);
-    _dialog_save_file = bindings::bindPrimitive("syslite", "dialogs_save_file", 3);
-    _dialog_open_file = bindings::bindPrimitive("syslite", "dialogs_open_file", 3);
-    _dialog_folder = bindings::bindPrimitive("syslite", "dialogs_folder", 2);
+    bindings::bindAll("syslite", kPrimitives);
 }
 
 void Dialogs::message(std::optional<std::string> title, std::optional<std::string> body,
@@ -53,18 +53,14 @@ std::optional<std::string> Dialogs::folder(std::optional<std::string> a,
 }
 
 const rt::ClassInfo& Dialogs::staticClassInfo() {
-    static const rt::ClassInfo& info = rt::ClassBuilder<Dialogs>("syslite.Dialogs")
-                                           .staticField("_message_box", &_message_box)
-                                           .staticField("_dialog_box", &_dialog_box)
-                                           .staticField("_dialog_save_file", &_dialog_save_file)
-                                           .staticField("_dialog_open_file", &_dialog_open_file)
-                                           .staticField("_dialog_folder", &_dialog_folder)
-                                           .staticMethod("message", &Dialogs::message)
-                                           .staticMethod("confirm", &Dialogs::confirm)
-                                           .staticMethod("saveFile", &Dialogs::saveFile)
-                                           .staticMethod("openFile", &Dialogs::openFile)
-                                           .staticMethod("folder", &Dialogs::folder)
-                                           .build();
+    static const rt::ClassInfo& info =
+        bindings::addPrimitiveStatics(rt::ClassBuilder<Dialogs>("syslite.Dialogs"), kPrimitives)
+            .staticMethod("message", &Dialogs::message)
+            .staticMethod("confirm", &Dialogs::confirm)
+            .staticMethod("saveFile", &Dialogs::saveFile)
+            .staticMethod("openFile", &Dialogs::openFile)
+            .staticMethod("folder", &Dialogs::folder)
+            .build();
     return info;
 }
 

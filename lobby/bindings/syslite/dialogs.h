@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/syslite/primitive_list.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
@@ -13,11 +15,7 @@ namespace syslite {
 class Dialogs final : public rt::Object {
     RT_CLASS(Dialogs)
 public:
-    static inline rt::Primitive _message_box;
-    static inline rt::Primitive _dialog_box;
-    static inline rt::Primitive _dialog_save_file;
-    static inline rt::Primitive _dialog_open_file;
-    static inline rt::Primitive _dialog_folder;
+    SYSLITE_DIALOGS_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Binds the primitives from "syslite".
     static void initStatics();

@@ -4,12 +4,16 @@
 #include "runtime/class_builder.h"
 
 namespace syslite::win {
+namespace {
+
+using BoundClass = Display;
+
+const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_DISPLAY_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
+
+}  // namespace
 
 void Display::initStatics() {
-    _get_screen_size = bindings::bindPrimitive("syslite", "display_get_screen_size", 0);
-    _display_set_mode = bindings::bindPrimitive("syslite", "display_set_mode", 3);
-    _display_set_default_mode = bindings::bindPrimitive("syslite", "display_set_default_mode", 0);
-    _display_is_mode_supported = bindings::bindPrimitive("syslite", "display_is_mode_supported", 3);
+    bindings::bindAll("syslite", kPrimitives);
 }
 
 rt::Value Display::getScreenSize() {
@@ -30,11 +34,7 @@ bool Display::isModeSupported(int32_t a, int32_t b, int32_t c) {
 
 const rt::ClassInfo& Display::staticClassInfo() {
     static const rt::ClassInfo& info =
-        rt::ClassBuilder<Display>("syslite.win.Display")
-            .staticField("_get_screen_size", &_get_screen_size)
-            .staticField("_display_set_mode", &_display_set_mode)
-            .staticField("_display_set_default_mode", &_display_set_default_mode)
-            .staticField("_display_is_mode_supported", &_display_is_mode_supported)
+        bindings::addPrimitiveStatics(rt::ClassBuilder<Display>("syslite.win.Display"), kPrimitives)
             .staticMethod("getScreenSize", &Display::getScreenSize)
             .staticMethod("setMode", &Display::setMode)
             .staticMethod("setDefaultMode", &Display::setDefaultMode)

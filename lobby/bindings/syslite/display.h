@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/syslite/primitive_list.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
 
@@ -11,10 +13,7 @@ namespace syslite::win {
 class Display final : public rt::Object {
     RT_CLASS(Display)
 public:
-    static inline rt::Primitive _get_screen_size;
-    static inline rt::Primitive _display_set_mode;
-    static inline rt::Primitive _display_set_default_mode;
-    static inline rt::Primitive _display_is_mode_supported;
+    SYSLITE_DISPLAY_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Binds the primitives from "syslite".
     static void initStatics();

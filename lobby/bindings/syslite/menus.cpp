@@ -8,30 +8,14 @@
 namespace syslite::win {
 namespace {
 
-struct MenuPrimitive {
-    rt::Primitive* slot;
-    const char* staticName;
-    const char* name;
-    int argCount;
-};
+using BoundClass = Menus;
 
-const MenuPrimitive kPrimitives[] = {
-    {&Menus::_win_menu_create, "_win_menu_create", "win_menu_create", 0},
-    {&Menus::_win_popup_menu_create, "_win_popup_menu_create", "win_popup_menu_create", 0},
-    {&Menus::_win_destroy_menu, "_win_destroy_menu", "win_destroy_menu", 1},
-    {&Menus::_win_add_menu_item, "_win_add_menu_item", "win_add_menu_item", 3},
-    {&Menus::_win_add_menu_submenu, "_win_add_menu_submenu", "win_add_menu_submenu", 4},
-    {&Menus::_win_add_menu_divider, "_win_add_menu_divider", "win_add_menu_divider", 2},
-    {&Menus::_win_show_menu, "_win_show_menu", "win_show_menu", 2},
-    {&Menus::_win_show_popup_menu, "_win_show_popup_menu", "win_show_popup_menu", 2},
-};
+const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_MENUS_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
 
 }  // namespace
 
 void Menus::initStatics() {
-    for (const MenuPrimitive& p : kPrimitives) {
-        *p.slot = bindings::bindPrimitive("syslite", p.name, p.argCount);
-    }
+    bindings::bindAll("syslite", kPrimitives);
 }
 
 void Menus::construct(bool popup) {
@@ -68,7 +52,7 @@ void Menus::dispose() {
 const rt::ClassInfo& Menus::staticClassInfo() {
     static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
         rt::ClassBuilder<Menus> builder("syslite.win.Menus");
-        for (const MenuPrimitive& p : kPrimitives) builder.staticField(p.staticName, p.slot);
+        bindings::addPrimitiveStatics(builder, kPrimitives);
         return builder.field("m", &Menus::m)
             .method("getHandle", &Menus::getHandle)
             .method("showPopup", &Menus::showPopup)

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/syslite/primitive_list.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
 
@@ -13,14 +15,7 @@ namespace syslite::win {
 class Menus final : public rt::Object {
     RT_CLASS(Menus)
 public:
-    static inline rt::Primitive _win_menu_create;
-    static inline rt::Primitive _win_popup_menu_create;
-    static inline rt::Primitive _win_destroy_menu;
-    static inline rt::Primitive _win_add_menu_item;
-    static inline rt::Primitive _win_add_menu_submenu;
-    static inline rt::Primitive _win_add_menu_divider;
-    static inline rt::Primitive _win_show_menu;
-    static inline rt::Primitive _win_show_popup_menu;
+    SYSLITE_MENUS_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Binds the primitives from "syslite".
     static void initStatics();

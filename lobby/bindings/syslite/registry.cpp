@@ -23,13 +23,16 @@ const Root kRoots[] = {
     {&Registry::HKEY_DYN_DATA, "HKEY_DYN_DATA", 6},
 };
 
+using BoundClass = Registry;
+
+const bindings::PrimitiveSlot kPrimitives[] = {
+    SYSLITE_REGISTRY_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
+
 }  // namespace
 
 void Registry::initStatics() {
     for (const Root& r : kRoots) *r.slot = r.value;
-    _get_value = bindings::bindPrimitive("syslite", "registry_get_value", 3);
-    _set_value = bindings::bindPrimitive("syslite", "registry_set_value", 4);
-    _delete_key = bindings::bindPrimitive("syslite", "registry_delete_key", 2);
+    bindings::bindAll("syslite", kPrimitives);
 }
 
 std::optional<std::string> Registry::getValue(int32_t root, std::optional<std::string> key,
@@ -50,9 +53,7 @@ const rt::ClassInfo& Registry::staticClassInfo() {
     static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
         rt::ClassBuilder<Registry> builder("syslite.Registry");
         for (const Root& r : kRoots) builder.staticField(r.name, r.slot);
-        return builder.staticField("_get_value", &_get_value)
-            .staticField("_set_value", &_set_value)
-            .staticField("_delete_key", &_delete_key)
+        return bindings::addPrimitiveStatics(builder, kPrimitives)
             .staticMethod("getValue", &Registry::getValue)
             .staticMethod("setValue", &Registry::setValue)
             .staticMethod("deleteKey", &Registry::deleteKey)

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/syslite/primitive_list.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
 
@@ -22,9 +24,7 @@ public:
     static inline int32_t HKEY_CURRENT_CONFIG = 0;
     static inline int32_t HKEY_DYN_DATA = 0;
 
-    static inline rt::Primitive _get_value;
-    static inline rt::Primitive _set_value;
-    static inline rt::Primitive _delete_key;
+    SYSLITE_REGISTRY_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Sets the roots and binds the primitives from "syslite".
     static void initStatics();

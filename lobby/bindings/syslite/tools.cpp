@@ -9,14 +9,22 @@
 namespace syslite::win {
 namespace {
 
-// Binds `slot` on first use; the member runs on Windows only.
-const rt::Primitive& bindOnFirstUse(rt::Primitive& slot, const char* member, const char* name,
-                                    int argCount) {
+using BoundClass = Tools;
+
+const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_TOOLS_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
+
+// Binds the primitive `name` of the list on first use; the member runs on Windows only.
+const rt::Primitive& bindOnFirstUse(const char* member, std::string_view name) {
     if (bindings::systemName() != "Windows") {
         throw rt::Exception(std::string("Windows is required to run syslite.win.Tools.") + member);
     }
-    if (slot.isNull()) slot = bindings::bindPrimitive("syslite", name, argCount);
-    return slot;
+    for (const bindings::PrimitiveSlot& p : kPrimitives) {
+        if (p.name != name) continue;
+        if (p.slot->isNull()) *p.slot = bindings::bindPrimitive("syslite", p.name, p.argCount);
+        return *p.slot;
+    }
+    throw rt::Exception("syslite.win.Tools." + std::string(member) + ": no primitive " +
+                        std::string(name));
 }
 
 }  // namespace
@@ -28,24 +36,20 @@ void Tools::initStatics() {
 
 bool Tools::replaceExeIcon(std::optional<std::string> exe, std::optional<std::string> icon,
                            rt::Value index) {
-    const rt::Primitive& replace =
-        bindOnFirstUse(_win_replace_exe_icon, "replaceExeIcon", "win_replace_exe_icon", 3);
+    const rt::Primitive& replace = bindOnFirstUse("replaceExeIcon", "win_replace_exe_icon");
     rt::Value result = replace(exe, icon, index.isNull() ? 1 : index.toInt());
     return result.isBool() && result.toBool();
 }
 
 int32_t Tools::createProcess(std::optional<std::string> a, std::optional<std::string> b,
                              std::optional<std::string> c, bool d, bool e) {
-    const rt::Primitive& create =
-        bindOnFirstUse(_win_create_process, "createProcess", "win_create_process", 5);
+    const rt::Primitive& create = bindOnFirstUse("createProcess", "win_create_process");
     return create(a, b, c, d, e).toInt();
 }
 
 const rt::ClassInfo& Tools::staticClassInfo() {
     static const rt::ClassInfo& info =
-        rt::ClassBuilder<Tools>("syslite.win.Tools")
-            .staticField("_win_replace_exe_icon", &_win_replace_exe_icon)
-            .staticField("_win_create_process", &_win_create_process)
+        bindings::addPrimitiveStatics(rt::ClassBuilder<Tools>("syslite.win.Tools"), kPrimitives)
             .staticMethod("replaceExeIcon", &Tools::replaceExeIcon)
             .staticMethod("createProcess", &Tools::createProcess)
             .build();

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/syslite/primitive_list.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
 
@@ -14,8 +16,7 @@ namespace syslite::win {
 class Tools final : public rt::Object {
     RT_CLASS(Tools)
 public:
-    static inline rt::Primitive _win_replace_exe_icon;
-    static inline rt::Primitive _win_create_process;
+    SYSLITE_TOOLS_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Leaves both primitives unbound until their first use.
     static void initStatics();

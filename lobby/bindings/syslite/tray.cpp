@@ -5,11 +5,16 @@
 #include "runtime/class_builder.h"
 
 namespace syslite::win {
+namespace {
+
+using BoundClass = Tray;
+
+const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_TRAY_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
+
+}  // namespace
 
 void Tray::initStatics() {
-    _systray_create_icon = bindings::bindPrimitive("syslite", "systray_create_icon", 3);
-    _systray_destroy_icon = bindings::bindPrimitive("syslite", "systray_destroy_icon", 1);
-    _systray_menu_callback = bindings::bindPrimitive("syslite", "systray_menu_callback", 0);
+    bindings::bindAll("syslite", kPrimitives);
 }
 
 void Tray::construct(rt::Value owner, std::optional<std::string> iconPath,
@@ -23,10 +28,7 @@ void Tray::dispose() {
 
 const rt::ClassInfo& Tray::staticClassInfo() {
     static const rt::ClassInfo& info =
-        rt::ClassBuilder<Tray>("syslite.win.Tray")
-            .staticField("_systray_create_icon", &_systray_create_icon)
-            .staticField("_systray_destroy_icon", &_systray_destroy_icon)
-            .staticField("_systray_menu_callback", &_systray_menu_callback)
+        bindings::addPrimitiveStatics(rt::ClassBuilder<Tray>("syslite.win.Tray"), kPrimitives)
             .field("t", &Tray::t)
             .method("dispose", &Tray::dispose)
             .constructor(&Tray::construct)

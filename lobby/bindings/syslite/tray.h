@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "lobby/bindings/primitive_binder.h"
+#include "lobby/bindings/syslite/primitive_list.h"
 #include "runtime/object.h"
 #include "runtime/primitive.h"
 
@@ -13,9 +15,7 @@ namespace syslite::win {
 class Tray final : public rt::Object {
     RT_CLASS(Tray)
 public:
-    static inline rt::Primitive _systray_create_icon;
-    static inline rt::Primitive _systray_destroy_icon;
-    static inline rt::Primitive _systray_menu_callback;
+    SYSLITE_TRAY_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE)
 
     // Binds the primitives from "syslite".
     static void initStatics();

@@ -194,15 +194,15 @@ morvick::Expected<int> runDialog(BrowserHost& host, const Shown& s) {
     int corrections = 0;
     int code = 0;
     bool quit = false;
-    // An empty target id: the browser never opened the window (or it went).
-    while (!object->done() && !host.quitRequested() && !w->targetId.empty()) {
+    // No target asked for or known: the browser never opened the window (or it went).
+    while (!object->done() && !host.quitRequested() && w->target != TargetState::None) {
         keepPlace(host, *w, wanted, corrections);
         if (ml_pump(-1, &code) == ML_QUIT) {
             quit = true;
             break;
         }
     }
-    const bool opened = object->done() || !w->targetId.empty();
+    const bool opened = object->done() || w->target != TargetState::None;
     host.closeWindow(w);
     cleanUp();
     if (quit) ml_post_quit(code);

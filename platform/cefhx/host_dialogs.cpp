@@ -1,5 +1,6 @@
 #include "platform/cefhx/host_dialogs.h"
 
+#include <poll.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 
 #include "platform/cefhx/browser_host.h"
@@ -147,6 +149,70 @@ void keepPlace(BrowserHost& host, HostWindow& w, const XRect& wanted, int& corre
     desktop->moveResize(w.xWindow, wanted);
 }
 
+// Whether a window had the keyboard focus and lost it, as the X server tells it on a connection
+// of its own: FocusIn and FocusOut come in the order they happened, whatever the order in which
+// the page's renderer hears of them, and no other reader takes them or leaves them waiting in
+// Xlib's queue while the loop sleeps (the connection is drained after every look, and its
+// descriptor wakes the loop).
+class FocusWatch {
+public:
+    // Null when the display cannot be opened again.
+    static std::unique_ptr<FocusWatch> open() {
+        std::unique_ptr<X11Desktop> x = X11Desktop::open();
+        if (!x) {
+            logLine(
+                "the display cannot be opened to watch a menu's focus; its page's blur alone "
+                "closes it");
+            return nullptr;
+        }
+        std::unique_ptr<FocusWatch> watch(new FocusWatch(std::move(x)));
+        if (ml_watch_fd(watch->x_->connectionFd(), POLLIN, 0, &FocusWatch::readable, watch.get(),
+                        &watch->fdWatch_) != ML_OK) {
+            logLine(std::string("a menu's focus cannot be watched: ") + ml_last_error());
+            watch->fdWatch_ = 0;
+            return nullptr;
+        }
+        return watch;
+    }
+    ~FocusWatch() {
+        if (fdWatch_) ml_unwatch_fd(fdWatch_);
+    }
+    FocusWatch(const FocusWatch&) = delete;
+    FocusWatch& operator=(const FocusWatch&) = delete;
+
+    // True once w had the focus and then lost it. Watching starts with the first look at w
+    // (0: not known yet); the focus it has then counts as had.
+    bool lost(XWindowId w) {
+        if (w && w != window_) {
+            window_ = w;
+            x_->watchFocus(w);
+            had_ = x_->hasFocus(w);
+        }
+        update();
+        return lost_;
+    }
+
+private:
+    explicit FocusWatch(std::unique_ptr<X11Desktop> x) : x_(std::move(x)) {}
+    static void readable(int, unsigned, void* arg) { static_cast<FocusWatch*>(arg)->update(); }
+    void update() {
+        for (const X11Desktop::FocusChange& c : x_->focusChanges()) {
+            if (c.window != window_) continue;
+            if (c.in) {
+                had_ = true;
+            } else if (had_) {
+                lost_ = true;
+            }
+        }
+    }
+
+    std::unique_ptr<X11Desktop> x_;
+    uint64_t fdWatch_ = 0;
+    XWindowId window_ = 0;
+    bool had_ = false;
+    bool lost_ = false;
+};
+
 struct Shown {
     const DialogPage& page;
     const char* label;
@@ -155,6 +221,7 @@ struct Shown {
     std::pair<int, int> place;
     const char* answerCall;
     std::vector<int> offered;
+    bool closesOnFocusLoss = false;  // answering 0 then
 };
 
 // Writes the page, opens its window and runs the loop until the page answers or the window
@@ -194,9 +261,14 @@ morvick::Expected<int> runDialog(BrowserHost& host, const Shown& s) {
     int corrections = 0;
     int code = 0;
     bool quit = false;
+    std::unique_ptr<FocusWatch> focus = s.closesOnFocusLoss ? FocusWatch::open() : nullptr;
     // An empty target id: the browser never opened the window (or it went).
     while (!object->done() && !host.quitRequested() && !w->targetId.empty()) {
         keepPlace(host, *w, wanted, corrections);
+        if (focus && focus->lost(w->xWindow)) {
+            object->answer = 0;
+            break;
+        }
         if (ml_pump(-1, &code) == ML_QUIT) {
             quit = true;
             break;
@@ -310,8 +382,8 @@ morvick::Expected<int> HostDialogs::showMenu(BrowserHost& host,
         if (e.kind == MenuEntry::Kind::Item) offered.push_back(e.id);
     }
     // A menu is nobody's modal dialog: a click on any other window takes the focus away from
-    // it, which closes it.
-    Shown s{page, kMenuLabel, "Menu", 0, menuPlace(host, page), "choose", std::move(offered)};
+    // it, which closes it (the host sees that from the X server, the page from its blur).
+    Shown s{page, kMenuLabel, "Menu", 0, menuPlace(host, page), "choose", std::move(offered), true};
     return runDialog(host, s);
 }
 

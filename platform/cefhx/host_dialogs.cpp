@@ -8,6 +8,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -149,11 +150,13 @@ void keepPlace(BrowserHost& host, HostWindow& w, const XRect& wanted, int& corre
     desktop->moveResize(w.xWindow, wanted);
 }
 
-// Whether a window had the keyboard focus and lost it, as the X server tells it on a connection
-// of its own: FocusIn and FocusOut come in the order they happened, whatever the order in which
-// the page's renderer hears of them, and no other reader takes them or leaves them waiting in
-// Xlib's queue while the loop sleeps (the connection is drained after every look, and its
-// descriptor wakes the loop).
+// Whether a dialog's window had the keyboard focus and lost it, as the X server tells it on a
+// connection of its own. The watch opens before the window is asked for and follows the focus of
+// every top-level window made from then on, so the dialog's is followed from its start, before
+// the host knows which it is: FocusIn and FocusOut come in the order they happened, whatever the
+// order in which the page's renderer hears of them. No other reader takes the connection's
+// events or leaves them waiting in Xlib's queue while the loop sleeps: it is drained after every
+// look, and its descriptor wakes the loop.
 class FocusWatch {
 public:
     // Null when the display cannot be opened again.
@@ -165,6 +168,7 @@ public:
                 "closes it");
             return nullptr;
         }
+        x->watchNewWindows();
         std::unique_ptr<FocusWatch> watch(new FocusWatch(std::move(x)));
         if (ml_watch_fd(watch->x_->connectionFd(), POLLIN, 0, &FocusWatch::readable, watch.get(),
                         &watch->fdWatch_) != ML_OK) {
@@ -180,37 +184,48 @@ public:
     FocusWatch(const FocusWatch&) = delete;
     FocusWatch& operator=(const FocusWatch&) = delete;
 
-    // True once w had the focus and then lost it. Watching starts with the first look at w
-    // (0: not known yet); the focus it has then counts as had.
+    // True once w (0: not known yet) had the focus and then lost it.
     bool lost(XWindowId w) {
-        if (w && w != window_) {
-            window_ = w;
-            x_->watchFocus(w);
-            had_ = x_->hasFocus(w);
-        }
         update();
-        return lost_;
+        if (!w) return false;
+        // A window made before the watch opened is followed from the first look at it.
+        if (!windows_.count(w)) follow(w);
+        update();
+        return windows_[w].lost;
     }
 
 private:
+    struct Focus {
+        bool had = false;
+        bool lost = false;
+    };
     explicit FocusWatch(std::unique_ptr<X11Desktop> x) : x_(std::move(x)) {}
     static void readable(int, unsigned, void* arg) { static_cast<FocusWatch*>(arg)->update(); }
+    // The focus it has when following starts counts as had.
+    void follow(XWindowId w) {
+        x_->watchFocus(w);
+        windows_[w].had = x_->hasFocus(w);
+    }
     void update() {
-        for (const X11Desktop::FocusChange& c : x_->focusChanges()) {
-            if (c.window != window_) continue;
-            if (c.in) {
-                had_ = true;
-            } else if (had_) {
-                lost_ = true;
+        for (;;) {
+            std::vector<XWindowId> made = x_->newWindows();
+            for (const X11Desktop::FocusChange& c : x_->focusChanges()) {
+                auto at = windows_.find(c.window);
+                if (at == windows_.end()) continue;
+                if (c.in) {
+                    at->second.had = true;
+                } else if (at->second.had) {
+                    at->second.lost = true;
+                }
             }
+            if (made.empty()) return;
+            for (XWindowId w : made) follow(w);
         }
     }
 
     std::unique_ptr<X11Desktop> x_;
     uint64_t fdWatch_ = 0;
-    XWindowId window_ = 0;
-    bool had_ = false;
-    bool lost_ = false;
+    std::map<XWindowId, Focus> windows_;
 };
 
 struct Shown {
@@ -242,6 +257,7 @@ morvick::Expected<int> runDialog(BrowserHost& host, const Shown& s) {
         cleanUp();
         return morvick::fail("cannot write the page " + file.string() + ": " + why);
     }
+    std::unique_ptr<FocusWatch> focus = s.closesOnFocusLoss ? FocusWatch::open() : nullptr;
     rt::Ref<DialogWindow> object = rt::create<DialogWindow>();
     object->url = file.string();
     object->answerCall = s.answerCall;
@@ -261,7 +277,6 @@ morvick::Expected<int> runDialog(BrowserHost& host, const Shown& s) {
     int corrections = 0;
     int code = 0;
     bool quit = false;
-    std::unique_ptr<FocusWatch> focus = s.closesOnFocusLoss ? FocusWatch::open() : nullptr;
     // An empty target id: the browser never opened the window (or it went).
     while (!object->done() && !host.quitRequested() && !w->targetId.empty()) {
         keepPlace(host, *w, wanted, corrections);

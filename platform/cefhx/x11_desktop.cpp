@@ -62,6 +62,8 @@ struct X11Desktop::Impl {
     int shapeEventBase = 0;
     std::vector<Window> shapeChanged;
     std::vector<FocusChange> focusChanged;
+    bool noteCreated = false;
+    std::vector<Window> created;
     Atom netClientList = 0, netWmName = 0, netWmPid = 0, utf8 = 0, netActiveWindow = 0,
          motifHints = 0, netFrameExtents = 0;
 
@@ -147,6 +149,9 @@ struct X11Desktop::Impl {
             XEvent event;
             XNextEvent(display, &event);
             if (event.type == FocusIn || event.type == FocusOut) noteFocus(event.xfocus);
+            if (event.type == CreateNotify && noteCreated && event.xcreatewindow.parent == root) {
+                created.push_back(event.xcreatewindow.window);
+            }
             if (shapeExtension && event.type == shapeEventBase + ShapeNotify) {
                 Window w = reinterpret_cast<XShapeEvent*>(&event)->window;
                 if (std::find(shapeChanged.begin(), shapeChanged.end(), w) == shapeChanged.end()) {
@@ -420,6 +425,17 @@ std::vector<X11Desktop::FocusChange> X11Desktop::focusChanges() {
     impl_->drain();
     std::vector<FocusChange> out;
     out.swap(impl_->focusChanged);
+    return out;
+}
+
+void X11Desktop::watchNewWindows() {
+    impl_->noteCreated = true;
+}
+
+std::vector<XWindowId> X11Desktop::newWindows() {
+    impl_->drain();
+    std::vector<XWindowId> out(impl_->created.begin(), impl_->created.end());
+    impl_->created.clear();
     return out;
 }
 

@@ -103,6 +103,11 @@ public:
     };
     // The focus changes of watched windows, oldest first, from the events that came so far.
     std::vector<FocusChange> focusChanges();
+    // Notes the top-level windows made from now on (children of the root) for newWindows.
+    void watchNewWindows();
+    // The top-level windows made since the last call, oldest first, from the events that came
+    // so far.
+    std::vector<XWindowId> newWindows();
     // Moves and sizes the client area (root coordinates) through the window manager.
     void moveResize(XWindowId w, const XRect& r);
     void flush();

@@ -1,5 +1,6 @@
 #include "platform/cefhx/host_dialogs.h"
 
+#include <poll.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -7,6 +8,8 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <optional>
 
 #include "platform/cefhx/browser_host.h"
@@ -147,6 +150,84 @@ void keepPlace(BrowserHost& host, HostWindow& w, const XRect& wanted, int& corre
     desktop->moveResize(w.xWindow, wanted);
 }
 
+// Whether a dialog's window had the keyboard focus and lost it, as the X server tells it on a
+// connection of its own. The watch opens before the window is asked for and follows the focus of
+// every top-level window made from then on, so the dialog's is followed from its start, before
+// the host knows which it is: FocusIn and FocusOut come in the order they happened, whatever the
+// order in which the page's renderer hears of them. No other reader takes the connection's
+// events or leaves them waiting in Xlib's queue while the loop sleeps: it is drained after every
+// look, and its descriptor wakes the loop.
+class FocusWatch {
+public:
+    // Null when the display cannot be opened again.
+    static std::unique_ptr<FocusWatch> open() {
+        std::unique_ptr<X11Desktop> x = X11Desktop::open();
+        if (!x) {
+            logLine(
+                "the display cannot be opened to watch a menu's focus; its page's blur alone "
+                "closes it");
+            return nullptr;
+        }
+        x->watchNewWindows();
+        std::unique_ptr<FocusWatch> watch(new FocusWatch(std::move(x)));
+        if (ml_watch_fd(watch->x_->connectionFd(), POLLIN, 0, &FocusWatch::readable, watch.get(),
+                        &watch->fdWatch_) != ML_OK) {
+            logLine(std::string("a menu's focus cannot be watched: ") + ml_last_error());
+            watch->fdWatch_ = 0;
+            return nullptr;
+        }
+        return watch;
+    }
+    ~FocusWatch() {
+        if (fdWatch_) ml_unwatch_fd(fdWatch_);
+    }
+    FocusWatch(const FocusWatch&) = delete;
+    FocusWatch& operator=(const FocusWatch&) = delete;
+
+    // True once w (0: not known yet) had the focus and then lost it.
+    bool lost(XWindowId w) {
+        update();
+        if (!w) return false;
+        // A window made before the watch opened is followed from the first look at it.
+        if (!windows_.count(w)) follow(w);
+        update();
+        return windows_[w].lost;
+    }
+
+private:
+    struct Focus {
+        bool had = false;
+        bool lost = false;
+    };
+    explicit FocusWatch(std::unique_ptr<X11Desktop> x) : x_(std::move(x)) {}
+    static void readable(int, unsigned, void* arg) { static_cast<FocusWatch*>(arg)->update(); }
+    // The focus it has when following starts counts as had.
+    void follow(XWindowId w) {
+        x_->watchFocus(w);
+        windows_[w].had = x_->hasFocus(w);
+    }
+    void update() {
+        for (;;) {
+            std::vector<XWindowId> made = x_->newWindows();
+            for (const X11Desktop::FocusChange& c : x_->focusChanges()) {
+                auto at = windows_.find(c.window);
+                if (at == windows_.end()) continue;
+                if (c.in) {
+                    at->second.had = true;
+                } else if (at->second.had) {
+                    at->second.lost = true;
+                }
+            }
+            if (made.empty()) return;
+            for (XWindowId w : made) follow(w);
+        }
+    }
+
+    std::unique_ptr<X11Desktop> x_;
+    uint64_t fdWatch_ = 0;
+    std::map<XWindowId, Focus> windows_;
+};
+
 struct Shown {
     const DialogPage& page;
     const char* label;
@@ -155,6 +236,7 @@ struct Shown {
     std::pair<int, int> place;
     const char* answerCall;
     std::vector<int> offered;
+    bool closesOnFocusLoss = false;  // answering 0 then
 };
 
 // Writes the page, opens its window and runs the loop until the page answers or the window
@@ -175,6 +257,7 @@ morvick::Expected<int> runDialog(BrowserHost& host, const Shown& s) {
         cleanUp();
         return morvick::fail("cannot write the page " + file.string() + ": " + why);
     }
+    std::unique_ptr<FocusWatch> focus = s.closesOnFocusLoss ? FocusWatch::open() : nullptr;
     rt::Ref<DialogWindow> object = rt::create<DialogWindow>();
     object->url = file.string();
     object->answerCall = s.answerCall;
@@ -197,6 +280,10 @@ morvick::Expected<int> runDialog(BrowserHost& host, const Shown& s) {
     // No target asked for or known: the browser never opened the window (or it went).
     while (!object->done() && !host.quitRequested() && w->target != TargetState::None) {
         keepPlace(host, *w, wanted, corrections);
+        if (focus && focus->lost(w->xWindow)) {
+            object->answer = 0;
+            break;
+        }
         if (ml_pump(-1, &code) == ML_QUIT) {
             quit = true;
             break;
@@ -310,8 +397,8 @@ morvick::Expected<int> HostDialogs::showMenu(BrowserHost& host,
         if (e.kind == MenuEntry::Kind::Item) offered.push_back(e.id);
     }
     // A menu is nobody's modal dialog: a click on any other window takes the focus away from
-    // it, which closes it.
-    Shown s{page, kMenuLabel, "Menu", 0, menuPlace(host, page), "choose", std::move(offered)};
+    // it, which closes it (the host sees that from the X server, the page from its blur).
+    Shown s{page, kMenuLabel, "Menu", 0, menuPlace(host, page), "choose", std::move(offered), true};
     return runDialog(host, s);
 }
 

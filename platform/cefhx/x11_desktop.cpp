@@ -61,6 +61,9 @@ struct X11Desktop::Impl {
     bool shapeExtension = false;
     int shapeEventBase = 0;
     std::vector<Window> shapeChanged;
+    std::vector<FocusChange> focusChanged;
+    bool noteCreated = false;
+    std::vector<Window> created;
     Atom netClientList = 0, netWmName = 0, netWmPid = 0, utf8 = 0, netActiveWindow = 0,
          motifHints = 0, netFrameExtents = 0;
 
@@ -129,11 +132,26 @@ struct X11Desktop::Impl {
         return out;
     }
 
-    // Takes every event the server has sent, noting shape changes.
+    // The focus entering or leaving a watched window as a change of the player's: a keyboard
+    // grab's begin and end, a move between the window and its own children and the pointer's
+    // part in the focus are none.
+    void noteFocus(const XFocusChangeEvent& e) {
+        if (e.mode == NotifyGrab || e.mode == NotifyUngrab || e.detail == NotifyInferior ||
+            e.detail == NotifyPointer) {
+            return;
+        }
+        focusChanged.push_back({e.window, e.type == FocusIn});
+    }
+
+    // Takes every event the server has sent, noting shape and focus changes.
     void drain() {
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
+            if (event.type == FocusIn || event.type == FocusOut) noteFocus(event.xfocus);
+            if (event.type == CreateNotify && noteCreated && event.xcreatewindow.parent == root) {
+                created.push_back(event.xcreatewindow.window);
+            }
             if (shapeExtension && event.type == shapeEventBase + ShapeNotify) {
                 Window w = reinterpret_cast<XShapeEvent*>(&event)->window;
                 if (std::find(shapeChanged.begin(), shapeChanged.end(), w) == shapeChanged.end()) {
@@ -379,6 +397,46 @@ XWindowId X11Desktop::activeWindow() {
     Impl& x = *impl_;
     std::vector<unsigned long> active = x.cardinals(x.root, x.netActiveWindow, XA_WINDOW);
     return active.empty() ? 0 : active[0];
+}
+
+void X11Desktop::watchFocus(XWindowId w) {
+    XSelectInput(impl_->display, w, FocusChangeMask);
+    XFlush(impl_->display);
+}
+
+bool X11Desktop::hasFocus(XWindowId w) {
+    Impl& x = *impl_;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(x.display, &focus, &revert);
+    // PointerRoot (1) and None (0) are no windows; the walk up ends at the root.
+    while (focus > PointerRoot && focus != x.root) {
+        if (focus == w) return true;
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(x.display, focus, &rootReturn, &parent, &children, &count)) return false;
+        if (children) XFree(children);
+        focus = parent;
+    }
+    return false;
+}
+
+std::vector<X11Desktop::FocusChange> X11Desktop::focusChanges() {
+    impl_->drain();
+    std::vector<FocusChange> out;
+    out.swap(impl_->focusChanged);
+    return out;
+}
+
+void X11Desktop::watchNewWindows() {
+    impl_->noteCreated = true;
+}
+
+std::vector<XWindowId> X11Desktop::newWindows() {
+    impl_->drain();
+    std::vector<XWindowId> out(impl_->created.begin(), impl_->created.end());
+    impl_->created.clear();
+    return out;
 }
 
 void X11Desktop::moveResize(XWindowId w, const XRect& r) {

@@ -91,6 +91,23 @@ public:
     bool pointerWithButton1(int* x, int* y);
     // The window the window manager names active (_NET_ACTIVE_WINDOW), 0 for none.
     XWindowId activeWindow();
+    // Reports the keyboard focus coming into the window (or a window inside it) and leaving it
+    // to focusChanges; a keyboard grab's passing changes are left out.
+    void watchFocus(XWindowId w);
+    // Whether the keyboard focus is on the window or a window inside it.
+    bool hasFocus(XWindowId w);
+    struct FocusChange {
+        XWindowId window = 0;
+        bool in = false;  // came in; else left
+        bool operator==(const FocusChange&) const = default;
+    };
+    // The focus changes of watched windows, oldest first, from the events that came so far.
+    std::vector<FocusChange> focusChanges();
+    // Notes the top-level windows made from now on (children of the root) for newWindows.
+    void watchNewWindows();
+    // The top-level windows made since the last call, oldest first, from the events that came
+    // so far.
+    std::vector<XWindowId> newWindows();
     // Moves and sizes the client area (root coordinates) through the window manager.
     void moveResize(XWindowId w, const XRect& r);
     void flush();

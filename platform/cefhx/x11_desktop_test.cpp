@@ -1,6 +1,10 @@
 #include "platform/cefhx/x11_desktop.h"
 
 #include <gtest/gtest.h>
+// After gtest's headers, which use names Xlib defines as macros.
+#include <X11/Xlib.h>
+
+#include "platform/shared/x11_test_server.h"
 
 namespace cefhx {
 namespace {
@@ -55,6 +59,49 @@ TEST(ResizeDirection, FollowsTheBindingsEdgeCodes) {
     EXPECT_EQ(resizeDirection(8), MoveResize::BottomRight);
     EXPECT_EQ(resizeDirection(0), MoveResize::BottomRight);
     EXPECT_EQ(resizeDirection(-3), MoveResize::BottomRight);
+}
+
+// A menu's window with a child, and a window elsewhere, on the test's own server (no window
+// manager: the focus is set straight).
+TEST(X11DesktopFocus, ReportsTheFocusLeavingAndComingBackInOrderAndNotMovesInsideTheWindow) {
+    platform::test::sharedXvfb().exportDisplay();
+    std::unique_ptr<X11Desktop> watch = X11Desktop::open();
+    ASSERT_TRUE(watch);
+    Display* d = XOpenDisplay(platform::test::sharedXvfb().display().c_str());
+    ASSERT_NE(d, nullptr);
+    const Window root = DefaultRootWindow(d);
+    const Window menu = XCreateSimpleWindow(d, root, 0, 0, 100, 100, 0, 0, 0);
+    const Window child = XCreateSimpleWindow(d, menu, 10, 10, 20, 20, 0, 0, 0);
+    const Window other = XCreateSimpleWindow(d, root, 200, 0, 100, 100, 0, 0, 0);
+    XMapWindow(d, child);
+    XMapWindow(d, menu);
+    XMapWindow(d, other);
+    auto focus = [&](Window w) {
+        XSetInputFocus(d, w, RevertToParent, CurrentTime);
+        XSync(d, False);
+    };
+    focus(menu);
+    watch->watchFocus(menu);
+    EXPECT_TRUE(watch->hasFocus(menu));
+    // Into its child: still inside, no change.
+    focus(child);
+    EXPECT_TRUE(watch->hasFocus(menu));
+    EXPECT_TRUE(watch->focusChanges().empty());
+    focus(other);
+    EXPECT_FALSE(watch->hasFocus(menu));
+    focus(menu);
+    EXPECT_TRUE(watch->hasFocus(menu));
+    EXPECT_EQ(watch->focusChanges(),
+              (std::vector<X11Desktop::FocusChange>{{menu, false}, {menu, true}}));
+    // A window nobody watches reports nothing.
+    focus(other);
+    focus(child);
+    EXPECT_FALSE(watch->hasFocus(other));
+    EXPECT_EQ(watch->focusChanges(),
+              (std::vector<X11Desktop::FocusChange>{{menu, false}, {menu, true}}));
+    XDestroyWindow(d, menu);
+    XDestroyWindow(d, other);
+    XCloseDisplay(d);
 }
 
 }  // namespace

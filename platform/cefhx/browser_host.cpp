@@ -319,6 +319,8 @@ void BrowserHost::setWindowProperty(const std::shared_ptr<HostWindow>& w, Window
 void BrowserHost::applyBounds(HostWindow& w) {
     if (!w.browserWindowId || !transport_->isOpen()) return;
     const BoundsUpdate update = windowBounds(w, options_.headless, desktop_ != nullptr);
+    if (!update.state.empty()) w.browserState = update.state;
+    if (update.deiconify) desktop_->show(w.xWindow);
     for (const Json::Value& params : update.commands) {
         transport_->send("Browser.setWindowBounds", params, "");
     }

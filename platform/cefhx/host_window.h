@@ -71,6 +71,10 @@ public:
     std::string targetId;
     std::string sessionId;
     int browserWindowId = 0;
+    // A minimised window that was maximised comes back maximised when restored.
+    bool maximizeOnRestore = false;
+    // The state Chromium's window was last sent ("normal", "minimized", ...; empty before any).
+    std::string browserState;
     // With a display: Chromium's X window for this window once found (0 until then), whether
     // the search runs, and the rounded region window_setround asked for (left, top, right,
     // bottom, corner width, corner height; empty for none).

@@ -19,10 +19,18 @@ uint32_t changeWindowProperty(HostWindow& w, WindowProperty id, const rt::Value&
             // on_size must not hear of it once more.
             return w.intProperty(id) != sizeBefore ? kSizedMessage : 0;
         case WindowProperty::Minimized:
-            if (after) w.setProperty(WindowProperty::Maximized, false);
             if (before == after) return 0;
-            return after ? kMinimizedMessage : kRestoredMessage;
+            if (after) {
+                w.maximizeOnRestore = w.flagProperty(WindowProperty::Maximized);
+                w.setProperty(WindowProperty::Maximized, false);
+                return kMinimizedMessage;
+            }
+            // A restore brings back the state the window was minimised from.
+            w.setProperty(WindowProperty::Maximized, w.maximizeOnRestore);
+            w.maximizeOnRestore = false;
+            return kRestoredMessage;
         case WindowProperty::Maximized:
+            w.maximizeOnRestore = false;
             if (after) w.setProperty(WindowProperty::Minimized, false);
             if (before == after) return 0;
             return after ? kMaximizedMessage : kRestoredMessage;
@@ -53,10 +61,22 @@ BoundsUpdate windowBounds(const HostWindow& w, bool headless, bool hasDesktop) {
     } else if (w.flagProperty(WindowProperty::Maximized)) {
         state = "maximized";
     }
-    Json::Value stateParams(Json::objectValue);
-    stateParams["windowId"] = w.browserWindowId;
-    stateParams["bounds"]["windowState"] = state;
-    update.commands.push_back(stateParams);
+    const auto addState = [&](const std::string& windowState) {
+        Json::Value stateParams(Json::objectValue);
+        stateParams["windowId"] = w.browserWindowId;
+        stateParams["bounds"]["windowState"] = windowState;
+        update.commands.push_back(stateParams);
+    };
+    update.state = state;
+    if (state == "maximized" && w.browserState == "minimized") {
+        // Chromium maximises only a window it no longer believes minimised, and restoring it to
+        // normal first undoes the window manager's maximised state, with bounds to follow while
+        // its own state lags: the window manager maps the window back, still maximised, and
+        // Chromium is told once the window is on screen.
+        update.deiconify = hasDesktop && w.xWindow;
+        if (!update.deiconify) addState("normal");
+    }
+    addState(state);
     // Chromium skips a minimise while it still believes the window minimised, which it does
     // for a while after a restore it asked the window manager for: the host asks as well.
     update.iconify = state == "minimized" && hasDesktop && w.xWindow;

@@ -6,6 +6,7 @@
 #include <json/json.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/cefhx/host_window.h"
@@ -22,6 +23,11 @@ struct BoundsUpdate {
     std::vector<Json::Value> commands;
     // The window manager is asked to minimise the X window as well.
     bool iconify = false;
+    // The window manager is asked to map the minimised X window back (and the commands wait
+    // until it is on screen).
+    bool deiconify = false;
+    // The state the commands put Chromium's window in; empty when nothing is sent.
+    std::string state;
 };
 
 // What puts w's state and bounds on Chromium's window (browserWindowId). Headless, the

@@ -29,6 +29,8 @@ TEST(WindowProperties, OnlyRealChangesAreHeardOfAndMinimisedAndMaximisedExcludeE
     EXPECT_FALSE(w.flagProperty(WindowProperty::Maximized));
     EXPECT_EQ(changeWindowProperty(w, WindowProperty::Minimized, true), 0u);
     EXPECT_EQ(changeWindowProperty(w, WindowProperty::Minimized, false), kRestoredMessage);
+    EXPECT_TRUE(w.flagProperty(WindowProperty::Maximized)) << "restored to the state it left";
+    EXPECT_EQ(changeWindowProperty(w, WindowProperty::Maximized, false), kRestoredMessage);
     EXPECT_EQ(changeWindowProperty(w, WindowProperty::Maximized, true), kMaximizedMessage);
     EXPECT_EQ(changeWindowProperty(w, WindowProperty::Maximized, false), kRestoredMessage);
     EXPECT_EQ(changeWindowProperty(w, WindowProperty::FullScreen, true), kFullScreenMessage);
@@ -69,6 +71,66 @@ TEST(WindowBounds, MinimisingIsTheHostsHeadlessAndAlsoTheWindowManagersOnADispla
     EXPECT_EQ(stateOf(u), "minimized");
     EXPECT_TRUE(u.iconify);
     EXPECT_EQ(u.commands.size(), 1u);
+}
+
+// What the host sends as the lobby is maximised, minimised beside a game and restored.
+std::vector<BoundsUpdate> replay(HostWindow& w, bool hasDesktop,
+                                 std::initializer_list<std::pair<WindowProperty, bool>> changes) {
+    std::vector<BoundsUpdate> sent;
+    for (const auto& [id, on] : changes) {
+        changeWindowProperty(w, id, on);
+        sent.push_back(windowBounds(w, false, hasDesktop));
+        w.browserState = sent.back().state;
+    }
+    return sent;
+}
+
+TEST(WindowBounds, ARestoredWindowGetsBackTheStateItWasMinimisedFrom) {
+    HostWindow w = window(1280, 846);
+    w.xWindow = 77;
+    std::vector<BoundsUpdate> sent = replay(w, true,
+                                            {{WindowProperty::Maximized, true},
+                                             {WindowProperty::Minimized, true},
+                                             {WindowProperty::Minimized, false}});
+    EXPECT_EQ(stateOf(sent[1]), "minimized");
+    // No normal state and no bounds, which would undo the maximised state the window manager
+    // keeps: the window manager maps it back, then Chromium is asked to maximise.
+    const BoundsUpdate& restore = sent[2];
+    EXPECT_TRUE(restore.deiconify);
+    ASSERT_EQ(restore.commands.size(), 1u);
+    EXPECT_EQ(stateOf(restore), "maximized");
+    EXPECT_TRUE(w.flagProperty(WindowProperty::Maximized));
+
+    // Without X Chromium restores it to normal first, then maximises it.
+    HostWindow plain = window(1280, 846);
+    sent = replay(plain, false,
+                  {{WindowProperty::Maximized, true},
+                   {WindowProperty::Minimized, true},
+                   {WindowProperty::Minimized, false}});
+    EXPECT_FALSE(sent[2].deiconify);
+    ASSERT_EQ(sent[2].commands.size(), 2u);
+    EXPECT_EQ(stateOf(sent[2]), "normal");
+    EXPECT_EQ(sent[2].commands[1]["bounds"]["windowState"], "maximized");
+
+    // A window minimised from the normal state gets its bounds back; one un-maximised while
+    // minimised comes back normal.
+    HostWindow normal = window(1280, 846);
+    normal.xWindow = 77;
+    sent = replay(normal, true,
+                  {{WindowProperty::Minimized, true},
+                   {WindowProperty::Minimized, false},
+                   {WindowProperty::Maximized, true},
+                   {WindowProperty::Minimized, true},
+                   {WindowProperty::Maximized, false},
+                   {WindowProperty::Minimized, false}});
+    for (size_t i : {1u, 5u}) {
+        EXPECT_FALSE(sent[i].deiconify);
+        ASSERT_EQ(sent[i].commands.size(), 2u);
+        EXPECT_EQ(stateOf(sent[i]), "normal");
+        EXPECT_EQ(sent[i].commands[1]["bounds"]["width"], 1280);
+        EXPECT_EQ(sent[i].commands[1]["bounds"]["height"], 846);
+    }
+    EXPECT_FALSE(normal.flagProperty(WindowProperty::Maximized));
 }
 
 TEST(WindowBounds, HiddenWindowsAreMinimisedWithoutXAndLeftAloneOnceWithdrawn) {

@@ -125,14 +125,16 @@ XWindowId shownTitled(const std::string& title) {
     return w && g_run.x->viewable(w) ? w : 0;
 }
 
-// Clicks the point of the window (px from its bottom right corner) once the window shows.
+// Clicks the point of the window (px from its bottom right corner) on every turn while the
+// window shows, until the call returns: a click that comes before the page has drawn its buttons
+// is lost, and the box answers once.
 std::function<bool()> clickFromBottomRight(const std::string& title, int dx, int dy) {
     return [=] {
-        XWindowId box = shownTitled(title);
-        if (!box) return false;
-        XRect r = g_run.x->geometry(box);
-        g_run.display->click(r.x + r.width - dx, r.y + r.height - dy);
-        return true;
+        if (XWindowId box = shownTitled(title)) {
+            XRect r = g_run.x->geometry(box);
+            g_run.display->click(r.x + r.width - dx, r.y + r.height - dy);
+        }
+        return false;
     };
 }
 

@@ -20,10 +20,6 @@ namespace field = cefhx::field;
 
 using B = CefBrowser;
 
-using BoundClass = CefBrowser;
-
-const bindings::PrimitiveSlot kPrimitives[] = {CEFHX_BROWSER_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
-
 // A host answer read as a flag: non-zero is true, null is false.
 bool hostFlag(const rt::Value& v) {
     return v.toBool() || v.toFloat() != 0;
@@ -31,9 +27,7 @@ bool hostFlag(const rt::Value& v) {
 
 }  // namespace
 
-void CefBrowser::initStatics() {
-    bindings::bindAll("cefhx", kPrimitives);
-}
+BINDINGS_PRIMITIVE_CLASS(CefBrowser, CEFHX_BROWSER_PRIMITIVES, "cefhx")
 
 void CefBrowser::construct(rt::Ref<CefWindow> window) {
     isInit = false;

@@ -88,18 +88,20 @@ rt::Ref<Size> CefBrowser::getSize(PaintElementType type) {
     return rt::create<Size>(width, height);
 }
 
-void CefBrowser::closeDevTools() {
-    browser_closedevtools(handle());
-}
-void CefBrowser::showDevTools() {
-    browser_showdevtools(handle());
-}
-void CefBrowser::clearHistory() {
-    browser_clearhistory(handle());
-}
-void CefBrowser::stopFind() {
-    browser_stopfind(handle());
-}
+// Members that only hand the browser's handle to their primitive.
+#define CEF_BROWSER_HANDLE_CALL(member, primitive) \
+    void CefBrowser::member() {                    \
+        primitive(handle());                       \
+    }
+CEF_BROWSER_HANDLE_CALL(closeDevTools, browser_closedevtools)
+CEF_BROWSER_HANDLE_CALL(showDevTools, browser_showdevtools)
+CEF_BROWSER_HANDLE_CALL(clearHistory, browser_clearhistory)
+CEF_BROWSER_HANDLE_CALL(stopFind, browser_stopfind)
+CEF_BROWSER_HANDLE_CALL(stopLoad, browser_stopload)
+CEF_BROWSER_HANDLE_CALL(hidePopup, browser_hidepopup)
+CEF_BROWSER_HANDLE_CALL(goForward, browser_goforward)
+CEF_BROWSER_HANDLE_CALL(goBack, browser_goback)
+#undef CEF_BROWSER_HANDLE_CALL
 
 void CefBrowser::find(int32_t identifier, std::optional<std::string> text, bool forward,
                       bool matchCase, bool findNext) {
@@ -107,20 +109,8 @@ void CefBrowser::find(int32_t identifier, std::optional<std::string> text, bool 
     browser_find(handle(), identifier, text, forward, options);
 }
 
-void CefBrowser::stopLoad() {
-    browser_stopload(handle());
-}
 void CefBrowser::reload(bool ignoreCache) {
     browser_reload(handle(), ignoreCache);
-}
-void CefBrowser::hidePopup() {
-    browser_hidepopup(handle());
-}
-void CefBrowser::goForward() {
-    browser_goforward(handle());
-}
-void CefBrowser::goBack() {
-    browser_goback(handle());
 }
 
 rt::Ref<CefFrame> CefBrowser::getMainFrame() {

@@ -54,3 +54,14 @@ Builder& addPrimitiveStatics(Builder&& builder, std::span<const PrimitiveSlot> s
 // The static of a binding class that holds one primitive of the host's list, in the class:
 // CEFHX_FRAME_PRIMITIVES(BINDINGS_DECLARE_PRIMITIVE).
 #define BINDINGS_DECLARE_PRIMITIVE(name, count, member) static inline rt::Primitive member;
+// The primitive table kPrimitives of a binding class whose only statics to set up are its
+// primitives, and the class's initStatics that binds them from `library`:
+// BINDINGS_PRIMITIVE_CLASS(CefFrame, CEFHX_FRAME_PRIMITIVES, "cefhx").
+#define BINDINGS_PRIMITIVE_CLASS(Class, LIST, library)                             \
+    namespace {                                                                    \
+    using BoundClass = Class;                                                      \
+    const bindings::PrimitiveSlot kPrimitives[] = {LIST(BINDINGS_PRIMITIVE_SLOT)}; \
+    }                                                                              \
+    void Class::initStatics() {                                                    \
+        bindings::bindAll(library, kPrimitives);                                   \
+    }

@@ -20,10 +20,6 @@ namespace field = cefhx::field;
 
 using B = CefBrowser;
 
-using BoundClass = CefBrowser;
-
-const bindings::PrimitiveSlot kPrimitives[] = {CEFHX_BROWSER_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
-
 // A host answer read as a flag: non-zero is true, null is false.
 bool hostFlag(const rt::Value& v) {
     return v.toBool() || v.toFloat() != 0;
@@ -31,9 +27,7 @@ bool hostFlag(const rt::Value& v) {
 
 }  // namespace
 
-void CefBrowser::initStatics() {
-    bindings::bindAll("cefhx", kPrimitives);
-}
+BINDINGS_PRIMITIVE_CLASS(CefBrowser, CEFHX_BROWSER_PRIMITIVES, "cefhx")
 
 void CefBrowser::construct(rt::Ref<CefWindow> window) {
     isInit = false;
@@ -94,18 +88,20 @@ rt::Ref<Size> CefBrowser::getSize(PaintElementType type) {
     return rt::create<Size>(width, height);
 }
 
-void CefBrowser::closeDevTools() {
-    browser_closedevtools(handle());
-}
-void CefBrowser::showDevTools() {
-    browser_showdevtools(handle());
-}
-void CefBrowser::clearHistory() {
-    browser_clearhistory(handle());
-}
-void CefBrowser::stopFind() {
-    browser_stopfind(handle());
-}
+// Members that only hand the browser's handle to their primitive.
+#define CEF_BROWSER_HANDLE_CALL(member, primitive) \
+    void CefBrowser::member() {                    \
+        primitive(handle());                       \
+    }
+CEF_BROWSER_HANDLE_CALL(closeDevTools, browser_closedevtools)
+CEF_BROWSER_HANDLE_CALL(showDevTools, browser_showdevtools)
+CEF_BROWSER_HANDLE_CALL(clearHistory, browser_clearhistory)
+CEF_BROWSER_HANDLE_CALL(stopFind, browser_stopfind)
+CEF_BROWSER_HANDLE_CALL(stopLoad, browser_stopload)
+CEF_BROWSER_HANDLE_CALL(hidePopup, browser_hidepopup)
+CEF_BROWSER_HANDLE_CALL(goForward, browser_goforward)
+CEF_BROWSER_HANDLE_CALL(goBack, browser_goback)
+#undef CEF_BROWSER_HANDLE_CALL
 
 void CefBrowser::find(int32_t identifier, std::optional<std::string> text, bool forward,
                       bool matchCase, bool findNext) {
@@ -113,20 +109,8 @@ void CefBrowser::find(int32_t identifier, std::optional<std::string> text, bool 
     browser_find(handle(), identifier, text, forward, options);
 }
 
-void CefBrowser::stopLoad() {
-    browser_stopload(handle());
-}
 void CefBrowser::reload(bool ignoreCache) {
     browser_reload(handle(), ignoreCache);
-}
-void CefBrowser::hidePopup() {
-    browser_hidepopup(handle());
-}
-void CefBrowser::goForward() {
-    browser_goforward(handle());
-}
-void CefBrowser::goBack() {
-    browser_goback(handle());
 }
 
 rt::Ref<CefFrame> CefBrowser::getMainFrame() {

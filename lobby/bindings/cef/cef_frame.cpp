@@ -17,19 +17,13 @@ namespace field = cefhx::field;
 
 using F = CefFrame;
 
-using BoundClass = CefFrame;
-
-const bindings::PrimitiveSlot kPrimitives[] = {CEFHX_FRAME_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
-
 std::optional<std::string> text(const rt::Value& v) {
     return rt::fromValue<std::optional<std::string>>(v);
 }
 
 }  // namespace
 
-void CefFrame::initStatics() {
-    bindings::bindAll("cefhx", kPrimitives);
-}
+BINDINGS_PRIMITIVE_CLASS(CefFrame, CEFHX_FRAME_PRIMITIVES, "cefhx")
 
 void CefFrame::construct(rt::Ref<CefBrowser> browser, rt::Ref<CefWindow> window, bool main,
                          std::string frameName, int32_t id) {

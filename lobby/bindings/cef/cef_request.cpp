@@ -10,19 +10,13 @@ namespace {
 
 using R = CefRequest;
 
-using BoundClass = CefRequest;
-
-const bindings::PrimitiveSlot kPrimitives[] = {CEFHX_REQUEST_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
-
 std::optional<std::string> text(const rt::Value& v) {
     return rt::fromValue<std::optional<std::string>>(v);
 }
 
 }  // namespace
 
-void CefRequest::initStatics() {
-    bindings::bindAll("cefhx", kPrimitives);
-}
+BINDINGS_PRIMITIVE_CLASS(CefRequest, CEFHX_REQUEST_PRIMITIVES, "cefhx")
 
 std::optional<std::string> CefRequest::getFirstPartyForCookies() {
     return text(request_getfirstcookie(_handle));

@@ -1,6 +1,7 @@
 #include "lobby/bindings/cef/cef_window.h"
 
 #include <map>
+#include <type_traits>
 #include <vector>
 
 #include "lobby/bindings/cef/cef_app.h"
@@ -295,29 +296,32 @@ T CefWindow::setHostProperty(WindowProperty id, T v) {
     return v;
 }
 
-bool CefWindow::getFlagProperty(WindowProperty id) {
+// A flag the host does not answer with a flag or a number counts as set.
+template <class T>
+T CefWindow::getHostProperty(WindowProperty id) {
     rt::Value v = _window_get_prop(_handle, static_cast<int32_t>(id));
-    if (v.isBool()) return v.toBool();
-    if (v.isNumber()) return v.toFloat() != 0;
-    return true;
+    if constexpr (std::is_same_v<T, bool>) {
+        if (v.isBool()) return v.toBool();
+        if (v.isNumber()) return v.toFloat() != 0;
+        return true;
+    } else {
+        return v.toInt();
+    }
 }
 
-int32_t CefWindow::getIntProperty(WindowProperty id) {
-    return _window_get_prop(_handle, static_cast<int32_t>(id)).toInt();
-}
-
-bool CefWindow::set_enabled(bool on) {
-    return setHostProperty(WindowProperty::Enabled, on);
-}
-bool CefWindow::get_enabled() {
-    return getFlagProperty(WindowProperty::Enabled);
-}
-bool CefWindow::set_caption(bool on) {
-    return setHostProperty(WindowProperty::Caption, on);
-}
-bool CefWindow::get_caption() {
-    return getFlagProperty(WindowProperty::Caption);
-}
+#define CEF_WINDOW_HOST_GETTER(name, id, T)            \
+    T CefWindow::get_##name() {                        \
+        return getHostProperty<T>(WindowProperty::id); \
+    }
+#define CEF_WINDOW_HOST_ACCESSORS(name, id, T)         \
+    T CefWindow::set_##name(T v) {                     \
+        return setHostProperty(WindowProperty::id, v); \
+    }                                                  \
+    CEF_WINDOW_HOST_GETTER(name, id, T)
+CEF_WINDOW_PROPERTIES(CEF_WINDOW_HOST_ACCESSORS, CEF_WINDOW_HOST_GETTER, CEF_WINDOW_NOTHING,
+                      CEF_WINDOW_NOTHING)
+#undef CEF_WINDOW_HOST_ACCESSORS
+#undef CEF_WINDOW_HOST_GETTER
 
 bool CefWindow::set_visible(bool on) {
     if (!_handle.isNull()) _window_show(_handle, on, true, false, true);
@@ -328,22 +332,6 @@ bool CefWindow::get_visible() {
     return _visible;
 }
 
-bool CefWindow::set_maximized(bool on) {
-    return setHostProperty(WindowProperty::Maximized, on);
-}
-bool CefWindow::get_maximized() {
-    return getFlagProperty(WindowProperty::Maximized);
-}
-bool CefWindow::set_minimized(bool on) {
-    return setHostProperty(WindowProperty::Minimized, on);
-}
-bool CefWindow::get_minimized() {
-    return getFlagProperty(WindowProperty::Minimized);
-}
-bool CefWindow::get_plain() {
-    return getFlagProperty(WindowProperty::Plain);
-}
-
 std::optional<std::string> CefWindow::set_title(std::optional<std::string> title) {
     _title = title;
     if (!_handle.isNull()) _window_set_title(_handle, title);
@@ -352,66 +340,6 @@ std::optional<std::string> CefWindow::set_title(std::optional<std::string> title
 
 std::optional<std::string> CefWindow::get_title() {
     return _title;
-}
-
-bool CefWindow::set_dropTarget(bool on) {
-    return setHostProperty(WindowProperty::DropTarget, on);
-}
-bool CefWindow::get_dropTarget() {
-    return getFlagProperty(WindowProperty::DropTarget);
-}
-bool CefWindow::get_transparent() {
-    return getFlagProperty(WindowProperty::Transparent);
-}
-bool CefWindow::set_fullScreen(bool on) {
-    return setHostProperty(WindowProperty::FullScreen, on);
-}
-bool CefWindow::get_fullScreen() {
-    return getFlagProperty(WindowProperty::FullScreen);
-}
-
-int32_t CefWindow::set_top(int32_t v) {
-    return setHostProperty(WindowProperty::Top, v);
-}
-int32_t CefWindow::set_left(int32_t v) {
-    return setHostProperty(WindowProperty::Left, v);
-}
-int32_t CefWindow::set_height(int32_t v) {
-    return setHostProperty(WindowProperty::Height, v);
-}
-int32_t CefWindow::set_width(int32_t v) {
-    return setHostProperty(WindowProperty::Width, v);
-}
-int32_t CefWindow::get_top() {
-    return getIntProperty(WindowProperty::Top);
-}
-int32_t CefWindow::get_left() {
-    return getIntProperty(WindowProperty::Left);
-}
-int32_t CefWindow::get_height() {
-    return getIntProperty(WindowProperty::Height);
-}
-int32_t CefWindow::get_width() {
-    return getIntProperty(WindowProperty::Width);
-}
-
-bool CefWindow::set_minimizeIcon(bool on) {
-    return setHostProperty(WindowProperty::MinimizeIcon, on);
-}
-bool CefWindow::get_minimizeIcon() {
-    return getFlagProperty(WindowProperty::MinimizeIcon);
-}
-bool CefWindow::set_maximizeIcon(bool on) {
-    return setHostProperty(WindowProperty::MaximizeIcon, on);
-}
-bool CefWindow::get_maximizeIcon() {
-    return getFlagProperty(WindowProperty::MaximizeIcon);
-}
-bool CefWindow::set_resizable(bool on) {
-    return setHostProperty(WindowProperty::Resizable, on);
-}
-bool CefWindow::get_resizable() {
-    return getFlagProperty(WindowProperty::Resizable);
 }
 
 bool CefWindow::onSize() {
@@ -500,25 +428,15 @@ const rt::ClassInfo& CefWindow::staticClassInfo() {
             builder.staticField(std::string(cefhx::kWindowFlags[i].name), kFlagSlots[i]);
         }
         bindings::addPrimitiveStatics(builder, kPrimitives);
-        builder.property("enabled", &W::get_enabled, &W::set_enabled)
-            .property("caption", &W::get_caption, &W::set_caption)
-            .property("visible", &W::get_visible, &W::set_visible)
-            .field("_visible", &W::_visible)
-            .property("maximized", &W::get_maximized, &W::set_maximized)
-            .property("minimized", &W::get_minimized, &W::set_minimized)
-            .property("plain", &W::get_plain)
-            .property("title", &W::get_title, &W::set_title)
-            .property("dropTarget", &W::get_dropTarget, &W::set_dropTarget)
-            .property("transparent", &W::get_transparent)
-            .property("fullScreen", &W::get_fullScreen, &W::set_fullScreen)
-            .property("top", &W::get_top, &W::set_top)
-            .property("left", &W::get_left, &W::set_left)
-            .property("height", &W::get_height, &W::set_height)
-            .property("width", &W::get_width, &W::set_width)
-            .property("minimizeIcon", &W::get_minimizeIcon, &W::set_minimizeIcon)
-            .property("maximizeIcon", &W::get_maximizeIcon, &W::set_maximizeIcon)
-            .property("resizable", &W::get_resizable, &W::set_resizable)
-            .field("_sysMessageHook", &W::_sysMessageHook)
+#define CEF_WINDOW_PROPERTY(name, ...) builder.property(#name, &W::get_##name, &W::set_##name);
+#define CEF_WINDOW_READ_PROPERTY(name, ...) builder.property(#name, &W::get_##name);
+#define CEF_WINDOW_FIELD(name) builder.field(#name, &W::name);
+        CEF_WINDOW_PROPERTIES(CEF_WINDOW_PROPERTY, CEF_WINDOW_READ_PROPERTY, CEF_WINDOW_PROPERTY,
+                              CEF_WINDOW_FIELD)
+#undef CEF_WINDOW_PROPERTY
+#undef CEF_WINDOW_READ_PROPERTY
+#undef CEF_WINDOW_FIELD
+        builder.field("_sysMessageHook", &W::_sysMessageHook)
             .property("sysMessageHook", &W::get_sysMessageHook, &W::set_sysMessageHook)
             .field("minSize", &W::minSize)
             .field("isToDestroy", &W::isToDestroy)

@@ -17,6 +17,33 @@
 
 namespace cef {
 
+// The window's properties before its other members, in the order the class lists them:
+// HOST(name, id, type) kept by the host under that property id, readable and writable;
+// HOST_READ(name, id, type) likewise but read-only; OWN(name) with accessors of its own;
+// FIELD(name) a plain field.
+// clang-format off
+#define CEF_WINDOW_PROPERTIES(HOST, HOST_READ, OWN, FIELD) \
+    HOST(enabled, Enabled, bool) \
+    HOST(caption, Caption, bool) \
+    OWN(visible) \
+    FIELD(_visible) \
+    HOST(maximized, Maximized, bool) \
+    HOST(minimized, Minimized, bool) \
+    HOST_READ(plain, Plain, bool) \
+    OWN(title) \
+    HOST(dropTarget, DropTarget, bool) \
+    HOST_READ(transparent, Transparent, bool) \
+    HOST(fullScreen, FullScreen, bool) \
+    HOST(top, Top, int32_t) \
+    HOST(left, Left, int32_t) \
+    HOST(height, Height, int32_t) \
+    HOST(width, Width, int32_t) \
+    HOST(minimizeIcon, MinimizeIcon, bool) \
+    HOST(maximizeIcon, MaximizeIcon, bool) \
+    HOST(resizable, Resizable, bool)
+// clang-format on
+#define CEF_WINDOW_NOTHING(...)
+
 class Rect;
 class Task;
 
@@ -80,39 +107,21 @@ public:
     // window.
     rt::Value postingHandle() const;
 
-    virtual bool set_enabled(bool on);
-    virtual bool get_enabled();
-    virtual bool set_caption(bool on);
-    virtual bool get_caption();
+    // Host-backed accessors (get_<name>, and set_<name> unless read-only): each access asks the
+    // host, nothing is kept here.
+#define CEF_WINDOW_HOST_ACCESSORS(name, id, T) \
+    virtual T set_##name(T v);                 \
+    virtual T get_##name();
+#define CEF_WINDOW_HOST_GETTER(name, id, T) virtual T get_##name();
+    CEF_WINDOW_PROPERTIES(CEF_WINDOW_HOST_ACCESSORS, CEF_WINDOW_HOST_GETTER, CEF_WINDOW_NOTHING,
+                          CEF_WINDOW_NOTHING)
+#undef CEF_WINDOW_HOST_ACCESSORS
+#undef CEF_WINDOW_HOST_GETTER
     virtual bool set_visible(bool on);
     virtual bool get_visible();
-    virtual bool set_maximized(bool on);
-    virtual bool get_maximized();
-    virtual bool set_minimized(bool on);
-    virtual bool get_minimized();
-    virtual bool get_plain();
     virtual std::optional<std::string> set_title(std::optional<std::string> title);
     // The title last set (the host is not asked).
     std::optional<std::string> get_title();
-    virtual bool set_dropTarget(bool on);
-    virtual bool get_dropTarget();
-    virtual bool get_transparent();
-    virtual bool set_fullScreen(bool on);
-    virtual bool get_fullScreen();
-    virtual int32_t set_top(int32_t v);
-    virtual int32_t set_left(int32_t v);
-    virtual int32_t set_height(int32_t v);
-    virtual int32_t set_width(int32_t v);
-    virtual int32_t get_top();
-    virtual int32_t get_left();
-    virtual int32_t get_height();
-    virtual int32_t get_width();
-    virtual bool set_minimizeIcon(bool on);
-    virtual bool get_minimizeIcon();
-    virtual bool set_maximizeIcon(bool on);
-    virtual bool get_maximizeIcon();
-    virtual bool set_resizable(bool on);
-    virtual bool get_resizable();
 
     virtual bool onSize();
     virtual void onDestroy();
@@ -140,11 +149,10 @@ public:
 
 private:
     rt::Value loadResource(const rt::Ref<CefBrowser>& browser, const rt::Value& payload);
-    // Host-backed properties: each access asks the host, nothing is kept here.
     template <class T>
     T setHostProperty(cefhx::WindowProperty id, T v);
-    bool getFlagProperty(cefhx::WindowProperty id);
-    int32_t getIntProperty(cefhx::WindowProperty id);
+    template <class T>
+    T getHostProperty(cefhx::WindowProperty id);
 
     // Guards the writes of _handle on the UI thread against its reads by posting threads.
     mutable std::mutex handleMutex_;

@@ -7,17 +7,7 @@
 #include "runtime/exception.h"
 
 namespace syslite {
-namespace {
-
-using BoundClass = Browser;
-
-const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_BROWSER_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
-
-}  // namespace
-
-void Browser::initStatics() {
-    bindings::bindAll("syslite", kPrimitives);
-}
+BINDINGS_PRIMITIVE_CLASS(Browser, SYSLITE_BROWSER_PRIMITIVES, "syslite")
 
 bool Browser::launch(std::optional<std::string> url) {
     std::string system = bindings::systemName();

@@ -5,18 +5,7 @@
 #include "runtime/class_builder.h"
 
 namespace syslite {
-namespace {
-
-using BoundClass = Clipboard;
-
-const bindings::PrimitiveSlot kPrimitives[] = {
-    SYSLITE_CLIPBOARD_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
-
-}  // namespace
-
-void Clipboard::initStatics() {
-    bindings::bindAll("syslite", kPrimitives);
-}
+BINDINGS_PRIMITIVE_CLASS(Clipboard, SYSLITE_CLIPBOARD_PRIMITIVES, "syslite")
 
 void Clipboard::setText(std::optional<std::string> text) {
     _set_clipboard_data(text);

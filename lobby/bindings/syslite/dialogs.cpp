@@ -7,19 +7,13 @@
 namespace syslite {
 namespace {
 
-using BoundClass = Dialogs;
-
-const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_DIALOGS_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
-
 std::optional<std::string> text(const rt::Value& v) {
     return rt::fromValue<std::optional<std::string>>(v);
 }
 
 }  // namespace
 
-void Dialogs::initStatics() {
-    bindings::bindAll("syslite", kPrimitives);
-}
+BINDINGS_PRIMITIVE_CLASS(Dialogs, SYSLITE_DIALOGS_PRIMITIVES, "syslite")
 
 void Dialogs::message(std::optional<std::string> title, std::optional<std::string> body,
                       bool isError) {

@@ -4,17 +4,7 @@
 #include "runtime/class_builder.h"
 
 namespace syslite::win {
-namespace {
-
-using BoundClass = Display;
-
-const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_DISPLAY_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
-
-}  // namespace
-
-void Display::initStatics() {
-    bindings::bindAll("syslite", kPrimitives);
-}
+BINDINGS_PRIMITIVE_CLASS(Display, SYSLITE_DISPLAY_PRIMITIVES, "syslite")
 
 rt::Value Display::getScreenSize() {
     return _get_screen_size();

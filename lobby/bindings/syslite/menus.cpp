@@ -6,17 +6,7 @@
 #include "runtime/exception.h"
 
 namespace syslite::win {
-namespace {
-
-using BoundClass = Menus;
-
-const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_MENUS_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
-
-}  // namespace
-
-void Menus::initStatics() {
-    bindings::bindAll("syslite", kPrimitives);
-}
+BINDINGS_PRIMITIVE_CLASS(Menus, SYSLITE_MENUS_PRIMITIVES, "syslite")
 
 void Menus::construct(bool popup) {
     m = popup ? _win_popup_menu_create() : _win_menu_create();

@@ -5,17 +5,7 @@
 #include "runtime/class_builder.h"
 
 namespace syslite::win {
-namespace {
-
-using BoundClass = Tray;
-
-const bindings::PrimitiveSlot kPrimitives[] = {SYSLITE_TRAY_PRIMITIVES(BINDINGS_PRIMITIVE_SLOT)};
-
-}  // namespace
-
-void Tray::initStatics() {
-    bindings::bindAll("syslite", kPrimitives);
-}
+BINDINGS_PRIMITIVE_CLASS(Tray, SYSLITE_TRAY_PRIMITIVES, "syslite")
 
 void Tray::construct(rt::Value owner, std::optional<std::string> iconPath,
                      std::optional<std::string> tooltip) {

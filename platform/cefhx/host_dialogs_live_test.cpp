@@ -267,7 +267,9 @@ TEST(HostDialogs, AMenuOpensAtThePointerAndAnswersTheChosenItemsId) {
                            where = g_run.x->geometry(menu);
                            g_run.display->click(where.x + 30,
                                                 where.y + kMenuRowTop + kMenuRow + kMenuRow / 2);
-                           return true;
+                           // Again each turn until the menu answers: a click before its page is
+                           // ready is lost.
+                           return false;
                        }),
               9003);
     EXPECT_EQ(where.x, 200);
@@ -282,7 +284,7 @@ TEST(HostDialogs, AMenuOpensAtThePointerAndAnswersTheChosenItemsId) {
                            XRect r = g_run.x->geometry(menu);
                            g_run.display->click(
                                r.x + 40, r.y + kMenuRowTop + 4 * kMenuRow + 9 + kMenuRow / 2);
-                           return true;
+                           return false;
                        }),
               77);
     // The sub-menu's own label is no choice: the click changes nothing, Escape then dismisses.
@@ -298,8 +300,10 @@ TEST(HostDialogs, AMenuOpensAtThePointerAndAnswersTheChosenItemsId) {
                                clickedLabel = true;
                                return false;
                            }
+                           // Again on every turn until the menu answers: a key before its page is
+                           // ready is lost.
                            g_run.display->key("Escape");
-                           return true;
+                           return false;
                        }),
               0);
     closeWindow(owner);
@@ -313,8 +317,10 @@ TEST(HostDialogs, EscapeAndAClickOutsideTheMenuAnswerNothingChosen) {
     EXPECT_EQ(showMenu(owner,
                        [] {
                            if (!focusedMenu()) return false;
+                           // Again on every turn until the menu answers: a key before its page is
+                           // ready is lost.
                            g_run.display->key("Escape");
-                           return true;
+                           return false;
                        }),
               0);
     // The click comes as soon as the menu shows with the focus, and closes it whether or not its
@@ -358,8 +364,10 @@ TEST(HostDialogs, BoxesAndMenusOverAMaximisedWindowKeepTheirOwnSize) {
                        [&] {
                            XWindowId w = focusedMenu();
                            if (!w || (menu = g_run.x->geometry(w)) != wanted) return false;
+                           // Again on every turn until the menu answers: a key before its page is
+                           // ready is lost.
                            g_run.display->key("Escape");
-                           return true;
+                           return false;
                        }),
               0);
     EXPECT_EQ(menu, wanted);

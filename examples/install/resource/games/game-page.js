@@ -1,9 +1,25 @@
-// The sample game pages' script: answers the game window's page functions, shows every message
-// that passes in either direction, and plays the player's part (sit down, enter the table,
-// answer the room request) so that a plug-in game starts by itself.
+// The sample game pages' script: builds the page (heading, buttons, message list), answers the
+// game window's page functions, shows every message that passes in either direction, and plays
+// the player's part (sit down, enter the table, answer the room request) so that a plug-in game
+// starts by itself. A game page names only its title and its kind (body's data-kind).
 'use strict';
 
 const kind = document.body.dataset.kind;
+
+function element(tag, id, text, className) {
+  const made = document.createElement(tag);
+  made.id = id;
+  if (text) made.textContent = text;
+  if (className) made.className = className;
+  return made;
+}
+
+document.body.classList.add('game-page');
+document.body.append(element('h1', 'title', document.title),
+                     element('button', 'leave', 'Leave the room', 'plain'),
+                     element('button', 'toGame', 'send a text to the game'),
+                     element('button', 'toServer', 'send a message to the server'),
+                     element('ol', 'log', '', 'log'));
 const state = {gameInfo: null, gameRoom: null, account: null};
 
 function show(direction, what) {
@@ -95,12 +111,7 @@ function toEnterGameMoney(value) { show('lobby program → page: toEnterGameMone
 function sendWindowVisible(flag) { show('lobby program → page: sendWindowVisible', flag); }
 
 // Every sample game page can be left: the window closes as when the player closes it.
-const leave = document.createElement('button');
-leave.id = 'leave';
-leave.className = 'plain';
-leave.textContent = 'Leave the room';
-leave.addEventListener('click', () => call('closeWindow'));
-document.getElementById('toGame').before(leave);
+document.getElementById('leave').addEventListener('click', () => call('closeWindow'));
 
 document.getElementById('toGame').addEventListener('click', () => {
   call('onSocket', JSON.stringify({type: 'game', tag: 'chat', body: 'hello game'}));

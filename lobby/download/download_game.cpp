@@ -160,14 +160,24 @@ void DownloadGame::onDownloadError(rt::Value error) {
 }
 
 std::string DownloadGame::getFileMd5(std::string path) {
-    if (!localList) {
-        std::string listPath = download::LobbyValues::appPath() + "update.ini";
-        localList = rt::FileSystem::exists(listPath)
-                        ? download::parseLocalList(rt::File::getContent(listPath))
-                        : rt::make<rt::Record>();
-    }
+    if (!localList) localList = readLocalList();
     rt::Ref<rt::Record> entry = localList->get(path).asRecord();
     return entry ? text(entry->get("md5")) : std::string();
+}
+
+rt::Ref<rt::Record> DownloadGame::readLocalList() {
+    const std::string listPath = download::LobbyValues::appPath() + "update.ini";
+    if (!rt::FileSystem::exists(listPath)) return rt::make<rt::Record>();
+    try {
+        return download::parseLocalList(rt::File::getContent(listPath));
+    } catch (const std::exception& e) {
+        // Kept for the user to look at; the files it named are checked against the server again.
+        const std::string aside = listPath + ".unreadable";
+        rt::FileSystem::rename(listPath, aside);
+        RT_TRACE(std::string("the local game file list is unreadable (") + e.what() +
+                 "); kept as " + aside + ", starting from an empty list");
+        return rt::make<rt::Record>();
+    }
 }
 
 void DownloadGame::onCopyResult(rt::Value result) {

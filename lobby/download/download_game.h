@@ -104,6 +104,8 @@ public:
 
 private:
     void newQueue();
+    // The local game file list; one that does not parse is set aside and counts as empty.
+    static rt::Ref<rt::Record> readLocalList();
     rt::Ref<rt::Record> moduleAt(int32_t index) const;
     void failModule(const rt::Ref<rt::Record>& module, const std::string& file,
                     const std::string& message);

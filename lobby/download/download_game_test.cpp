@@ -131,6 +131,21 @@ TEST_F(DownloadRoadTest, AGameIsDownloadedCopiedIntoPlaceAndRecorded) {
     EXPECT_EQ(next->getFileMd5("\\poker\\b.dll"), rt::md5Hex("poker library"));
 }
 
+TEST_F(DownloadRoadTest, AnUnreadableLocalListIsSetAsideAndItsFilesAreCheckedAgain) {
+    publish({{"\\fish\\a.dll", "fish", "fish library"}});
+    const std::string listPath = installPaths().appPath + "update.ini";
+    rt::File::saveContent(listPath, "<f md5=\"" + rt::md5Hex("fish library") + "\" dep=");
+    fetchList();
+    EXPECT_TRUE(errors().empty());
+    EXPECT_EQ(engine->updateFiles->size(), 1);
+    EXPECT_EQ(rt::File::getContent(listPath + ".unreadable"),
+              "<f md5=\"" + rt::md5Hex("fish library") + "\" dep=");
+
+    downloadAndWait({"fish"});
+    EXPECT_TRUE(installed("fish"));
+    EXPECT_EQ(engine->getFileMd5("\\fish\\a.dll"), rt::md5Hex("fish library"));
+}
+
 TEST_F(DownloadRoadTest, InstalledAndUpdatedProgramsStayExecutable) {
     const std::string elf = std::string("\x7f") + "ELF" + std::string(60, '\0');
     publish({{"\\game\\run.sh", "game", "#!/bin/sh\nexit 7\n"},

@@ -23,7 +23,6 @@ set(layers
     "plugins/sondrel|plugins/core runtime platform/msgloop platform/shared"
     "plugins/npplug|plugins/core runtime platform/msgloop platform/shared"
     "tools/fakegame|plugins/core platform/msgloop platform/shared"
-    "tools/clientini|runtime platform/shared"
     "tools/testhost|runtime platform/msgloop platform/shared platform/cefhx"
     "updater|runtime platform/msgloop platform/shared tools/testhttp"
     # The layers above may include every layer below them; they are named so that an include of
@@ -38,9 +37,6 @@ set(bottom platform/shared/expected.h platform/shared/no_copy.h platform/shared/
 
 # Known upward includes, each waiting for its header to move down a layer: "file|header".
 set(known_upward
-    # The position key of the scrambled installation files is the lobby's; the scrambler tool
-    # builds the lobby's source into itself until the key moves below both.
-    "tools/clientini/client_ini_file.cpp|lobby/app/position_key.h"
     # The test host's own test drives it through the lobby's binding classes.
     "tools/testhost/host_test.cpp|lobby/bindings/cef/cef_app.h"
     "tools/testhost/host_test.cpp|lobby/bindings/cef/cef_browser_settings.h"

@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "tools/clientini/client_ini_file.h"
+#include "lobby/clientini/client_ini_file.h"
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";

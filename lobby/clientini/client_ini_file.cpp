@@ -1,4 +1,4 @@
-#include "tools/clientini/client_ini_file.h"
+#include "lobby/clientini/client_ini_file.h"
 
 #include <fstream>
 #include <iterator>

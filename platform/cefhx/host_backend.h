@@ -23,15 +23,16 @@
 
 namespace cefhx {
 
+enum class MouseButton { Left, Middle, Right };
+enum class KeyEventType { Up, RawDown, Char };
+
 using SharedWindow = std::shared_ptr<HostWindow>;
 
+// The screen the system metrics describe.
 struct ScreenSize {
     int width = 0;
     int height = 0;
 };
-
-enum class MouseButton { Left, Middle, Right };
-enum class KeyEventType { Up, RawDown, Char };
 
 class HostBackend {
 public:
@@ -48,7 +49,6 @@ public:
     // ---- application ----
     virtual void runMain(const rt::Value& ready, const rt::Value& settings) = 0;
     virtual void requestQuit() = 0;
-    // The screen the system metrics describe.
     virtual ScreenSize screen() = 0;
     // The hot key's id, -1 when none was registered; `w` is null for a handle naming no window.
     virtual int registerHotKey(const SharedWindow& w, const std::string& name, int modifiers,

@@ -1,6 +1,6 @@
 // What the primitive bodies (primitives_*.cpp) share: running a body so that nothing it throws
 // crosses the C interface, reading arguments, handing a call to the backend, looking up the
-// window and frame a call names, the frame record, and the export of the whole primitive list.
+// window and frame a call names, the frame record, and the macro that exports a primitive.
 #pragma once
 
 #include <exception>

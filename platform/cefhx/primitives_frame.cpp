@@ -111,26 +111,19 @@ value frame_viewsource(CEFHX_FRAME_ARGS) {
 value frame_print(CEFHX_FRAME_ARGS) {
     return traced("frame_print", handle, isMain, name);
 }
-value frame_selectall(CEFHX_FRAME_ARGS) {
-    return editCommand("frame_selectall", "selectAll", CEFHX_FRAME_PASS);
-}
-value frame_delete(CEFHX_FRAME_ARGS) {
-    return editCommand("frame_delete", "delete", CEFHX_FRAME_PASS);
-}
-value frame_paste(CEFHX_FRAME_ARGS) {
-    return editCommand("frame_paste", "paste", CEFHX_FRAME_PASS);
-}
-value frame_copy(CEFHX_FRAME_ARGS) {
-    return editCommand("frame_copy", "copy", CEFHX_FRAME_PASS);
-}
-value frame_cut(CEFHX_FRAME_ARGS) {
-    return editCommand("frame_cut", "cut", CEFHX_FRAME_PASS);
-}
-value frame_redo(CEFHX_FRAME_ARGS) {
-    return editCommand("frame_redo", "redo", CEFHX_FRAME_PASS);
-}
-value frame_undo(CEFHX_FRAME_ARGS) {
-    return editCommand("frame_undo", "undo", CEFHX_FRAME_PASS);
-}
+
+// The editing commands, each a primitive of its own.
+#define CEFHX_EDIT_PRIMITIVE(primitive, command)                   \
+    value primitive(CEFHX_FRAME_ARGS) {                            \
+        return editCommand(#primitive, command, CEFHX_FRAME_PASS); \
+    }
+CEFHX_EDIT_PRIMITIVE(frame_selectall, "selectAll")
+CEFHX_EDIT_PRIMITIVE(frame_delete, "delete")
+CEFHX_EDIT_PRIMITIVE(frame_paste, "paste")
+CEFHX_EDIT_PRIMITIVE(frame_copy, "copy")
+CEFHX_EDIT_PRIMITIVE(frame_cut, "cut")
+CEFHX_EDIT_PRIMITIVE(frame_redo, "redo")
+CEFHX_EDIT_PRIMITIVE(frame_undo, "undo")
+#undef CEFHX_EDIT_PRIMITIVE
 
 }  // namespace cefhx::primitives

@@ -35,16 +35,6 @@ set(layers
 # The bottom, which every layer may include.
 set(bottom platform/shared/expected.h platform/shared/no_copy.h platform/shared/text_lines.h)
 
-# Known upward includes, each waiting for its header to move down a layer: "file|header".
-set(known_upward
-    # The test host's own test drives it through the lobby's binding classes.
-    "tools/testhost/host_test.cpp|lobby/bindings/cef/cef_app.h"
-    "tools/testhost/host_test.cpp|lobby/bindings/cef/cef_browser_settings.h"
-    "tools/testhost/host_test.cpp|lobby/bindings/cef/cef_settings.h"
-    "tools/testhost/host_test.cpp|lobby/bindings/cef/cef_window.h"
-    "tools/testhost/host_test.cpp|lobby/bindings/cef/init_classes.h"
-    "tools/testhost/host_test.cpp|lobby/bindings/primitive_binder.h")
-
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT TOP)
@@ -119,7 +109,7 @@ foreach(folder runtime platform plugins updater tools)
                     set(below TRUE)
                 endif()
             endforeach()
-            if(below OR "${source}|${header}" IN_LIST known_upward)
+            if(below)
                 continue()
             endif()
             list(APPEND faults "${source} (${own}) includes ${header} (${theirs}), not below it")

@@ -9,6 +9,7 @@ set(layers
     "platform/shared/expected.h|"
     "platform/shared/no_copy.h|"
     "platform/shared/text_lines.h|"
+    "platform/shared/spawn_setup.h|"
     "tools/testhttp|"
     "platform/msgloop|"
     "runtime|tools/testhttp"
@@ -34,7 +35,8 @@ set(layers
     "examples|*")
 
 # The bottom, which every layer may include.
-set(bottom platform/shared/expected.h platform/shared/no_copy.h platform/shared/text_lines.h)
+set(bottom platform/shared/expected.h platform/shared/no_copy.h platform/shared/text_lines.h
+    platform/shared/spawn_setup.h)
 
 # Known upward includes, each waiting for its header to move down a layer: "file|header".
 set(known_upward

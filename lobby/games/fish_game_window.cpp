@@ -127,16 +127,12 @@ void FishGameWindow::onGameReady() {
 const rt::ClassInfo& FishGameWindow::staticClassInfo() {
     using W = FishGameWindow;
     return describeSubclass<W>("FishGameWindow", [](rt::ClassBuilder<W>& builder) {
-        addFields(builder, {"buy_unit", "unit_money", "into_money", "sceneId", "cannonType",
-                            "myUid", "myChairId", "gamePlug"});
-        plugLibrary.addSharedStatics(builder);
-        addOperations(builder);
+        addLinkedMembers(builder);
         builder
             .staticFields(RT_NAMED(W, plug_sendgameconfig, plug_sendgamestate, plug_setuserscore,
                                    plug_sendexchangescore, plug_setuserstatus))
-            .methods(RT_NAMED(W, destroyPlug, sendUserAttr, sendUserStatus, sendUserScore,
-                              sendUserItem, sendGameState, sendExchangeScore, sendGameConfig,
-                              onSelfSitDown, onUserLeave, onUserEnter));
+            .methods(RT_NAMED(W, sendUserAttr, sendUserStatus, sendUserScore, sendGameState,
+                              sendExchangeScore, sendGameConfig));
     });
 }
 

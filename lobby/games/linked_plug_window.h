@@ -12,7 +12,7 @@ namespace lobby {
 // What the windows of the two plug-ins that link on every sit-down (Sondrel's PlugGameWindow,
 // RavoPlug's FishGameWindow) do alike: the sit-down links the game, user records and texts go to
 // the plug-in as they come (nothing is held back), the game's "ready" text asks the page for the
-// room record, and its end restores the lobby. Each window names its by-name members itself.
+// room record, and its end restores the lobby.
 class LinkedPlugWindow : public GameWindow, public games::PlugSession {
 public:
     virtual void destroyPlug();
@@ -37,6 +37,18 @@ public:
     void hotkeyShow(bool flag) override;
     void onMessage(rt::Value data) override;
     void setShow(bool flag) override;
+
+    // Names what every linked window W has by name: the seat and gamePlug as fields, its
+    // library's six primitives as statics, the session's operations and the five above.
+    template <class W>
+    static void addLinkedMembers(rt::ClassBuilder<W>& builder) {
+        addFields(builder, {"buy_unit", "unit_money", "into_money", "sceneId", "cannonType",
+                            "myUid", "myChairId", "gamePlug"});
+        W::plugLibrary.addSharedStatics(builder);
+        addOperations(builder);
+        builder.methods(
+            RT_NAMED(W, destroyPlug, onSelfSitDown, sendUserItem, onUserLeave, onUserEnter));
+    }
 
 protected:
     explicit LinkedPlugWindow(games::PlugLibrary& library) : PlugSession(library, Held::Nothing) {}

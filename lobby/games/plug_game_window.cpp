@@ -29,15 +29,7 @@ void PlugGameWindow::onUserEnter(rt::Value user, rt::Value tableId, rt::Value ch
 }
 
 const rt::ClassInfo& PlugGameWindow::staticClassInfo() {
-    using W = PlugGameWindow;
-    return describeSubclass<W>("PlugGameWindow", [](rt::ClassBuilder<W>& builder) {
-        addFields(builder, {"buy_unit", "unit_money", "into_money", "sceneId", "cannonType",
-                            "myUid", "myChairId", "gamePlug"});
-        plugLibrary.addSharedStatics(builder);
-        addOperations(builder);
-        builder.methods(
-            RT_NAMED(W, destroyPlug, onSelfSitDown, sendUserItem, onUserLeave, onUserEnter));
-    });
+    return describeSubclass<PlugGameWindow>("PlugGameWindow", addLinkedMembers<PlugGameWindow>);
 }
 
 RT_REGISTER_CLASS(PlugGameWindow);

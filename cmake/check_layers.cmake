@@ -9,6 +9,7 @@ set(layers
     "platform/shared/expected.h|"
     "platform/shared/no_copy.h|"
     "platform/shared/text_lines.h|"
+    "platform/shared/spawn_setup.h|"
     "tools/testhttp|"
     "platform/msgloop|"
     "runtime|tools/testhttp"
@@ -33,7 +34,8 @@ set(layers
     "examples|*")
 
 # The bottom, which every layer may include.
-set(bottom platform/shared/expected.h platform/shared/no_copy.h platform/shared/text_lines.h)
+set(bottom platform/shared/expected.h platform/shared/no_copy.h platform/shared/text_lines.h
+    platform/shared/spawn_setup.h)
 
 cmake_minimum_required(VERSION 3.25)
 

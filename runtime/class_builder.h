@@ -11,6 +11,7 @@
 #include "runtime/class_info.h"
 #include "runtime/convert.h"
 #include "runtime/create.h"
+#include "runtime/named_member.h"
 
 namespace rt {
 
@@ -53,8 +54,13 @@ struct MemberFn<R (C::*)(A...) const noexcept> : MemberFn<R (C::*)(A...) const> 
 //       return info;
 //   }
 //
-// Members are named once; typed members convert their values with rt::Convert. Members of the
-// super class are inherited and reached through C++ virtuals where the subclass overrides them.
+// Members are named once; typed members convert their values with rt::Convert. Members whose
+// by-name string is their C++ name can be listed in one step each kind:
+//
+//   rt::ClassBuilder<Size>("cef.Size").fields(RT_NAMED(Size, height, width))
+//
+// registers them in the order listed. Members of the super class are inherited and reached
+// through C++ virtuals where the subclass overrides them.
 template <class T>
 class ClassBuilder {
 public:
@@ -164,6 +170,24 @@ public:
                               return detail::invokeConverted<A...>(fn, args);
                           }});
         return *this;
+    }
+
+    // One step of a kind for each member of an RT_NAMED list, in the order listed.
+    template <class... M>
+    ClassBuilder& fields(Named<M>... members) {
+        return (field(members.name, members.member), ..., *this);
+    }
+    template <class... M>
+    ClassBuilder& methods(Named<M>... members) {
+        return (method(members.name, members.member), ..., *this);
+    }
+    template <class... F>
+    ClassBuilder& staticFields(Named<F*>... variables) {
+        return (staticField(variables.name, variables.member), ..., *this);
+    }
+    template <class... M>
+    ClassBuilder& staticMethods(Named<M>... functions) {
+        return (staticMethod(functions.name, functions.member), ..., *this);
     }
 
     // Create-by-name with no construction steps: the object is made with its default

@@ -25,8 +25,7 @@ public:
 
 const ClassInfo& Size::staticClassInfo() {
     static const ClassInfo& info = ClassBuilder<Size>("test.Size")
-                                       .field("height", &Size::height)
-                                       .field("width", &Size::width)
+                                       .fields(RT_NAMED(Size, height, width))
                                        .constructor(&Size::construct)
                                        .build();
     return info;
@@ -46,9 +45,7 @@ public:
 const ClassInfo& KeyInfo::staticClassInfo() {
     static const ClassInfo& info =
         ClassBuilder<KeyInfo>("test.KeyInfo")
-            .field("imeChar", &KeyInfo::imeChar)
-            .field("sysChar", &KeyInfo::sysChar)
-            .field("key", &KeyInfo::key)
+            .fields(RT_NAMED(KeyInfo, imeChar, sysChar, key))
             .property("code", &KeyInfo::get_code)
             .method("describe",
                     [](KeyInfo& k, std::span<const Value> args) {
@@ -126,18 +123,15 @@ int32_t Window::created = 0;
 Primitive Window::window_create;
 
 const ClassInfo& Window::staticClassInfo() {
-    static const ClassInfo& info = ClassBuilder<Window>("test.Window")
-                                       .field("title", &Window::title)
-                                       .field("shown", &Window::shown)
-                                       .method("setShow", &Window::setShow)
-                                       .method("on_create", &Window::on_create)
-                                       .property("url", &Window::get_url, &Window::set_url)
-                                       .staticField("isQuit", &Window::isQuit)
-                                       .staticField("created", &Window::created)
-                                       .staticField("window_create", &Window::window_create)
-                                       .staticMethod("kind", &Window::kind)
-                                       .constructor(&Window::construct)
-                                       .build();
+    static const ClassInfo& info =
+        ClassBuilder<Window>("test.Window")
+            .fields(RT_NAMED(Window, title, shown))
+            .methods(RT_NAMED(Window, setShow, on_create))
+            .property("url", &Window::get_url, &Window::set_url)
+            .staticFields(RT_NAMED(Window, isQuit, created, window_create))
+            .staticMethod("kind", &Window::kind)
+            .constructor(&Window::construct)
+            .build();
     return info;
 }
 RT_REGISTER_CLASS(Window);
@@ -181,16 +175,45 @@ struct App {
     static int32_t level;
     static Primitive app_quit;
     static const ClassInfo& staticClassInfo() {
-        static const ClassInfo& info = ClassBuilder<App>("test.App")
-                                           .staticField("level", &App::level)
-                                           .staticField("app_quit", &App::app_quit)
-                                           .build();
+        static const ClassInfo& info =
+            ClassBuilder<App>("test.App").staticFields(RT_NAMED(App, level, app_quit)).build();
         return info;
     }
 };
 
 int32_t App::level = 1;
 Primitive App::app_quit;
+
+// Every member listed by its C++ name, in an order of the description's own.
+class Listed : public Object {
+    RT_CLASS(Listed)
+public:
+    static int32_t count;
+    static std::string tag;
+    static int32_t twice(int32_t x) { return 2 * x; }
+    static int32_t next() { return ++count; }
+
+    int32_t first = 1;
+    std::string second = "two";
+    bool third = true;
+    int32_t sum(int32_t a, int32_t b) const { return a + b + first; }
+    std::string both() const { return second + tag; }
+};
+
+int32_t Listed::count = 0;
+std::string Listed::tag = "!";
+
+const ClassInfo& Listed::staticClassInfo() {
+    static const ClassInfo& info = ClassBuilder<Listed>("test.Listed")
+                                       .fields(RT_NAMED(Listed, third, first, second))
+                                       .methods(RT_NAMED(Listed, sum, both))
+                                       .staticFields(RT_NAMED(Listed, tag, count))
+                                       .staticMethods(RT_NAMED(Listed, twice, next))
+                                       .constructor()
+                                       .build();
+    return info;
+}
+RT_REGISTER_CLASS(Listed);
 
 }  // namespace rt::testing_classes
 
@@ -200,6 +223,7 @@ namespace {
 using testing_classes::App;
 using testing_classes::GameWindow;
 using testing_classes::KeyInfo;
+using testing_classes::Listed;
 using testing_classes::Marker;
 using testing_classes::Size;
 using testing_classes::Window;
@@ -392,6 +416,24 @@ TEST_F(ClassInfoTest, ClassObjectOfAStaticOnlyClass) {
     EXPECT_FALSE(App::staticClassInfo().canCreate());
     EXPECT_THROW(ClassInfo::createByName("test.App", {}), Exception);
     app.set("app_quit", Value());
+}
+
+TEST_F(ClassInfoTest, ListedMembersGoByTheirOwnNamesInTheOrderListed) {
+    const ClassInfo& info = Listed::staticClassInfo();
+    EXPECT_EQ(info.fields(), (std::vector<std::string>{"third", "first", "second"}));
+    Value v(create<Listed>());
+    EXPECT_EQ(v.get("second"), Value("two"));
+    EXPECT_EQ(v.set("first", 5), Value(5));
+    EXPECT_EQ(v.callMember("sum", {1, 2}), Value(8));
+    EXPECT_EQ(v.callMember("both", {}), Value("two!"));
+    info.setStatic("tag", "?");
+    EXPECT_EQ(Listed::tag, "?");
+    EXPECT_EQ(info.getStatic("count"), Value(0));
+    EXPECT_EQ(info.callStatic("twice", {21}), Value(42));
+    EXPECT_EQ(info.callStatic("next", {}), Value(1));
+    EXPECT_EQ(info.getStatic("count"), Value(1));
+    Listed::tag = "!";
+    Listed::count = 0;
 }
 
 }  // namespace

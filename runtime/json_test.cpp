@@ -129,11 +129,8 @@ public:
 };
 
 const ClassInfo& Seat::staticClassInfo() {
-    static const ClassInfo& info = ClassBuilder<Seat>("test.json.Seat")
-                                       .field("table", &Seat::table)
-                                       .field("name", &Seat::name)
-                                       .field("ready", &Seat::ready)
-                                       .build();
+    static const ClassInfo& info =
+        ClassBuilder<Seat>("test.json.Seat").fields(RT_NAMED(Seat, table, name, ready)).build();
     return info;
 }
 

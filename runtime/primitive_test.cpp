@@ -31,10 +31,8 @@ public:
 };
 
 const ClassInfo& Handler::staticClassInfo() {
-    static const ClassInfo& info = ClassBuilder<Handler>("test.Handler")
-                                       .method("onPlugMsg", &Handler::onPlugMsg)
-                                       .method("fail", &Handler::fail)
-                                       .build();
+    static const ClassInfo& info =
+        ClassBuilder<Handler>("test.Handler").methods(RT_NAMED(Handler, onPlugMsg, fail)).build();
     return info;
 }
 

@@ -42,9 +42,7 @@ int32_t Point::count = 3;
 
 const ClassInfo& Point::staticClassInfo() {
     static const ClassInfo& info = ClassBuilder<Point>("test.Point")
-                                       .field("x", &Point::x)
-                                       .field("y", &Point::y)
-                                       .field("onEvent", &Point::onEvent)
+                                       .fields(RT_NAMED(Point, x, y, onEvent))
                                        .property("label", &Point::get_label, &Point::set_label)
                                        .method("add", &Point::add)
                                        .staticField("count", &Point::count)

@@ -387,21 +387,16 @@ bool BaseWindow::onRestore() {
 
 const rt::ClassInfo& BaseWindow::staticClassInfo() {
     using W = BaseWindow;
-    static const rt::ClassInfo& info = rt::ClassBuilder<W>("BaseWindow")
-                                           .extends<cef::CefWindow>()
-                                           .field("isMainFrameLoad", &W::isMainFrameLoad)
-                                           .field("isMaxWindow", &W::isMaxWindow)
-                                           .field("isGameWindow", &W::isGameWindow)
-                                           .staticField("siteUrl", &W::siteUrl)
-                                           .staticMethod("initSiteVar", &W::initSiteVar)
-                                           .method("onBeforeResourceLoad", &W::onBeforeResourceLoad)
-                                           .method("onBrowserCreated", &W::onBrowserCreated)
-                                           .method("onBeforePopup", &W::onBeforePopup)
-                                           .method("onBeforeBrowse", &W::onBeforeBrowse)
-                                           .method("onBeforeMenu", &W::onBeforeMenu)
-                                           .method("onJSAlert", &W::onJSAlert)
-                                           .constructor(&W::construct)
-                                           .build();
+    static const rt::ClassInfo& info =
+        rt::ClassBuilder<W>("BaseWindow")
+            .extends<cef::CefWindow>()
+            .fields(RT_NAMED(W, isMainFrameLoad, isMaxWindow, isGameWindow))
+            .staticField("siteUrl", &W::siteUrl)
+            .staticMethod("initSiteVar", &W::initSiteVar)
+            .methods(RT_NAMED(W, onBeforeResourceLoad, onBrowserCreated, onBeforePopup,
+                              onBeforeBrowse, onBeforeMenu, onJSAlert))
+            .constructor(&W::construct)
+            .build();
     return info;
 }
 

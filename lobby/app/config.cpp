@@ -288,18 +288,10 @@ std::map<std::string, std::string> Config::readUserSets() {
 const rt::ClassInfo& Config::staticClassInfo() {
     static const rt::ClassInfo& info =
         rt::ClassBuilder<Config>("Config")
-            .staticField("remoteConfigs", &Config::remoteConfigs)
-            .staticField("domain", &Config::domain)
-            .staticField("userSetTemplate", &Config::userSetTemplate)
-            .staticField("machineCodeStr", &Config::machineCodeStr)
-            .staticMethod("init", &Config::init)
-            .staticMethod("getConfigValue", &Config::getConfigValue)
-            .staticMethod("setConfigValue", &Config::setConfigValue)
-            .staticMethod("getUserSetValue", &Config::getUserSetValue)
-            .staticMethod("getHotKeySet", &Config::getHotKeySet)
-            .staticMethod("setHotKeySet", &Config::setHotKeySet)
-            .staticMethod("addGameToUserSet", &Config::addGameToUserSet)
-            .staticMethod("checkIsGameInstall", &Config::checkIsGameInstall)
+            .staticFields(RT_NAMED(Config, remoteConfigs, domain, userSetTemplate, machineCodeStr))
+            .staticMethods(RT_NAMED(Config, init, getConfigValue, setConfigValue, getUserSetValue,
+                                    getHotKeySet, setHotKeySet, addGameToUserSet,
+                                    checkIsGameInstall))
             .staticMethod("checkInstallnewgame", &Config::checkInstallNewGame)
             .staticMethod("getMachineCode", &Config::getMachineCode)
             .build();

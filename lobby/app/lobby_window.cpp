@@ -301,35 +301,21 @@ void LobbyWindow::completeLogin() {
 
 const rt::ClassInfo& LobbyWindow::staticClassInfo() {
     using W = LobbyWindow;
-    static const rt::ClassInfo& info = rt::ClassBuilder<W>("LobbyWindow")
-                                           .extends<BaseWindow>()
-                                           .field("downloadGame", &W::downloadGame)
-                                           .field("_isRecode", &W::recordAccount)
-                                           .field("_passWord", &W::loginPassword)
-                                           .field("_userName", &W::loginUserName)
-                                           .field("isLogin", &W::isLogin)
-                                           .staticField("isInit", &W::isInit)
-                                           .staticField("isHotKeySetting", &W::isHotKeySetting)
-                                           .staticField("quitStr", &W::quitStr)
-                                           .staticField("updateStr", &W::updateStr)
-                                           .staticField("aboutStr", &W::aboutStr)
-                                           .method("getUserInfo", &W::getUserInfo)
-                                           .method("closeGameTable", &W::closeGameTable)
-                                           .method("clearRecordAccount", &W::clearRecordAccount)
-                                           .method("getRecodeAccount", &W::getRecodeAccount)
-                                           .method("toLogin", &W::toLogin)
-                                           .method("sendMsg", &W::sendMsg)
-                                           .method("getCaptchaUrl", &W::getCaptchaUrl)
-                                           .method("showGameGetMoneyUI", &W::showGameGetMoneyUI)
-                                           .method("showLoginWindow", &W::showLoginWindow)
-                                           .method("showAlert", &W::showAlert)
-                                           .method("gameAlert", &W::gameAlert)
-                                           .method("sendGameDataToServer", &W::sendGameDataToServer)
-                                           .method("onAccountEvent", &W::onAccountEvent)
-                                           .method("onSocketData", &W::onSocketData)
-                                           .method("getAccountInfo", &W::getAccountInfo)
-                                           .constructor(&W::construct)
-                                           .build();
+    static const rt::ClassInfo& info =
+        rt::ClassBuilder<W>("LobbyWindow")
+            .extends<BaseWindow>()
+            .field("downloadGame", &W::downloadGame)
+            .field("_isRecode", &W::recordAccount)
+            .field("_passWord", &W::loginPassword)
+            .field("_userName", &W::loginUserName)
+            .field("isLogin", &W::isLogin)
+            .staticFields(RT_NAMED(W, isInit, isHotKeySetting, quitStr, updateStr, aboutStr))
+            .methods(RT_NAMED(W, getUserInfo, closeGameTable, clearRecordAccount, getRecodeAccount,
+                              toLogin, sendMsg, getCaptchaUrl, showGameGetMoneyUI, showLoginWindow,
+                              showAlert, gameAlert, sendGameDataToServer, onAccountEvent,
+                              onSocketData, getAccountInfo))
+            .constructor(&W::construct)
+            .build();
     return info;
 }
 

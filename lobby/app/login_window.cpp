@@ -222,23 +222,15 @@ rt::Value LoginWindow::onBeforeResourceLoad(std::optional<std::string> url,
 
 const rt::ClassInfo& LoginWindow::staticClassInfo() {
     using W = LoginWindow;
-    static const rt::ClassInfo& info = rt::ClassBuilder<W>("LoginWindow")
-                                           .extends<cef::CefWindow>()
-                                           .field("_round", &W::cornerRadius)
-                                           .field("wndType", &W::wndType)
-                                           .field("pageHeight", &W::pageHeight)
-                                           .field("pageWidth", &W::pageWidth)
-                                           .method("setCaptchaUrl", &W::setCaptchaUrl)
-                                           .method("setLoginResult", &W::setLoginResult)
-                                           .method("initTipBar", &W::initTipBar)
-                                           .method("init", &W::init)
-                                           .method("onBeforePopup", &W::onBeforePopup)
-                                           .method("onBrowserCreated", &W::onBrowserCreated)
-                                           .method("onBeforeMenu", &W::onBeforeMenu)
-                                           .method("onJSAlert", &W::onJSAlert)
-                                           .method("onBeforeResourceLoad", &W::onBeforeResourceLoad)
-                                           .constructor(&W::construct)
-                                           .build();
+    static const rt::ClassInfo& info =
+        rt::ClassBuilder<W>("LoginWindow")
+            .extends<cef::CefWindow>()
+            .field("_round", &W::cornerRadius)
+            .fields(RT_NAMED(W, wndType, pageHeight, pageWidth))
+            .methods(RT_NAMED(W, setCaptchaUrl, setLoginResult, initTipBar, init, onBeforePopup,
+                              onBrowserCreated, onBeforeMenu, onJSAlert, onBeforeResourceLoad))
+            .constructor(&W::construct)
+            .build();
     return info;
 }
 

@@ -192,9 +192,7 @@ void Main::showUserRegWindow() {
 const rt::ClassInfo& Main::staticClassInfo() {
     static const rt::ClassInfo& info =
         rt::ClassBuilder<Main>("Main")
-            .method("onQuit", &Main::onQuit)
-            .method("init", &Main::init)
-            .method("registerUnity", &Main::registerUnity)
+            .methods(RT_NAMED(Main, onQuit, init, registerUnity))
             .staticField("appPath", &installPaths().appPath)
             .staticField("localRes", &installPaths().localRes)
             .staticField("resourcePath", &installPaths().resourcePath)
@@ -231,13 +229,8 @@ const rt::ClassInfo& Main::staticClassInfo() {
             .staticField("versionFileList", &downloadSettings().versionFileList)
             .staticField("versions", &downloadSettings().versions)
             .staticField("serverVerPath", &downloadSettings().serverVerPath)
-            .staticMethod("main", &Main::main)
-            .staticMethod("setFlashTrust", &Main::setFlashTrust)
-            .staticMethod("isGameNeedUpdate", &Main::isGameNeedUpdate)
-            .staticMethod("destroyGame", &Main::destroyGame)
-            .staticMethod("onHotkey", &Main::onHotkey)
-            .staticMethod("showLoginWindow", &Main::showLoginWindow)
-            .staticMethod("showUserRegWindow", &Main::showUserRegWindow)
+            .staticMethods(RT_NAMED(Main, main, setFlashTrust, isGameNeedUpdate, destroyGame,
+                                    onHotkey, showLoginWindow, showUserRegWindow))
             .build();
     return info;
 }

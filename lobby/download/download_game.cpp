@@ -589,46 +589,24 @@ void DownloadGame::startWorker(const char* body, rt::Ref<rt::Record> message) {
 
 const rt::ClassInfo& DownloadGame::staticClassInfo() {
     using D = DownloadGame;
-    static const rt::ClassInfo& info = rt::ClassBuilder<D>("DownloadGame")
-                                           .field("package_files", &D::packageFiles)
-                                           .field("curDownModuleInx", &D::curDownModuleInx)
-                                           .field("serverGameList", &D::serverGameList)
-                                           .field("localList", &D::localList)
-                                           .field("serverVerEndInx", &D::serverVerEndInx)
-                                           .field("updateState", &D::updateState)
-                                           .field("updateFiles", &D::updateFiles)
-                                           .field("downloadList", &D::downloadList)
-                                           .field("gamePlug", &D::gamePlug)
-                                           .method("OnDestroy", &D::onDestroy)
-                                           .method("onInstallOk", &D::onInstallOk)
-                                           .method("onDownloadStart", &D::onDownloadStart)
-                                           .method("onDownloading", &D::onDownloading)
-                                           .method("onDownloadError", &D::onDownloadError)
-                                           .method("getServerUpdateIni", &D::getServerUpdateIni)
-                                           .method("getFileMd5", &D::getFileMd5)
-                                           .method("onCopyResult", &D::onCopyResult)
-                                           .method("copyFilesThread", &D::copyFilesThread)
-                                           .method("onDownItem", &D::onDownItem)
-                                           .method("downloadItem", &D::downloadItem)
-                                           .method("downloadModule", &D::downloadModule)
-                                           .method("clearDownList", &D::clearDownList)
-                                           .method("removeDownload", &D::removeDownload)
-                                           .method("registerGame", &D::registerGame)
-                                           .method("copyFiles", &D::copyFiles)
-                                           .method("download", &D::download)
-                                           .method("downloadGames", &D::downloadGames)
-                                           .method("toDownload", &D::toDownload)
-                                           .method("DownLoadFinish", &D::downloadFinish)
-                                           .method("DownloadClient", &D::downloadClient)
-                                           .method("getDownloadInfos", &D::getDownloadInfos)
-                                           .staticField("plug_create", &D::plug_create)
-                                           .staticField("plug_downloadgame", &D::plug_downloadgame)
-                                           .staticField("plug_destroy", &D::plug_destroy)
-                                           .staticMethod("initStatics", &D::initStatics)
-                                           .staticMethod("createDir", &D::createDir)
-                                           .staticMethod("indexOf", &D::indexOf)
-                                           .constructor(&D::construct)
-                                           .build();
+    static const rt::ClassInfo& info =
+        rt::ClassBuilder<D>("DownloadGame")
+            .field("package_files", &D::packageFiles)
+            .fields(RT_NAMED(D, curDownModuleInx, serverGameList, localList, serverVerEndInx,
+                             updateState, updateFiles, downloadList, gamePlug))
+            .method("OnDestroy", &D::onDestroy)
+            .methods(RT_NAMED(D, onInstallOk, onDownloadStart, onDownloading, onDownloadError,
+                              getServerUpdateIni, getFileMd5, onCopyResult, copyFilesThread,
+                              onDownItem, downloadItem, downloadModule, clearDownList,
+                              removeDownload, registerGame, copyFiles, download, downloadGames,
+                              toDownload))
+            .method("DownLoadFinish", &D::downloadFinish)
+            .method("DownloadClient", &D::downloadClient)
+            .method("getDownloadInfos", &D::getDownloadInfos)
+            .staticFields(RT_NAMED(D, plug_create, plug_downloadgame, plug_destroy))
+            .staticMethods(RT_NAMED(D, initStatics, createDir, indexOf))
+            .constructor(&D::construct)
+            .build();
     return info;
 }
 

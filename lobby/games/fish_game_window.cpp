@@ -1,12 +1,9 @@
 #include "lobby/games/fish_game_window.h"
 
-#include "lobby/bindings/cef/cef_app.h"
 #include "lobby/bindings/primitive_binder.h"
 #include "lobby/games/game_page.h"
-#include "lobby/games/plug_packets.h"
 #include "runtime/class_builder.h"
 #include "runtime/record.h"
-#include "runtime/trace.h"
 
 namespace lobby {
 
@@ -41,34 +38,13 @@ void FishGameWindow::initStatics() {
 }
 
 void FishGameWindow::construct(rt::Value info, rt::Value room, bool fixSeat) {
-    GameWindow::construct(info, room, fixSeat, "/gamefish.html");
-    windowMode = games::intField(gameInfo, "wmode");
-    openSession(gameRoom, rt::Value(rt::Ref<FishGameWindow>(this)));
+    openWindow(info, room, fixSeat, "/gamefish.html");
 }
 
 rt::Value FishGameWindow::onJsCallBack(const std::string& name, rt::Ref<rt::Array> args) {
-    if (name == "onSelfSitDown") {
-        onSelfSitDown(arg(args, 0), arg(args, 1).toInt(), arg(args, 2).toInt());
-    } else if (name == "onUserLeave") {
-        onUserLeave(arg(args, 0), arg(args, 1), arg(args, 2));
-    } else if (name == "onUserEnter") {
-        onUserEnter(arg(args, 0), arg(args, 1), arg(args, 2));
-    } else if (name == "RoomInfo") {
-        sendRoom(arg(args, 0));
-    } else if (name == "deskinfo") {
-        sendGameConfig(arg(args, 0));
-    } else if (name == "onSocket") {
-        sendData(arg(args, 0).toString());
-    } else {
-        return GameWindow::onJsCallBack(name, args);
-    }
+    if (name != "deskinfo") return LinkedPlugWindow::onJsCallBack(name, args);
+    sendGameConfig(arg(args, 0));
     return {};
-}
-
-void FishGameWindow::onSelfSitDown(rt::Value, int32_t chairId, int32_t uid) {
-    takeSeat(chairId, uid);
-    linkGame(gameProgram());
-    minimizeLobby();
 }
 
 void FishGameWindow::onUserLeave(rt::Value userId, rt::Value tableId, rt::Value chairId) {
@@ -103,12 +79,6 @@ void FishGameWindow::sendUserScore(rt::Value userId, rt::Value score) {
         gamePlug,
         rt::Record::of({{"userId", userId.toInt()},
                         {"score", score.isNull() ? rt::Value("") : rt::Value(score.toString())}}));
-}
-
-void FishGameWindow::sendUserItem(rt::Value userId, rt::Value name, rt::Value gameId,
-                                  rt::Value tableId, rt::Value chairId, rt::Value status,
-                                  rt::Value score) {
-    sendUser(games::userInfoRecord(userId, name, gameId, tableId, chairId, status, score));
 }
 
 void FishGameWindow::sendExchangeScore(rt::Value chairId, rt::Value x, rt::Value y) {
@@ -149,83 +119,20 @@ void FishGameWindow::sendGameConfig(rt::Value desk) {
                                                   {"id", bullets}}));
 }
 
-void FishGameWindow::sendData(std::string text) {
-    sendText(text);
+void FishGameWindow::onGameReady() {
+    sendRoomInfo();
+    sendGameState();
 }
-
-void FishGameWindow::sendRoomInfo() {
-    if (hasPlug()) games::callPage(*this, "getPlugRoomInfo", {});
-}
-
-void FishGameWindow::onPlugLink(rt::Value) {
-    RT_TRACE("plug link");
-}
-
-void FishGameWindow::onPlugMsg(std::optional<std::string> text) {
-    const rt::Value packet = games::pagePacketOf(text.value_or(""));
-    if (packet.isNull()) return;
-    // The game's "ready" text: the room record and the game state go to it before the text
-    // reaches the page.
-    if (saysReady(packet)) {
-        sendRoomInfo();
-        sendGameState();
-    }
-    games::callPage(*this, "sendDataToServer", {packet});
-}
-
-void FishGameWindow::onGameClose(rt::Value) {
-    if (cef::CefApp::isQuit) return;
-    games::callPage(*this, "onGameClose", {});
-    restoreLobby();
-}
-
-void FishGameWindow::destroyPlug() {
-    freePlug();
-}
-
-void FishGameWindow::onDestroy() {
-    destroyPlug();
-    GameWindow::onDestroy();
-}
-
-bool FishGameWindow::onClose() {
-    return !isFixSeat;
-}
-
-void FishGameWindow::gameAlert(std::optional<std::string> message) {
-    alertLobby(message);
-    if (games::isConnectionAlert(message)) reenterAppFolder();
-}
-
-void FishGameWindow::hotkeyShow(bool) {}
-
-void FishGameWindow::onMessage(rt::Value) {}
-
-void FishGameWindow::setShow(bool) {}
 
 const rt::ClassInfo& FishGameWindow::staticClassInfo() {
     using W = FishGameWindow;
     return describeSubclass<W>("FishGameWindow", [](rt::ClassBuilder<W>& builder) {
-        addFields(builder, {"buy_unit", "unit_money", "into_money", "sceneId", "cannonType",
-                            "myUid", "myChairId", "gamePlug"});
-        plugLibrary.addSharedStatics(builder);
-        addOperations(builder);
-        builder.staticField("plug_sendgameconfig", &W::plug_sendgameconfig)
-            .staticField("plug_sendgamestate", &W::plug_sendgamestate)
-            .staticField("plug_setuserscore", &W::plug_setuserscore)
-            .staticField("plug_sendexchangescore", &W::plug_sendexchangescore)
-            .staticField("plug_setuserstatus", &W::plug_setuserstatus)
-            .method("destroyPlug", &W::destroyPlug)
-            .method("sendUserAttr", &W::sendUserAttr)
-            .method("sendUserStatus", &W::sendUserStatus)
-            .method("sendUserScore", &W::sendUserScore)
-            .method("sendUserItem", &W::sendUserItem)
-            .method("sendGameState", &W::sendGameState)
-            .method("sendExchangeScore", &W::sendExchangeScore)
-            .method("sendGameConfig", &W::sendGameConfig)
-            .method("onSelfSitDown", &W::onSelfSitDown)
-            .method("onUserLeave", &W::onUserLeave)
-            .method("onUserEnter", &W::onUserEnter);
+        addLinkedMembers(builder);
+        builder
+            .staticFields(RT_NAMED(W, plug_sendgameconfig, plug_sendgamestate, plug_setuserscore,
+                                   plug_sendexchangescore, plug_setuserstatus))
+            .methods(RT_NAMED(W, sendUserAttr, sendUserStatus, sendUserScore, sendGameState,
+                              sendExchangeScore, sendGameConfig));
     });
 }
 

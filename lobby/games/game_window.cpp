@@ -275,31 +275,16 @@ void GameWindow::onBrowserCreated() {
 
 const rt::ClassInfo& GameWindow::staticClassInfo() {
     using W = GameWindow;
-    static const rt::ClassInfo& info = rt::ClassBuilder<W>("GameWindow")
-                                           .extends<BaseWindow>()
-                                           .field("windowMode", &W::windowMode)
-                                           .field("isFixSeat", &W::isFixSeat)
-                                           .field("pervVisible", &W::pervVisible)
-                                           .field("isInGame", &W::isInGame)
-                                           .field("gameRoom", &W::gameRoom)
-                                           .field("gameInfo", &W::gameInfo)
-                                           .method("closeExeGame", &W::closeExeGame)
-                                           .method("onGamePlayerEvent", &W::onGamePlayerEvent)
-                                           .method("onAlertCallBack", &W::onAlertCallBack)
-                                           .method("socketConnect", &W::socketConnect)
-                                           .method("ReEnterRoom", &W::ReEnterRoom)
-                                           .method("hotkeyShow", &W::hotkeyShow)
-                                           .method("gameAlert", &W::gameAlert)
-                                           .method("onAccountUpdate", &W::onAccountUpdate)
-                                           .method("onMessage", &W::onMessage)
-                                           .method("setShow", &W::setShow)
-                                           .method("messageSendResult", &W::messageSendResult)
-                                           .method("startConnServer", &W::startConnServer)
-                                           .method("toEnterGameMoney", &W::toEnterGameMoney)
-                                           .method("sendDataToServer", &W::sendDataToServer)
-                                           .method("check", &W::check)
-                                           .constructor(&W::construct)
-                                           .build();
+    static const rt::ClassInfo& info =
+        rt::ClassBuilder<W>("GameWindow")
+            .extends<BaseWindow>()
+            .fields(RT_NAMED(W, windowMode, isFixSeat, pervVisible, isInGame, gameRoom, gameInfo))
+            .methods(RT_NAMED(W, closeExeGame, onGamePlayerEvent, onAlertCallBack, socketConnect,
+                              ReEnterRoom, hotkeyShow, gameAlert, onAccountUpdate, onMessage,
+                              setShow, messageSendResult, startConnServer, toEnterGameMoney,
+                              sendDataToServer, check))
+            .constructor(&W::construct)
+            .build();
     return info;
 }
 

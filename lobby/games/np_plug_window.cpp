@@ -182,24 +182,11 @@ void NPPlugWindow::gameAlert(std::optional<std::string> message) {
 const rt::ClassInfo& NPPlugWindow::staticClassInfo() {
     using W = NPPlugWindow;
     return describeSubclass<W>("NPPlugWindow", [](rt::ClassBuilder<W>& builder) {
-        builder.field("_seatNo", &W::_seatNo)
-            .field("_deskNo", &W::_deskNo)
-            .field("_uid", &W::_uid)
-            .field("isEmbed", &W::isEmbed)
-            .field("gamePlug", &W::gamePlug)
-            .staticField("np_create", &W::np_create)
-            .staticField("np_link", &W::np_link)
-            .staticField("np_onmsg", &W::np_onmsg)
-            .staticField("np_send", &W::np_send)
-            .staticField("np_unlink", &W::np_unlink)
-            .staticField("np_destroy", &W::np_destroy)
+        builder.fields(RT_NAMED(W, _seatNo, _deskNo, _uid, isEmbed, gamePlug))
+            .staticFields(RT_NAMED(W, np_create, np_link, np_onmsg, np_send, np_unlink, np_destroy))
             .staticMethod("init_plug_module", &W::init_plug_module)
-            .method("destroyPlug", &W::destroyPlug)
-            .method("onGameClose", &W::onGameClose)
-            .method("sendData", &W::sendData)
-            .method("setRoomInfo", &W::setRoomInfo)
-            .method("onPlugMsg", &W::onPlugMsg)
-            .method("onPlugLink", &W::onPlugLink);
+            .methods(RT_NAMED(W, destroyPlug, onGameClose, sendData, setRoomInfo, onPlugMsg,
+                              onPlugLink));
     });
 }
 

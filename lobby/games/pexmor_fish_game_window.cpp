@@ -163,13 +163,8 @@ const rt::ClassInfo& PexmorFishGameWindow::staticClassInfo() {
                    "sceneId", "cannonType", "room_type", "myUid", "myChairId", "gamePlug"});
         plugLibrary.addPexmorStatics(builder);
         addOperations(builder);
-        builder.method("destroyPlug", &W::destroyPlug)
-            .method("ClearPacket", &W::ClearPacket)
-            .method("SendPacket", &W::SendPacket)
-            .method("onSelfSitDown", &W::onSelfSitDown)
-            .method("onUserLeave", &W::onUserLeave)
-            .method("sendUserItem", &W::sendUserItem)
-            .method("onUserEnter", &W::onUserEnter);
+        builder.methods(RT_NAMED(W, destroyPlug, ClearPacket, SendPacket, onSelfSitDown,
+                                 onUserLeave, sendUserItem, onUserEnter));
     });
 }
 

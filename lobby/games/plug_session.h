@@ -117,11 +117,8 @@ public:
     // Names those five as operations of the class `builder` describes.
     template <class W>
     static void addOperations(rt::ClassBuilder<W>& builder) {
-        builder.method("onGameClose", &PlugSession::onGameClose)
-            .method("onPlugMsg", &PlugSession::onPlugMsg)
-            .method("onPlugLink", &PlugSession::onPlugLink)
-            .method("sendRoomInfo", &PlugSession::sendRoomInfo)
-            .method("sendData", &PlugSession::sendData);
+        builder.methods(
+            RT_NAMED(PlugSession, onGameClose, onPlugMsg, onPlugLink, sendRoomInfo, sendData));
     }
 
     bool hasPlug() const { return !gamePlug.isNull(); }

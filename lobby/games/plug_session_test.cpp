@@ -250,7 +250,7 @@ TEST(PlugSessionFields, EachWindowKeepsItsFieldsByName) {
     ::testing::internal::CaptureStdout();
     window->call("onPlugLink", std::vector<rt::Value>{true});
     const std::string traced = ::testing::internal::GetCapturedStdout();
-    EXPECT_NE(traced.find("plug_game_window.cpp:"), std::string::npos) << traced;
+    EXPECT_NE(traced.find("linked_plug_window.cpp:"), std::string::npos) << traced;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ add_library(morvicklobbygames SHARED
     games/game_registry.cpp
     games/game_window.cpp
     games/html_game_window.cpp
+    games/linked_plug_window.cpp
     games/init_classes.cpp
     games/np_plug_window.cpp
     games/pexmor_fish_game_window.cpp

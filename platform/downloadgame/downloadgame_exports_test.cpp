@@ -23,11 +23,10 @@ public:
 };
 
 const rt::ClassInfo& Main::staticClassInfo() {
-    static const rt::ClassInfo& info = rt::ClassBuilder<Main>("Main")
-                                           .staticField("versions", &Main::versions)
-                                           .staticField("versionFileList", &Main::versionFileList)
-                                           .staticField("serverVerPath", &Main::serverVerPath)
-                                           .build();
+    static const rt::ClassInfo& info =
+        rt::ClassBuilder<Main>("Main")
+            .staticFields(RT_NAMED(Main, versions, versionFileList, serverVerPath))
+            .build();
     return info;
 }
 

@@ -15,6 +15,7 @@
 #include "platform/msgloop/clock.h"
 #include "platform/msgloop/command_line.h"
 #include "platform/msgloop/error.h"
+#include "platform/shared/spawn_setup.h"
 
 extern char** environ;
 
@@ -33,30 +34,6 @@ int signal_pidfd(int pidfd, int sig) {
     return static_cast<int>(syscall(SYS_pidfd_send_signal, pidfd, sig, nullptr, 0));
 }
 
-class SpawnSetup {
-public:
-    SpawnSetup() {
-        posix_spawn_file_actions_init(&actions);
-        posix_spawnattr_init(&attr);
-        // Nothing of ours reaches the child beyond the standard descriptors.
-        posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-        sigset_t empty;
-        sigemptyset(&empty);
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        sigaddset(&defaults, SIGPIPE);
-        posix_spawnattr_setsigmask(&attr, &empty);
-        posix_spawnattr_setsigdefault(&attr, &defaults);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    }
-    ~SpawnSetup() {
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attr);
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
-};
-
 }  // namespace
 
 int start_process(const char* cmdline, ml_process** out) {
@@ -74,7 +51,7 @@ int start_process(const char* cmdline, ml_process** out) {
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
 
-    SpawnSetup setup;
+    morvick::SpawnSetup setup(morvick::SpawnSetup::Session::Ours);
     pid_t pid = 0;
     int err = posix_spawn(&pid, path->c_str(), &setup.actions, &setup.attr, argv.data(), environ);
     if (err != 0) {

@@ -11,46 +11,15 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/shared/spawn_setup.h"
 #include "runtime/strings.h"
 
 extern char** environ;
 
 namespace syslite {
-namespace {
-
-class SpawnSetup {
-public:
-    SpawnSetup() {
-        posix_spawn_file_actions_init(&actions);
-        posix_spawnattr_init(&attr);
-        posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-        sigset_t none;
-        sigemptyset(&none);
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        sigaddset(&defaults, SIGPIPE);
-        sigaddset(&defaults, SIGCHLD);
-        posix_spawnattr_setsigmask(&attr, &none);
-        posix_spawnattr_setsigdefault(&attr, &defaults);
-        posix_spawnattr_setflags(
-            &attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
-    }
-    ~SpawnSetup() {
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attr);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
-};
-
-}  // namespace
-
 pid_t startProcess(const std::string& file, const std::vector<std::string>& argv,
                    const std::string& folder) {
-    SpawnSetup setup;
+    morvick::SpawnSetup setup(morvick::SpawnSetup::Session::Own, {SIGCHLD});
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&setup.actions, folder.c_str());
     std::vector<std::string> args = argv;
     std::vector<char*> raw;

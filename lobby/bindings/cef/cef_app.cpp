@@ -138,21 +138,12 @@ const rt::ClassInfo& CefApp::staticClassInfo() {
             .staticField("naviteWindows", &naviteWindows)
             .staticField("filterResourcePaths", &filterResourcePaths);
         bindings::addPrimitiveStatics(builder, kPrimitives);
-        return builder.staticMethod("main", &CefApp::main)
-            .staticMethod("quit", &CefApp::quit)
-            .staticMethod("getSystemMetrics", &CefApp::getSystemMetrics)
-            .staticMethod("unicode2Ansi", &CefApp::unicode2Ansi)
-            .staticMethod("ansi2Unicode", &CefApp::ansi2Unicode)
-            .staticMethod("registeAppInstance", &CefApp::registeAppInstance)
-            .staticMethod("closeProcess", &CefApp::closeProcess)
-            .staticMethod("closeProcessById", &CefApp::closeProcessById)
-            .staticMethod("registerHotKey", &CefApp::registerHotKey)
-            .staticMethod("unRegisterHotKey", &CefApp::unRegisterHotKey)
-            .staticMethod("sendMessage", &CefApp::sendMessage)
-            .staticMethod("getHwndStr", &CefApp::getHwndStr)
-            .staticMethod("isCurrentThreadOn", &CefApp::isCurrentThreadOn)
-            .staticMethod("setOSModalLoop", &CefApp::setOSModalLoop)
-            .staticMethod("setFilterResourcePath", &CefApp::setFilterResourcePath)
+        return builder
+            .staticMethods(RT_NAMED(CefApp, main, quit, getSystemMetrics, unicode2Ansi,
+                                    ansi2Unicode, registeAppInstance, closeProcess,
+                                    closeProcessById, registerHotKey, unRegisterHotKey, sendMessage,
+                                    getHwndStr, isCurrentThreadOn, setOSModalLoop,
+                                    setFilterResourcePath))
             .build();
     }();
     return info;

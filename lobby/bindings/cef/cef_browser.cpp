@@ -241,8 +241,7 @@ const rt::ClassInfo& CefBrowser::staticClassInfo() {
     static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
         rt::ClassBuilder<B> builder("cef.CefBrowser");
         bindings::addPrimitiveStatics(builder, kPrimitives);
-        builder.field("isInit", &B::isInit)
-            .field("mainFrame", &B::mainFrame)
+        builder.fields(RT_NAMED(B, isInit, mainFrame))
             .property("canGoForward", &B::get_canGoForward)
             .property("canGoBack", &B::get_canGoBack)
             .property("isPopupVisible", &B::get_isPopupVisible)
@@ -250,34 +249,13 @@ const rt::ClassInfo& CefBrowser::staticClassInfo() {
             .property("zoomLevel", &B::get_zoomLevel, &B::set_zoomLevel)
             .property("hasDocument", &B::get_hasDocument)
             .property("isPopup", &B::get_isPopup)
-            .field("frames", &B::frames)
-            .field("_cefWindow", &B::_cefWindow)
-            .method("sendFocusEvent", &B::sendFocusEvent)
-            .method("sendCaptureLostEvent", &B::sendCaptureLostEvent)
-            .method("sendMouseWheelEvent", &B::sendMouseWheelEvent)
-            .method("sendMouseMoveEvent", &B::sendMouseMoveEvent)
-            .method("sendMouseClickEvent", &B::sendMouseClickEvent)
-            .method("sendKeyEvent", &B::sendKeyEvent)
-            .method("Invalidate", &B::Invalidate)
-            .method("setSize", &B::setSize)
-            .method("getSize", &B::getSize)
-            .method("closeDevTools", &B::closeDevTools)
-            .method("showDevTools", &B::showDevTools)
-            .method("clearHistory", &B::clearHistory)
-            .method("stopFind", &B::stopFind)
-            .method("find", &B::find)
-            .method("stopLoad", &B::stopLoad)
-            .method("reload", &B::reload)
-            .method("hidePopup", &B::hidePopup)
-            .method("goForward", &B::goForward)
-            .method("goBack", &B::goBack)
-            .method("getMainFrame", &B::getMainFrame)
-            .method("getFrameNames", &B::getFrameNames)
-            .method("initFrame", &B::initFrame)
-            .method("getFrame", &B::getFrame)
-            .method("getFocusedFrame", &B::getFocusedFrame)
-            .method("setFocus", &B::setFocus)
-            .method("destroy", &B::destroy);
+            .fields(RT_NAMED(B, frames, _cefWindow))
+            .methods(RT_NAMED(B, sendFocusEvent, sendCaptureLostEvent, sendMouseWheelEvent,
+                              sendMouseMoveEvent, sendMouseClickEvent, sendKeyEvent, Invalidate,
+                              setSize, getSize, closeDevTools, showDevTools, clearHistory, stopFind,
+                              find, stopLoad, reload, hidePopup, goForward, goBack, getMainFrame,
+                              getFrameNames, initFrame, getFrame, getFocusedFrame, setFocus,
+                              destroy));
         addHandler<&B::_onJSConfirm, E::JSConfirm>(builder);
         addHandler<&B::_onJSAlert, E::JSAlert>(builder);
         addHandler<&B::_onBeforeMenu, E::BeforeMenu>(builder);

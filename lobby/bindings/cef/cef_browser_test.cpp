@@ -8,7 +8,7 @@
 #include "lobby/bindings/cef/key_info.h"
 #include "lobby/bindings/cef/rect.h"
 #include "lobby/bindings/cef/size.h"
-#include "lobby/bindings/fake_host.h"
+#include "lobby/bindings/cef/window_fixture.h"
 #include "runtime/create.h"
 #include "runtime/function.h"
 #include "runtime/record.h"
@@ -16,18 +16,7 @@
 namespace cef {
 namespace {
 
-class CefBrowserTest : public ::testing::Test {
-protected:
-    CefBrowserTest() {
-        window = rt::create<CefWindow>("a.html", 1, 1, 0, rt::create<CefBrowserSettings>());
-        window->on_create("hwnd");
-        browser = window->get_cefBrowser();
-    }
-
-    bindings::FakeHost host;
-    rt::Ref<CefWindow> window;
-    rt::Ref<CefBrowser> browser;
-};
+using CefBrowserTest = testing::WindowFixture;
 
 rt::Ref<rt::Record> frameRecord(rt::Value id, int32_t main, const char* name) {
     return rt::Record::of({{"_url", id}, {"x", main}, {"y", name}});

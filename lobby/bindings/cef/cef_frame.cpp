@@ -158,34 +158,13 @@ const rt::ClassInfo& CefFrame::staticClassInfo() {
     static const rt::ClassInfo& info = []() -> const rt::ClassInfo& {
         rt::ClassBuilder<F> builder("cef.CefFrame");
         bindings::addPrimitiveStatics(builder, kPrimitives);
-        return builder.field("isMain", &F::isMain)
-            .field("name", &F::name)
-            .field("identifier", &F::identifier)
-            .field("cefBrowser", &F::cefBrowser)
-            .field("cefWindow", &F::cefWindow)
-            .method("destroy", &F::destroy)
-            .method("getCefWindow", &F::getCefWindow)
-            .method("getBrowser", &F::getBrowser)
-            .method("getUrl", &F::getUrl)
-            .method("getParent", &F::getParent)
-            .method("getIdentifier", &F::getIdentifier)
-            .method("isFocused", &F::isFocused)
-            .method("invokeJsFunc", &F::invokeJsFunc)
-            .method("evalJavaScript", &F::evalJavaScript)
-            .method("executeJavaScript", &F::executeJavaScript)
-            .method("loadString", &F::loadString)
-            .method("loadURL", &F::loadURL)
-            .method("getText", &F::getText)
-            .method("getSource", &F::getSource)
-            .method("viewSource", &F::viewSource)
-            .method("print", &F::print)
-            .method("selectAll", &F::selectAll)
+        return builder.fields(RT_NAMED(F, isMain, name, identifier, cefBrowser, cefWindow))
+            .methods(RT_NAMED(F, destroy, getCefWindow, getBrowser, getUrl, getParent,
+                              getIdentifier, isFocused, invokeJsFunc, evalJavaScript,
+                              executeJavaScript, loadString, loadURL, getText, getSource,
+                              viewSource, print, selectAll))
             .method("delete", &F::delete_)
-            .method("paste", &F::paste)
-            .method("copy", &F::copy)
-            .method("cut", &F::cut)
-            .method("redo", &F::redo)
-            .method("undo", &F::undo)
+            .methods(RT_NAMED(F, paste, copy, cut, redo, undo))
             .constructor(&F::construct)
             .build();
     }();

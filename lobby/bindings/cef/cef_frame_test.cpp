@@ -5,28 +5,18 @@
 #include "lobby/bindings/cef/cef_browser.h"
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/cef/cef_window.h"
-#include "lobby/bindings/fake_host.h"
+#include "lobby/bindings/cef/window_fixture.h"
 #include "runtime/create.h"
 #include "runtime/record.h"
 
 namespace cef {
 namespace {
 
-class CefFrameTest : public ::testing::Test {
+class CefFrameTest : public testing::WindowFixture {
 protected:
-    CefFrameTest() {
-        window = rt::create<CefWindow>("a.html", 1, 1, 0, rt::create<CefBrowserSettings>());
-        window->on_create("hwnd");
-        browser = window->get_cefBrowser();
-    }
-
     rt::Ref<CefFrame> frame(int32_t id, const char* name = "f") {
         return rt::create<CefFrame>(browser, window, false, std::string(name), id);
     }
-
-    bindings::FakeHost host;
-    rt::Ref<CefWindow> window;
-    rt::Ref<CefBrowser> browser;
 };
 
 TEST_F(CefFrameTest, ScriptCallsBeforeTheBrowserIsCreatedAreLost) {

@@ -55,9 +55,7 @@ const rt::ClassInfo& CefRequest::staticClassInfo() {
         return builder.field("_handle", &R::_handle)
             .property("method", &R::get_method, &R::set_method)
             .property("url", &R::get_url, &R::set_url)
-            .method("getFirstPartyForCookies", &R::getFirstPartyForCookies)
-            .method("setHeader", &R::setHeader)
-            .method("getHeader", &R::getHeader)
+            .methods(RT_NAMED(R, getFirstPartyForCookies, setHeader, getHeader))
             .creator([](std::span<const rt::Value> args) -> rt::Ref<rt::Object> {
                 rt::Ref<R> request = rt::create<R>();
                 if (!args.empty()) request->_handle = args[0];

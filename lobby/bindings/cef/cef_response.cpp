@@ -6,13 +6,11 @@
 namespace cef {
 
 const rt::ClassInfo& CefResponse::staticClassInfo() {
-    static const rt::ClassInfo& info = rt::ClassBuilder<CefResponse>("cef.CefResponse")
-                                           .field("end", &CefResponse::end)
-                                           .field("redirectUrl", &CefResponse::redirectUrl)
-                                           .field("mimeType", &CefResponse::mimeType)
-                                           .field("status", &CefResponse::status)
-                                           .constructor()
-                                           .build();
+    static const rt::ClassInfo& info =
+        rt::ClassBuilder<CefResponse>("cef.CefResponse")
+            .fields(RT_NAMED(CefResponse, end, redirectUrl, mimeType, status))
+            .constructor()
+            .build();
     return info;
 }
 

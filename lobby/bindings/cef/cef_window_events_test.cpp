@@ -8,7 +8,7 @@
 #include "lobby/bindings/cef/cef_browser_settings.h"
 #include "lobby/bindings/cef/cef_response.h"
 #include "lobby/bindings/cef/cef_window.h"
-#include "lobby/bindings/fake_host.h"
+#include "lobby/bindings/cef/window_fixture.h"
 #include "runtime/bytes.h"
 #include "runtime/create.h"
 #include "runtime/function.h"
@@ -18,14 +18,8 @@ namespace cef {
 namespace {
 
 // Browser events as the host delivers them: by name, to a live window.
-class BrowserEventsTest : public ::testing::Test {
+class BrowserEventsTest : public testing::WindowFixture {
 protected:
-    BrowserEventsTest() {
-        window = rt::create<CefWindow>("a.html", 1, 1, 0, rt::create<CefBrowserSettings>());
-        window->on_create("hwnd");
-        browser = window->get_cefBrowser();
-    }
-
     // Sets the handler of `event` to one that records its arguments and answers `result`.
     void handle(const std::string& event, rt::Value result = {}) {
         rt::Value(browser).set(event, rt::Function::of(event, [this, event, result](auto args) {
@@ -38,9 +32,6 @@ protected:
         return rt::Value(window).callMember("onBrowserEvent", {event, payload});
     }
 
-    bindings::FakeHost host;
-    rt::Ref<CefWindow> window;
-    rt::Ref<CefBrowser> browser;
     std::map<std::string, std::vector<rt::Value>> received;
 };
 

@@ -12,9 +12,7 @@ void KeyInfo::construct(int32_t keyCode, bool system, bool ime) {
 
 const rt::ClassInfo& KeyInfo::staticClassInfo() {
     static const rt::ClassInfo& info = rt::ClassBuilder<KeyInfo>("cef.KeyInfo")
-                                           .field("imeChar", &KeyInfo::imeChar)
-                                           .field("sysChar", &KeyInfo::sysChar)
-                                           .field("key", &KeyInfo::key)
+                                           .fields(RT_NAMED(KeyInfo, imeChar, sysChar, key))
                                            .constructor(&KeyInfo::construct)
                                            .build();
     return info;

@@ -13,10 +13,7 @@ void Rect::construct(int32_t left, int32_t top, int32_t w, int32_t h) {
 
 const rt::ClassInfo& Rect::staticClassInfo() {
     static const rt::ClassInfo& info = rt::ClassBuilder<Rect>("cef.Rect")
-                                           .field("height", &Rect::height)
-                                           .field("width", &Rect::width)
-                                           .field("y", &Rect::y)
-                                           .field("x", &Rect::x)
+                                           .fields(RT_NAMED(Rect, height, width, y, x))
                                            .constructor(&Rect::construct)
                                            .build();
     return info;

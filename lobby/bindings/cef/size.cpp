@@ -11,8 +11,7 @@ void Size::construct(double w, double h) {
 
 const rt::ClassInfo& Size::staticClassInfo() {
     static const rt::ClassInfo& info = rt::ClassBuilder<Size>("cef.Size")
-                                           .field("height", &Size::height)
-                                           .field("width", &Size::width)
+                                           .fields(RT_NAMED(Size, height, width))
                                            .constructor(&Size::construct)
                                            .build();
     return info;

@@ -64,10 +64,7 @@ void Task::onTask(rt::Ref<CefWindow> window, rt::Value delayValue) {
 
 const rt::ClassInfo& Task::staticClassInfo() {
     static const rt::ClassInfo& info = rt::ClassBuilder<Task>("cef.Task")
-                                           .field("call", &Task::call)
-                                           .field("args", &Task::args)
-                                           .field("window", &Task::window)
-                                           .field("delay", &Task::delay)
+                                           .fields(RT_NAMED(Task, call, args, window, delay))
                                            .staticField("tasks", &tasks)
                                            .staticField("mutex", &mutex)
                                            .staticMethod("onTask", &Task::onTask)

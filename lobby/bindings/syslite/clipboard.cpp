@@ -22,9 +22,7 @@ void Clipboard::clear() {
 const rt::ClassInfo& Clipboard::staticClassInfo() {
     static const rt::ClassInfo& info =
         bindings::addPrimitiveStatics(rt::ClassBuilder<Clipboard>("syslite.Clipboard"), kPrimitives)
-            .staticMethod("setText", &Clipboard::setText)
-            .staticMethod("getText", &Clipboard::getText)
-            .staticMethod("clear", &Clipboard::clear)
+            .staticMethods(RT_NAMED(Clipboard, setText, getText, clear))
             .build();
     return info;
 }

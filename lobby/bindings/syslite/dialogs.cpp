@@ -49,11 +49,7 @@ std::optional<std::string> Dialogs::folder(std::optional<std::string> a,
 const rt::ClassInfo& Dialogs::staticClassInfo() {
     static const rt::ClassInfo& info =
         bindings::addPrimitiveStatics(rt::ClassBuilder<Dialogs>("syslite.Dialogs"), kPrimitives)
-            .staticMethod("message", &Dialogs::message)
-            .staticMethod("confirm", &Dialogs::confirm)
-            .staticMethod("saveFile", &Dialogs::saveFile)
-            .staticMethod("openFile", &Dialogs::openFile)
-            .staticMethod("folder", &Dialogs::folder)
+            .staticMethods(RT_NAMED(Dialogs, message, confirm, saveFile, openFile, folder))
             .build();
     return info;
 }

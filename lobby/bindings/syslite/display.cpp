@@ -25,10 +25,8 @@ bool Display::isModeSupported(int32_t a, int32_t b, int32_t c) {
 const rt::ClassInfo& Display::staticClassInfo() {
     static const rt::ClassInfo& info =
         bindings::addPrimitiveStatics(rt::ClassBuilder<Display>("syslite.win.Display"), kPrimitives)
-            .staticMethod("getScreenSize", &Display::getScreenSize)
-            .staticMethod("setMode", &Display::setMode)
-            .staticMethod("setDefaultMode", &Display::setDefaultMode)
-            .staticMethod("isModeSupported", &Display::isModeSupported)
+            .staticMethods(
+                RT_NAMED(Display, getScreenSize, setMode, setDefaultMode, isModeSupported))
             .build();
     return info;
 }

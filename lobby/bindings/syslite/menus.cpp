@@ -44,13 +44,8 @@ const rt::ClassInfo& Menus::staticClassInfo() {
         rt::ClassBuilder<Menus> builder("syslite.win.Menus");
         bindings::addPrimitiveStatics(builder, kPrimitives);
         return builder.field("m", &Menus::m)
-            .method("getHandle", &Menus::getHandle)
-            .method("showPopup", &Menus::showPopup)
-            .method("show", &Menus::show)
-            .method("addSubmenu", &Menus::addSubmenu)
-            .method("addDivider", &Menus::addDivider)
-            .method("addItem", &Menus::addItem)
-            .method("dispose", &Menus::dispose)
+            .methods(RT_NAMED(Menus, getHandle, showPopup, show, addSubmenu, addDivider, addItem,
+                              dispose))
             .constructor(&Menus::construct)
             .build();
     }();

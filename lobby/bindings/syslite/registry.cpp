@@ -54,9 +54,7 @@ const rt::ClassInfo& Registry::staticClassInfo() {
         rt::ClassBuilder<Registry> builder("syslite.Registry");
         for (const Root& r : kRoots) builder.staticField(r.name, r.slot);
         return bindings::addPrimitiveStatics(builder, kPrimitives)
-            .staticMethod("getValue", &Registry::getValue)
-            .staticMethod("setValue", &Registry::setValue)
-            .staticMethod("deleteKey", &Registry::deleteKey)
+            .staticMethods(RT_NAMED(Registry, getValue, setValue, deleteKey))
             .build();
     }();
     return info;

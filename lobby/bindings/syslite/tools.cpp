@@ -50,8 +50,7 @@ int32_t Tools::createProcess(std::optional<std::string> a, std::optional<std::st
 const rt::ClassInfo& Tools::staticClassInfo() {
     static const rt::ClassInfo& info =
         bindings::addPrimitiveStatics(rt::ClassBuilder<Tools>("syslite.win.Tools"), kPrimitives)
-            .staticMethod("replaceExeIcon", &Tools::replaceExeIcon)
-            .staticMethod("createProcess", &Tools::createProcess)
+            .staticMethods(RT_NAMED(Tools, replaceExeIcon, createProcess))
             .build();
     return info;
 }

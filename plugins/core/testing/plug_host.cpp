@@ -8,12 +8,11 @@
 namespace plug::testing {
 
 const rt::ClassInfo& Handler::staticClassInfo() {
-    static const rt::ClassInfo& info = rt::ClassBuilder<Handler>("test.PlugHandler")
-                                           .method("onGameClose", &Handler::onGameClose)
-                                           .method("onPlugLink", &Handler::onPlugLink)
-                                           .method("onPlugMsg", &Handler::onPlugMsg)
-                                           .constructor()
-                                           .build();
+    static const rt::ClassInfo& info =
+        rt::ClassBuilder<Handler>("test.PlugHandler")
+            .methods(RT_NAMED(Handler, onGameClose, onPlugLink, onPlugMsg))
+            .constructor()
+            .build();
     return info;
 }
 

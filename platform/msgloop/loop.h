@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -68,7 +69,8 @@ private:
     void turn(int timeout_ms);
     template <typename Done>
     int wait_until(const Done& done, uint64_t deadline_ms, bool with_watches);
-    void handle(const PollTag& tag, short revents);
+    // Handles one ready source; copy-data frames are handled until `stop` holds.
+    void handle(const PollTag& tag, short revents, const std::function<bool()>& stop);
     void dispatch_posted();
     void fire_timers();
     void run_tasks();

@@ -312,23 +312,21 @@ void Loop::turn(int timeout_ms) {
     bound(timers_.next_due());
     bound(tasks_.next_due());
 
+    // Calls read ahead during a send are handled now: the poll only looks whether any other
+    // source is ready too.
+    if (transport_->has_backlog()) wait_ms = 0;
     const std::function<bool()> never = [] { return false; };
-    if (transport_->has_backlog()) {
-        // Calls read ahead during a send: this turn handles them instead of polling; the
-        // next turn polls every source again.
-        transport_->drain(never);
-    } else {
-        PollList list;
-        list.add(wake_fd_, POLLIN, Source::kWake, 0);
-        transport_->add_sources(list);
-        sockets_.add_sources(list);
-        watches_.add_sources(list, false);
-        processes_.add_sources(list);
-        int ready = poll_list(list, wait_ms);
-        for (size_t i = 0; ready > 0 && i < list.fds.size(); ++i) {
-            if (list.fds[i].revents) handle(list.tags[i], list.fds[i].revents, never);
-        }
+    PollList list;
+    list.add(wake_fd_, POLLIN, Source::kWake, 0);
+    transport_->add_sources(list);
+    sockets_.add_sources(list);
+    watches_.add_sources(list, false);
+    processes_.add_sources(list);
+    int ready = poll_list(list, wait_ms);
+    for (size_t i = 0; ready > 0 && i < list.fds.size(); ++i) {
+        if (list.fds[i].revents) handle(list.tags[i], list.fds[i].revents, never);
     }
+    transport_->drain(never);
     dispatch_posted();
     fire_timers();
     run_tasks();

@@ -1,5 +1,6 @@
 // Copy-data between two real processes: this test and msgloop_peer.
 #include <dirent.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <string>
@@ -70,6 +71,7 @@ public:
     std::string nested_text_;
     std::vector<std::string> queued_;
     bool queued_inside_send_ = false;
+    size_t queued_wanted_ = 0;
 };
 
 // The sockets a process holds, from /proc.
@@ -136,6 +138,36 @@ TEST_F(TwoProcesses, ACallSentAfterTheReplyWaitsForTheLoopInsteadOfEnteringTheSe
         EXPECT_EQ(queued_.back(), std::to_string(i));
     }
     EXPECT_FALSE(queued_inside_send_);
+}
+
+TEST_F(TwoProcesses, ACallReadAheadDoesNotKeepTheTurnFromOtherSources) {
+    // The peer answers, then sends the text back at once: that call is often read together with
+    // the answer. The turn that handles it must still serve a pipe that is ready all along.
+    int pipe_fds[2];
+    ASSERT_EQ(pipe(pipe_fds), 0);
+    ASSERT_EQ(write(pipe_fds[1], "x", 1), 1);
+    int served = 0;
+    auto on_ready = [](int, unsigned, void* arg) { ++*static_cast<int*>(arg); };
+    uint64_t watch = 0;
+    ASSERT_EQ(ml_watch_fd(pipe_fds[0], POLLIN, 0, on_ready, &served, &watch), ML_OK);
+    for (size_t i = 0; i < 30; ++i) {
+        intptr_t result = 0;
+        ASSERT_EQ(send_text("queue:" + std::to_string(i), &result, -1, 513), ML_OK)
+            << ml_last_error();
+        served = 0;
+        ml_pump(1000, nullptr);
+        EXPECT_EQ(served, 1) << "exchange " << i;
+        // The watch is ready all along, so turns do not wait: ml_wait does.
+        queued_wanted_ = i + 1;
+        auto back = [](void* arg) {
+            auto* self = static_cast<TwoProcesses*>(arg);
+            return self->queued_.size() >= self->queued_wanted_ ? 1 : 0;
+        };
+        ASSERT_EQ(ml_wait(back, this, 20000), ML_OK);
+    }
+    ml_unwatch_fd(watch);
+    close(pipe_fds[0]);
+    close(pipe_fds[1]);
 }
 
 TEST_F(TwoProcesses, IsWindowTurnsFalseWhenThePeerDestroysItsWindow) {

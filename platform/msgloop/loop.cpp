@@ -278,18 +278,33 @@ int Loop::wait(ml_wait_fn done, void* arg, int timeout_ms) {
 
 template <typename Done>
 int Loop::wait_until(const Done& done, uint64_t deadline_ms, bool with_watches) {
+    const std::function<bool()> stop = [&done] { return done(); };
     PollList list;
     for (;;) {
         if (done()) return ML_OK;
         uint64_t now = now_ms();
         if (deadline_ms != kNoDeadline && now >= deadline_ms) return ML_ERR_TIMEOUT;
+        if (transport_->has_backlog()) {
+            // Frames read ahead are handled before anything blocks.
+            transport_->drain(stop);
+            continue;
+        }
         list.clear();
         list.add(wake_fd_, POLLIN, Source::kWake, 0);
         transport_->add_sources(list);
         if (with_watches) watches_.add_sources(list, true);
+        const size_t served = list.fds.size();
+        // The loop's other sources are only looked at, until one is seen ready: the next turn
+        // then polls for them even when it has copy-data frames to handle.
+        if (!others_ready_) add_other_sources(list);
         int ready = poll_list(list, deadline_ms == kNoDeadline ? -1 : clamp_ms(deadline_ms - now));
         for (size_t i = 0; ready > 0 && i < list.fds.size(); ++i) {
-            if (list.fds[i].revents) handle(list.tags[i], list.fds[i].revents);
+            if (!list.fds[i].revents) continue;
+            if (i >= served) {
+                others_ready_ = true;
+            } else if (!done()) {
+                handle(list.tags[i], list.fds[i].revents, stop);
+            }
         }
     }
 }
@@ -306,22 +321,34 @@ void Loop::turn(int timeout_ms) {
     bound(timers_.next_due());
     bound(tasks_.next_due());
 
-    PollList list;
-    list.add(wake_fd_, POLLIN, Source::kWake, 0);
-    transport_->add_sources(list);
-    sockets_.add_sources(list);
-    watches_.add_sources(list, false);
-    processes_.add_sources(list);
-    int ready = poll_list(list, wait_ms);
-    for (size_t i = 0; ready > 0 && i < list.fds.size(); ++i) {
-        if (list.fds[i].revents) handle(list.tags[i], list.fds[i].revents);
+    const std::function<bool()> never = [] { return false; };
+    // Calls read ahead during a send are handled without waiting. The poll is left out when the
+    // send's own poll, which looked at every source, found nothing else ready.
+    const bool read_ahead = transport_->has_backlog();
+    if (!read_ahead || others_ready_) {
+        PollList list;
+        list.add(wake_fd_, POLLIN, Source::kWake, 0);
+        transport_->add_sources(list);
+        add_other_sources(list);
+        int ready = poll_list(list, read_ahead ? 0 : wait_ms);
+        for (size_t i = 0; ready > 0 && i < list.fds.size(); ++i) {
+            if (list.fds[i].revents) handle(list.tags[i], list.fds[i].revents, never);
+        }
+        others_ready_ = false;
     }
+    transport_->drain(never);
     dispatch_posted();
     fire_timers();
     run_tasks();
 }
 
-void Loop::handle(const PollTag& tag, short revents) {
+void Loop::add_other_sources(PollList& list) const {
+    sockets_.add_sources(list);
+    watches_.add_sources(list, false);
+    processes_.add_sources(list);
+}
+
+void Loop::handle(const PollTag& tag, short revents, const std::function<bool()>& stop) {
     switch (tag.source) {
         case Source::kWake: {
             uint64_t count;
@@ -330,9 +357,8 @@ void Loop::handle(const PollTag& tag, short revents) {
             break;
         }
         case Source::kListener:
-        case Source::kInbound:
-        case Source::kOutbound:
-            transport_->on_ready(tag.source, tag.id, revents);
+        case Source::kConnection:
+            transport_->on_ready(tag.source, tag.id, revents, stop);
             break;
         case Source::kSocket:
             sockets_.on_ready(tag.id, revents);

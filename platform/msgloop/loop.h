@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -68,7 +69,10 @@ private:
     void turn(int timeout_ms);
     template <typename Done>
     int wait_until(const Done& done, uint64_t deadline_ms, bool with_watches);
-    void handle(const PollTag& tag, short revents);
+    // Sockets, fd watches and processes: what a send's wait does not serve.
+    void add_other_sources(PollList& list) const;
+    // Handles one ready source; copy-data frames are handled until `stop` holds.
+    void handle(const PollTag& tag, short revents, const std::function<bool()>& stop);
     void dispatch_posted();
     void fire_timers();
     void run_tasks();
@@ -93,6 +97,8 @@ private:
     ProcessTable processes_;
     std::unique_ptr<Transport> transport_;
     std::unordered_map<ml_hwnd, Owner> owners_;
+    // One of the other sources may be ready: a wait saw it, or no turn has polled since.
+    bool others_ready_ = true;
     std::atomic<bool> quit_pending_{false};
     std::atomic<int> quit_code_{0};
     ml_hook_fn before_ = nullptr;

@@ -8,7 +8,7 @@
 
 namespace msgloop {
 
-enum class Source : uint8_t { kWake, kListener, kInbound, kOutbound, kSocket, kWatch, kProcess };
+enum class Source : uint8_t { kWake, kListener, kConnection, kSocket, kWatch, kProcess };
 
 struct PollTag {
     Source source;

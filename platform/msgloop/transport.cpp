@@ -19,6 +19,8 @@ namespace msgloop {
 namespace {
 
 constexpr size_t kBufferSize = sizeof(FrameHeader) + ML_COPYDATA_MAX;
+// Frames taken by one read: a reply and the call queued behind it cost one system call.
+constexpr unsigned kBatch = 4;
 constexpr int kReplyWaitMs = 1000;
 
 bool make_address(const std::string& path, sockaddr_un* addr) {
@@ -29,10 +31,9 @@ bool make_address(const std::string& path, sockaddr_un* addr) {
     return true;
 }
 
-bool same_user(int fd) {
-    ucred cred{};
-    socklen_t len = sizeof cred;
-    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 && cred.uid == geteuid();
+bool same_user(int fd, ucred* cred) {
+    socklen_t len = sizeof *cred;
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, cred, &len) == 0 && cred->uid == geteuid();
 }
 
 int remaining_ms(uint64_t deadline_ms) {
@@ -130,24 +131,32 @@ int Transport::open() {
 
 void Transport::add_sources(PollList& list) const {
     list.add(listener_, POLLIN, Source::kListener, 0);
-    for (const auto& [id, conn] : inbound_) list.add(conn->fd, POLLIN, Source::kInbound, id);
-    for (const auto& [id, conn] : outbound_) list.add(conn->fd, POLLIN, Source::kOutbound, id);
+    for (const auto& [id, conn] : connections_) {
+        if (!conn->dead) list.add(conn->fd, POLLIN, Source::kConnection, id);
+    }
 }
 
-void Transport::on_ready(Source source, uint64_t id, short revents) {
-    bool hung = revents & (POLLHUP | POLLERR | POLLNVAL);
+void Transport::on_ready(Source source, uint64_t id, short revents,
+                         const std::function<bool()>& stop) {
     if (source == Source::kListener) {
         accept_all();
-    } else if (source == Source::kInbound) {
-        auto it = inbound_.find(id);
-        if (it == inbound_.end()) return;
-        std::shared_ptr<Connection> conn = it->second;
-        read_call(conn, hung);
-    } else if (source == Source::kOutbound) {
-        auto it = outbound_.find(id);
-        if (it == outbound_.end()) return;
-        std::shared_ptr<Connection> conn = it->second;
-        read_replies(conn, hung);
+        return;
+    }
+    auto it = connections_.find(id);
+    if (it == connections_.end()) return;
+    std::shared_ptr<Connection> conn = it->second;
+    read_frames(conn, revents & (POLLHUP | POLLERR | POLLNVAL));
+    handle_backlog(conn, stop);
+}
+
+void Transport::drain(const std::function<bool()>& stop) {
+    std::vector<std::shared_ptr<Connection>> waiting;
+    for (const auto& [id, conn] : connections_) {
+        if (!conn->backlog.empty()) waiting.push_back(conn);
+    }
+    for (const auto& conn : waiting) {
+        if (stop()) return;
+        handle_backlog(conn, stop);
     }
 }
 
@@ -155,62 +164,123 @@ void Transport::accept_all() {
     for (;;) {
         int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) return;
-        if (!same_user(fd)) {
+        ucred cred{};
+        if (!same_user(fd, &cred)) {
             close(fd);
             continue;
         }
         auto conn = std::make_shared<Connection>();
         conn->fd = fd;
         conn->id = ++next_conn_id_;
-        inbound_[conn->id] = conn;
-    }
-}
-
-char* Transport::buffer(int depth) {
-    while (static_cast<int>(buffers_.size()) <= depth) {
-        buffers_.push_back(std::make_unique<char[]>(kBufferSize));
-    }
-    return buffers_[static_cast<size_t>(depth)].get();
-}
-
-void Transport::read_call(const std::shared_ptr<Connection>& conn, bool hung) {
-    if (conn->dead) return;
-    char* buf = buffer(depth_);
-    ssize_t n = recv(conn->fd, buf, kBufferSize, MSG_DONTWAIT | MSG_TRUNC);
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
-    if (n <= 0 || hung) {
-        // End of the connection, or a call from a sender that has gone: nobody waits for it.
-        if (n <= 0) {
-            conn->dead = true;
-            inbound_.erase(conn->id);
+        // Calls to the connecting process may go back on its connection.
+        char state = 0;
+        if (read_process_stat(cred.pid, &conn->peer.start, &state)) {
+            conn->peer.pid = cred.pid;
+        } else {
+            conn->peer = Owner{};
         }
-        return;
+        connections_[conn->id] = conn;
     }
-    FrameHeader h{};
-    switch (check_frame(buf, static_cast<size_t>(n), ML_COPYDATA_MAX, &h)) {
-        case FrameCheck::kUnreadable:
-            return;
-        case FrameCheck::kBadVersion:
-        case FrameCheck::kMalformed:
-            if (h.kind == kFrameCall) reply(*conn, h.call_id, ML_ERR_PROTOCOL, 0);
-            return;
-        case FrameCheck::kTooLarge:
-            if (h.kind == kFrameCall) reply(*conn, h.call_id, ML_ERR_TOO_LARGE, 0);
-            return;
-        case FrameCheck::kGood:
-            break;
+}
+
+void Transport::read_frames(const std::shared_ptr<Connection>& conn, bool hung) {
+    if (conn->dead) return;
+    if (!scratch_) scratch_ = std::make_unique<char[]>(kBatch * kBufferSize);
+    // One batch per readiness; after a hang-up everything still queued is read, then the end.
+    bool ended = false;
+    while (!ended) {
+        iovec iov[kBatch];
+        mmsghdr msgs[kBatch];
+        std::memset(msgs, 0, sizeof msgs);
+        for (unsigned i = 0; i < kBatch; ++i) {
+            iov[i] = {scratch_.get() + i * kBufferSize, kBufferSize};
+            msgs[i].msg_hdr.msg_iov = &iov[i];
+            msgs[i].msg_hdr.msg_iovlen = 1;
+        }
+        int n = recvmmsg(conn->fd, msgs, kBatch, MSG_DONTWAIT | MSG_TRUNC, nullptr);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ended = errno != EAGAIN || hung;
+            if (!ended) return;
+        }
+        for (int i = 0; i < n && !ended; ++i) {
+            size_t length = msgs[i].msg_len;
+            // An empty message is the end of the connection.
+            ended = length == 0;
+            if (ended) break;
+            Frame frame;
+            frame.length = length;
+            const char* bytes = static_cast<const char*>(iov[i].iov_base);
+            frame.bytes.assign(bytes, bytes + std::min(length, kBufferSize));
+            conn->backlog.push_back(std::move(frame));
+            ++backlog_frames_;
+        }
+        if (!hung) break;
     }
-    if (h.kind != kFrameCall) return;
+    if (!ended) return;
+    conn->dead = true;
+    conn->hung = true;
+    conn->backlog.push_back(Frame{});
+    ++backlog_frames_;
+}
+
+void Transport::handle_backlog(const std::shared_ptr<Connection>& conn,
+                               const std::function<bool()>& stop) {
+    while (!conn->backlog.empty() && !stop()) {
+        // Taken out first: what it dispatches may read further frames of this connection.
+        Frame frame = std::move(conn->backlog.front());
+        conn->backlog.pop_front();
+        --backlog_frames_;
+        if (frame.length == 0) {
+            drop(conn);
+            return;
+        }
+        FrameHeader h{};
+        switch (check_frame(frame.bytes.data(), frame.length, ML_COPYDATA_MAX, &h)) {
+            case FrameCheck::kUnreadable:
+                continue;
+            case FrameCheck::kBadVersion:
+            case FrameCheck::kMalformed:
+                if (h.kind == kFrameCall) reply(*conn, h.call_id, ML_ERR_PROTOCOL, 0);
+                continue;
+            case FrameCheck::kTooLarge:
+                if (h.kind == kFrameCall) reply(*conn, h.call_id, ML_ERR_TOO_LARGE, 0);
+                continue;
+            case FrameCheck::kGood:
+                break;
+        }
+        if (h.kind == kFrameCall) {
+            handle_call(conn, h, frame);
+        } else if (h.kind == kFrameReply && h.size == 0) {
+            handle_reply(conn, h);
+        }
+    }
+}
+
+void Transport::handle_call(const std::shared_ptr<Connection>& conn, const FrameHeader& h,
+                            const Frame& frame) {
+    // A call from a sender that has gone: nobody waits for its answer.
+    if (conn->hung) return;
     if (depth_ >= kMaxDepth) {
         reply(*conn, h.call_id, ML_ERR_DEPTH, 0);
         return;
     }
     ++depth_;
     intptr_t result = 0;
-    int status = target_.deliver_copydata(h.target, static_cast<uint32_t>(h.wparam), h.data,
-                                          buf + sizeof(FrameHeader), h.size, &result);
+    int status =
+        target_.deliver_copydata(h.target, static_cast<uint32_t>(h.wparam), h.data,
+                                 frame.bytes.data() + sizeof(FrameHeader), h.size, &result);
     --depth_;
     reply(*conn, h.call_id, status, result);
+}
+
+void Transport::handle_reply(const std::shared_ptr<Connection>& conn, const FrameHeader& h) {
+    auto it = pending_.find(h.call_id);
+    // A reply for a call that gave up waiting is late and dropped.
+    if (it == pending_.end() || it->second->conn != conn || it->second->done) return;
+    it->second->done = true;
+    it->second->status = known_status(h.status);
+    it->second->result = h.result;
 }
 
 void Transport::reply(Connection& conn, uint64_t call_id, int status, int64_t result) {
@@ -224,44 +294,18 @@ void Transport::reply(Connection& conn, uint64_t call_id, int status, int64_t re
     }
 }
 
-void Transport::read_replies(const std::shared_ptr<Connection>& conn, bool hung) {
-    if (conn->dead) return;
-    // One reply per readiness; after a hang-up every reply still queued is read first.
-    for (bool more = true; more; more = hung) {
-        FrameHeader h{};
-        char buf[sizeof(FrameHeader) + 8];
-        ssize_t n = recv(conn->fd, buf, sizeof buf, MSG_DONTWAIT | MSG_TRUNC);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) break;
-        if (n <= 0) {
-            hung = true;
-            break;
-        }
-        if (check_frame(buf, static_cast<size_t>(std::min<ssize_t>(n, sizeof buf)), 0, &h) !=
-                FrameCheck::kGood ||
-            static_cast<size_t>(n) != sizeof(FrameHeader) || h.kind != kFrameReply) {
-            continue;
-        }
-        auto it = pending_.find(h.call_id);
-        // A reply for a call that gave up waiting is late and dropped.
-        if (it == pending_.end() || it->second->conn != conn || it->second->done) continue;
-        it->second->done = true;
-        it->second->status = known_status(h.status);
-        it->second->result = h.result;
-    }
-    if (hung) drop_outbound(conn);
-}
-
 bool Transport::connected_to(const Owner& owner) const {
-    for (const auto& [id, conn] : outbound_) {
+    for (const auto& [id, conn] : connections_) {
         if (conn->peer == owner && !conn->dead) return true;
     }
     return false;
 }
 
-void Transport::drop_outbound(const std::shared_ptr<Connection>& conn) {
+void Transport::drop(const std::shared_ptr<Connection>& conn) {
     conn->dead = true;
-    outbound_.erase(conn->id);
+    backlog_frames_ -= conn->backlog.size();
+    conn->backlog.clear();
+    connections_.erase(conn->id);
     for (auto& [id, call] : pending_) {
         if (call->conn == conn && !call->done) {
             call->done = true;
@@ -272,7 +316,7 @@ void Transport::drop_outbound(const std::shared_ptr<Connection>& conn) {
 
 int Transport::connection_to(const Owner& owner, uint64_t deadline_ms,
                              std::shared_ptr<Connection>* out) {
-    for (auto& [id, conn] : outbound_) {
+    for (auto& [id, conn] : connections_) {
         if (conn->peer == owner && !conn->dead) {
             *out = conn;
             return ML_OK;
@@ -304,7 +348,8 @@ int Transport::connection_to(const Owner& owner, uint64_t deadline_ms,
         return fail(ML_ERR_NO_WINDOW, "process %s does not listen at %s: %s", owner.text().c_str(),
                     path.c_str(), std::strerror(saved));
     }
-    if (!same_user(fd)) {
+    ucred cred{};
+    if (!same_user(fd, &cred)) {
         close(fd);
         return fail(ML_ERR_NO_WINDOW, "the listener %s belongs to another user", path.c_str());
     }
@@ -312,7 +357,7 @@ int Transport::connection_to(const Owner& owner, uint64_t deadline_ms,
     conn->fd = fd;
     conn->id = ++next_conn_id_;
     conn->peer = owner;
-    outbound_[conn->id] = conn;
+    connections_[conn->id] = conn;
     *out = conn;
     return ML_OK;
 }
@@ -341,7 +386,8 @@ int Transport::begin_call(const Owner& owner, uint32_t to, uint32_t from, uint64
             return fail(ML_ERR_TIMEOUT, "sending copy-data to window %u timed out", to);
         }
         int saved = errno;
-        drop_outbound(conn);
+        // Replies still queued on the connection are read before its end fails their calls.
+        read_frames(conn, true);
         if (!owner.alive()) {
             return fail(ML_ERR_NO_WINDOW, "the owner %s of window %u has ended",
                         owner.text().c_str(), to);

@@ -117,6 +117,38 @@ TEST_F(RawFrames, BadFramesAreAnsweredOrDroppedAndNeverDispatched) {
     EXPECT_EQ(reply(fd_).status, ML_ERR_NO_WINDOW);
 }
 
+TEST_F(RawFrames, ABurstIsAnsweredInOrderWhateverItsFramesHold) {
+    std::vector<std::string> texts;
+    window_.on_message = [&](const Received& r) -> intptr_t {
+        auto* block = reinterpret_cast<const ml_copydata*>(r.lparam);
+        texts.emplace_back(static_cast<const char*>(block->ptr), block->size);
+        return 0;
+    };
+    // Queued before the loop reads: more frames than one read takes, bad ones among them.
+    std::vector<int> want;
+    for (uint64_t id = 1; id <= 11; ++id) {
+        auto frame = call(id, "t" + std::to_string(id));
+        int status = ML_OK;
+        if (id % 5 == 0) {
+            reinterpret_cast<FrameHeader*>(frame.data())->size = 1;
+            status = ML_ERR_PROTOCOL;
+        } else if (id % 4 == 0) {
+            frame = call(id, std::string(ML_COPYDATA_MAX + 1, 'z'));
+            status = ML_ERR_TOO_LARGE;
+        }
+        send_frame(fd_, frame);
+        want.push_back(status);
+    }
+    std::vector<std::string> dispatched;
+    for (uint64_t id = 1; id <= 11; ++id) {
+        FrameHeader h = reply(fd_);
+        EXPECT_EQ(h.call_id, id);
+        EXPECT_EQ(h.status, want[id - 1]) << "call " << id;
+        if (want[id - 1] == ML_OK) dispatched.push_back("t" + std::to_string(id));
+    }
+    EXPECT_EQ(texts, dispatched);
+}
+
 TEST_F(RawFrames, ACallFromASenderThatHungUpIsNotDispatched) {
     send_frame(fd_, call(1, "orphan"));
     close(fd_);

@@ -1,4 +1,8 @@
 // Copy-data between two real processes: this test and msgloop_peer.
+#include <dirent.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -42,6 +46,7 @@ public:
                 self->nested_text_ = text;
                 return 7;
             case 513:
+                self->queued_inside_send_ = self->queued_inside_send_ || self->sending_;
                 self->queued_.push_back(text);
                 return 0;
         }
@@ -65,7 +70,27 @@ public:
     bool nested_inside_send_ = false;
     std::string nested_text_;
     std::vector<std::string> queued_;
+    bool queued_inside_send_ = false;
+    size_t queued_wanted_ = 0;
 };
+
+// The sockets a process holds, from /proc.
+int count_sockets(int pid) {
+    std::string folder = "/proc/" + std::to_string(pid) + "/fd";
+    DIR* d = opendir(folder.c_str());
+    if (!d) return -1;
+    int count = 0;
+    while (dirent* e = readdir(d)) {
+        char target[64] = {};
+        std::string link = folder + "/" + e->d_name;
+        if (readlink(link.c_str(), target, sizeof target - 1) > 0 &&
+            std::string(target).rfind("socket:", 0) == 0) {
+            ++count;
+        }
+    }
+    closedir(d);
+    return count;
+}
 
 TEST_F(TwoProcesses, ANestedCallBackArrivesInsideTheSendAndBothResultsReturn) {
     intptr_t result = 0;
@@ -89,6 +114,60 @@ TEST_F(TwoProcesses, QueuedMessagesKeepTheirOrder) {
     };
     ASSERT_EQ(ml_wait(all, this, 20000), ML_OK);
     EXPECT_EQ(queued_, sent);
+}
+
+TEST_F(TwoProcesses, CallsBothWaysShareTheConnectionThePeerOpened) {
+    intptr_t result = 0;
+    ASSERT_EQ(send_text("queue:back", &result, -1, 513), ML_OK) << ml_last_error();
+    ASSERT_TRUE(pump_until([this] { return queued_.size() == 1; }));
+    ASSERT_EQ(send_text("nest", &result), ML_OK) << ml_last_error();
+    EXPECT_EQ(result, 1007);
+    // Its listener and the one connection it opened for its hello.
+    EXPECT_EQ(count_sockets(ml_process_id(peer_process_)), 2);
+}
+
+TEST_F(TwoProcesses, ACallSentAfterTheReplyWaitsForTheLoopInsteadOfEnteringTheSend) {
+    // The peer answers, then its queued handling sends the text back: the send returns first.
+    for (int i = 0; i < 20; ++i) {
+        intptr_t result = 0;
+        ASSERT_EQ(send_text("queue:" + std::to_string(i), &result, -1, 513), ML_OK)
+            << ml_last_error();
+        EXPECT_EQ(result, 1);
+        size_t want = static_cast<size_t>(i) + 1;
+        ASSERT_TRUE(pump_until([&] { return queued_.size() == want; }));
+        EXPECT_EQ(queued_.back(), std::to_string(i));
+    }
+    EXPECT_FALSE(queued_inside_send_);
+}
+
+TEST_F(TwoProcesses, ACallReadAheadDoesNotKeepTheTurnFromOtherSources) {
+    // The peer answers, then sends the text back at once: that call is often read together with
+    // the answer. The turn that handles it must still serve a pipe that is ready all along.
+    int pipe_fds[2];
+    ASSERT_EQ(pipe(pipe_fds), 0);
+    ASSERT_EQ(write(pipe_fds[1], "x", 1), 1);
+    int served = 0;
+    auto on_ready = [](int, unsigned, void* arg) { ++*static_cast<int*>(arg); };
+    uint64_t watch = 0;
+    ASSERT_EQ(ml_watch_fd(pipe_fds[0], POLLIN, 0, on_ready, &served, &watch), ML_OK);
+    for (size_t i = 0; i < 30; ++i) {
+        intptr_t result = 0;
+        ASSERT_EQ(send_text("queue:" + std::to_string(i), &result, -1, 513), ML_OK)
+            << ml_last_error();
+        served = 0;
+        ml_pump(1000, nullptr);
+        EXPECT_EQ(served, 1) << "exchange " << i;
+        // The watch is ready all along, so turns do not wait: ml_wait does.
+        queued_wanted_ = i + 1;
+        auto back = [](void* arg) {
+            auto* self = static_cast<TwoProcesses*>(arg);
+            return self->queued_.size() >= self->queued_wanted_ ? 1 : 0;
+        };
+        ASSERT_EQ(ml_wait(back, this, 20000), ML_OK);
+    }
+    ml_unwatch_fd(watch);
+    close(pipe_fds[0]);
+    close(pipe_fds[1]);
 }
 
 TEST_F(TwoProcesses, IsWindowTurnsFalseWhenThePeerDestroysItsWindow) {

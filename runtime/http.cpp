@@ -1,14 +1,12 @@
 #include "runtime/http.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cmath>
 #include <exception>
 #include <memory>
-#include <mutex>
 #include <optional>
 
+#include "runtime/curl_library.h"
 #include "runtime/http_connections.h"
 #include "runtime/strings.h"
 
@@ -19,36 +17,36 @@ constexpr long kMaxRedirects = 5;
 // The transfer library's own connect limit, used as the stall limit too when none is set.
 constexpr long kLibraryTimeoutSeconds = 300;
 
-void initOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// Only used once the library has opened (Http::run checks first).
+const CurlLibrary& curl() {
+    return *curlLibrary().library;
 }
 
 struct EasyFree {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+    void operator()(CURL* easy) const { curl().easy_cleanup(easy); }
 };
 struct ListFree {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { curl().slist_free_all(list); }
 };
 struct UrlFree {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+    void operator()(CURLU* url) const { curl().url_cleanup(url); }
 };
 
 // "host:port" of a URL, the default port filled in; the URL itself when it cannot be parsed.
 std::string hostAndPort(const std::string& url) {
-    std::unique_ptr<CURLU, UrlFree> parsed(curl_url());
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
+    std::unique_ptr<CURLU, UrlFree> parsed(curl().url());
+    if (!parsed || curl().url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
         return url;
     }
     char* host = nullptr;
     char* port = nullptr;
     std::string out = url;
-    if (curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK &&
-        curl_url_get(parsed.get(), CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+    if (curl().url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+        curl().url_get(parsed.get(), CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
         out = std::string(host) + ":" + port;
     }
-    curl_free(host);
-    curl_free(port);
+    curl().free(host);
+    curl().free(port);
     return out;
 }
 
@@ -80,7 +78,7 @@ struct Transfer {
 
     long status() const {
         long status = 0;
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        curl().easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
         return status;
     }
 
@@ -88,7 +86,7 @@ struct Transfer {
         if (prepared) return;
         prepared = true;
         curl_off_t length = -1;
-        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        curl().easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         if (length >= 0) sink->prepare(length);
     }
 
@@ -200,7 +198,6 @@ void Http::request(HttpSink& sink) {
 }
 
 void Http::run(HttpSink* sink) {
-    initOnce();
     // Everything the handlers might change is copied first, so they may reuse this object.
     const std::string target = url;
     const auto dataHandler = onData;
@@ -210,13 +207,15 @@ void Http::run(HttpSink* sink) {
     std::optional<std::string> failure;
     long status = 0;
     std::string body;
-    {
-        std::unique_ptr<CURL, EasyFree> easy(curl_easy_init());
+    if (const CurlOpening& opening = curlLibrary(); !opening.library) {
+        failure = "Transfer failed on " + target + ": " + opening.error;
+    } else {
+        std::unique_ptr<CURL, EasyFree> easy(curl().easy_init());
         if (!easy) throw HttpError("Could not start a request to " + target);
         std::unique_ptr<curl_slist, ListFree> headerList;
         for (const auto& [name, value] : headers_) {
             const std::string line = name + ": " + value;
-            curl_slist* extended = curl_slist_append(headerList.get(), line.c_str());
+            curl_slist* extended = curl().slist_append(headerList.get(), line.c_str());
             if (extended == nullptr) throw HttpError("Could not add header " + line);
             headerList.release();
             headerList.reset(extended);
@@ -231,34 +230,34 @@ void Http::run(HttpSink* sink) {
         const long stallSeconds = std::max(1L, (limitMs + 999) / 1000);
 
         CURL* handle = easy.get();
-        curl_easy_setopt(handle, CURLOPT_URL, target.c_str());
-        curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headerList.get());
-        curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(handle, CURLOPT_PROXY, "");
-        curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects);
-        curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, limitMs);
-        curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds);
-        curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, reason);
-        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, onWrite);
-        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+        curl().easy_setopt(handle, CURLOPT_URL, target.c_str());
+        curl().easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+        curl().easy_setopt(handle, CURLOPT_HTTPHEADER, headerList.get());
+        curl().easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+        curl().easy_setopt(handle, CURLOPT_PROXY, "");
+        curl().easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl().easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl().easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+        curl().easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects);
+        curl().easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, limitMs);
+        curl().easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl().easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds);
+        curl().easy_setopt(handle, CURLOPT_ERRORBUFFER, reason);
+        curl().easy_setopt(handle, CURLOPT_WRITEFUNCTION, onWrite);
+        curl().easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
         if (connections_ != nullptr)
-            curl_easy_setopt(handle, CURLOPT_SHARE, connections_->handle());
-        curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, onHeader);
-        curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
+            curl().easy_setopt(handle, CURLOPT_SHARE, connections_->handle());
+        curl().easy_setopt(handle, CURLOPT_HEADERFUNCTION, onHeader);
+        curl().easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
         if (deadline_ > 0) {
-            curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS,
-                             std::max(1L, std::lround(deadline_ * 1000)));
+            curl().easy_setopt(handle, CURLOPT_TIMEOUT_MS,
+                               std::max(1L, std::lround(deadline_ * 1000)));
         }
 
-        const CURLcode code = curl_easy_perform(handle);
+        const CURLcode code = curl().easy_perform(handle);
         if (transfer.sinkError) std::rethrow_exception(transfer.sinkError);
         char* lastUrl = nullptr;
-        curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &lastUrl);
+        curl().easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &lastUrl);
         const std::string where = hostAndPort(lastUrl != nullptr ? lastUrl : target);
         if (!transfer.refused.empty()) {
             failure = "Transfer failed on " + where + ": " + transfer.refused;
@@ -268,7 +267,7 @@ void Http::run(HttpSink* sink) {
             failure = "Invalid URL " + target;
         } else if (code != CURLE_OK) {
             failure = "Transfer failed on " + where + ": " +
-                      (reason[0] != '\0' ? reason : curl_easy_strerror(code));
+                      (reason[0] != '\0' ? reason : curl().easy_strerror(code));
         } else {
             status = transfer.status();
             if (status >= 400) {

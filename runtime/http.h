@@ -27,7 +27,8 @@ public:
 //   - when no response could be had, onError("Failed to connect on " + host + ":" + port) for a
 //     failed name lookup, a refused or unreachable connection or a timeout; any other transfer
 //     failure gives "Transfer failed on host:port: " + the reason, and a URL that cannot be used
-//     gives "Invalid URL " + url.
+//     gives "Invalid URL " + url; when the transfer library (libcurl, opened on the first
+//     request) cannot be opened, "Transfer failed on " + url + ": " + what failed.
 // Without onError a failure throws HttpError with the same text. An exception from the sink ends
 // the transfer and propagates out of request(). A Content-Length that is not a number or does
 // not fit 63 bits fails the request ("Transfer failed on host:port: ..."), as does a body over

@@ -1,30 +1,34 @@
 #include "runtime/http_connections.h"
 
-#include <curl/curl.h>
-
-#include <mutex>
 #include <stdexcept>
+
+#include "runtime/curl_library.h"
 
 namespace rt {
 
 struct HttpConnections::Share {
+    std::shared_ptr<const CurlLibrary> curl;
     CURLSH* handle = nullptr;
 };
 
 HttpConnections::HttpConnections() : share_(std::make_unique<Share>()) {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    share_->handle = curl_share_init();
+    const CurlOpening& opening = curlLibrary();
+    if (!opening.library) {
+        throw std::runtime_error("Could not make a cache of HTTP connections: " + opening.error);
+    }
+    const CurlLibrary& curl = *opening.library;
+    share_->curl = opening.library;
+    share_->handle = curl.share_init();
     if (share_->handle == nullptr ||
-        curl_share_setopt(share_->handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) != CURLSHE_OK ||
-        curl_share_setopt(share_->handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) != CURLSHE_OK) {
-        if (share_->handle != nullptr) curl_share_cleanup(share_->handle);
+        curl.share_setopt(share_->handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) != CURLSHE_OK ||
+        curl.share_setopt(share_->handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) != CURLSHE_OK) {
+        if (share_->handle != nullptr) curl.share_cleanup(share_->handle);
         throw std::runtime_error("Could not make a cache of HTTP connections");
     }
 }
 
 HttpConnections::~HttpConnections() {
-    curl_share_cleanup(share_->handle);
+    share_->curl->share_cleanup(share_->handle);
 }
 
 void* HttpConnections::handle() const {

@@ -2,10 +2,13 @@
 # expressions and text helpers.
 
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(RT_SVC_DEPS REQUIRED IMPORTED_TARGET jsoncpp libcurl libcrypto pugixml)
+pkg_check_modules(RT_SVC_DEPS REQUIRED IMPORTED_TARGET jsoncpp libcrypto pugixml)
+# libcurl's headers only: the runtime opens the library on its first request (curl_library.h).
+pkg_check_modules(RT_CURL REQUIRED libcurl)
 
 set(RT_SERVICE_SOURCES
     ansi.cpp
+    curl_library.cpp
     env.cpp
     file.cpp
     file_system.cpp
@@ -39,10 +42,12 @@ set(RT_SERVICE_TESTS
 )
 
 set(RT_SERVICE_THREADED_TESTS
+    curl_library
     http
     http_connections
     random
 )
 
 set(RT_SERVICE_LIBS PkgConfig::RT_SVC_DEPS)
+set(RT_SERVICE_INCLUDES ${RT_CURL_INCLUDE_DIRS})
 set(RT_TEST_LIBS_http_connections testhttp)

@@ -127,6 +127,9 @@ morvick::Expected<void> BrowserHost::start(const ChromiumOptions& options) {
     if (transport_->isOpen()) return {};
     if (!ensureLoop()) return morvick::fail("the message loop cannot start");
     options_ = options;
+    // Chromium first: its start is the longest wait, and the host's own steps run meanwhile.
+    if (morvick::Expected<void> started = chromium_.start(options); !started) return started;
+    connect(chromium_.commandFd(), chromium_.eventFd());
     if (!options.headless) desktop_ = X11Desktop::open();
     // System metrics describe the screen the windows are on.
     if (desktop_) desktop_->screenSize(&options_.screenWidth, &options_.screenHeight);
@@ -134,34 +137,32 @@ morvick::Expected<void> BrowserHost::start(const ChromiumOptions& options) {
                                 this, &desktopWatch_) != ML_OK) {
         desktopWatch_ = 0;
     }
-    if (morvick::Expected<void> started = chromium_.start(options); !started) return started;
-    connect(chromium_.commandFd(), chromium_.eventFd());
+    // One round trip: the browser takes a connection's commands in order, so the interception
+    // and the attachment are in place before any window is asked for.
     Json::Value discover(Json::objectValue);
     discover["discover"] = true;
-    morvick::Expected<Json::Value> answer =
-        transport_->call("Target.setDiscoverTargets", discover, "", kCallTimeoutMs);
-    if (answer) {
-        Json::Value attach(Json::objectValue);
-        attach["autoAttach"] = true;
-        attach["waitForDebuggerOnStart"] = true;
-        attach["flatten"] = true;
-        Json::Value filter(Json::arrayValue);
-        Json::Value page(Json::objectValue);
-        page["type"] = "page";
-        filter.append(page);
-        attach["filter"] = filter;
-        answer = transport_->call("Target.setAutoAttach", attach, "", kCallTimeoutMs);
-    }
-    if (answer) {
-        // Browser-wide: a page session's interception never sees the page's first document.
-        Json::Value fetch(Json::objectValue);
-        fetch["patterns"] = interceptionPatterns(filterPaths_);
-        answer = transport_->call("Fetch.enable", fetch, "", kCallTimeoutMs);
-    }
-    if (!answer) {
+    Json::Value attach(Json::objectValue);
+    attach["autoAttach"] = true;
+    attach["waitForDebuggerOnStart"] = true;
+    attach["flatten"] = true;
+    Json::Value filter(Json::arrayValue);
+    Json::Value page(Json::objectValue);
+    page["type"] = "page";
+    filter.append(page);
+    attach["filter"] = filter;
+    // Browser-wide: a page session's interception never sees the page's first document.
+    Json::Value fetch(Json::objectValue);
+    fetch["patterns"] = interceptionPatterns(filterPaths_);
+    const morvick::Expected<std::vector<Json::Value>> answers =
+        transport_->callAll({{"Target.setDiscoverTargets", discover, ""},
+                             {"Target.setAutoAttach", attach, ""},
+                             {"Fetch.enable", fetch, ""}},
+                            kCallTimeoutMs);
+    if (!answers) {
         transport_->close();
         chromium_.stop(0);
-        return morvick::fail("the browser " + options.binary + " did not start: " + answer.error());
+        return morvick::fail("the browser " + options.binary +
+                             " did not start: " + answers.error());
     }
     HostDialogs::attach(*this);
     // Windows made before the browser was there get their pages now.

@@ -86,5 +86,42 @@ TEST(DevToolsTransport, ACallAnswersTheResultOrWhatFailed) {
               "Page.title: the browser connection is closed");
 }
 
+TEST(DevToolsTransport, CallingSeveralSendsThemAllBeforeWaitingAndAnswersInOrder) {
+    if (!ml_is_loop_thread()) {
+        ASSERT_EQ(ml_init(), ML_OK);
+    }
+    testing::FakeDevTools browser;
+    Json::Value one(Json::objectValue);
+    one["n"] = 1;
+    Json::Value three(Json::objectValue);
+    three["n"] = 3;
+    browser.answer("A.one", one);
+    browser.answer("C.three", three);
+    browser.answer("B.two", Json::Value(Json::objectValue));
+    const auto all = browser.callAll({{"A.one", Json::Value(), ""},
+                                      {"B.two", Json::Value(), "S"},
+                                      {"C.three", Json::Value(), ""}},
+                                     1000);
+    ASSERT_TRUE(all) << all.error();
+    ASSERT_EQ(all->size(), 3u);
+    EXPECT_EQ((*all)[0]["n"], 1);
+    EXPECT_TRUE((*all)[1].isObject());
+    EXPECT_EQ((*all)[2]["n"], 3);
+    const std::vector<testing::FakeDevTools::Command> sent = browser.taken();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[1].method, "B.two");
+    EXPECT_EQ(sent[1].sessionId, "S");
+    // One unanswered command fails the whole call by its name, though those around it answered.
+    const auto late = browser.callAll({{"A.one", Json::Value(), ""},
+                                       {"D.none", Json::Value(), ""},
+                                       {"C.three", Json::Value(), ""}},
+                                      1);
+    EXPECT_EQ(late.error(), "D.none: no answer within 1 ms");
+    // Nothing is sent once the connection is closed.
+    browser.close();
+    EXPECT_EQ(browser.callAll({{"A.one", Json::Value(), ""}}, 1000).error(),
+              "A.one: the browser connection is closed");
+}
+
 }  // namespace
 }  // namespace cefhx

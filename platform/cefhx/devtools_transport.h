@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/shared/expected.h"
 
@@ -41,6 +42,17 @@ public:
     // result, or what failed: the browser's error, no answer in time, a closed connection.
     morvick::Expected<Json::Value> call(std::string_view method, const Json::Value& params,
                                         std::string_view sessionId, int timeoutMs);
+
+    struct Command {
+        std::string method;
+        Json::Value params;
+        std::string sessionId;
+    };
+    // Sends every command at once (the browser takes them in order) and waits up to timeoutMs
+    // for all their answers: one round trip instead of one per command. Answers the results in
+    // command order, or what failed first in that order, as call() does.
+    morvick::Expected<std::vector<Json::Value>> callAll(const std::vector<Command>& commands,
+                                                        int timeoutMs);
 };
 
 }  // namespace cefhx

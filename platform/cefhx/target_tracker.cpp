@@ -32,34 +32,45 @@ void TargetTracker::claim(const std::shared_ptr<HostWindow>& w, const std::strin
 
 void TargetTracker::createTarget(const std::shared_ptr<HostWindow>& w, const Json::Value& params) {
     markRequested(*w);
+    creating_[w->hwnd()] = optionalText(params, "url");
     std::weak_ptr<HostWindow> weak = w;
-    transport_->send("Target.createTarget", params, "",
-                     [this, weak](const Json::Value& result, const std::string& error) {
-                         std::shared_ptr<HostWindow> w = weak.lock();
-                         std::string targetId = optionalText(result, "targetId");
-                         if (!w || w->destroying) {
-                             if (!targetId.empty()) closeTarget(targetId);
-                             return;
-                         }
-                         if (targetId.empty()) {
-                             if (!error.empty()) {
-                                 std::fprintf(stderr, "cefhx: creating the page of window %u: %s\n",
-                                              w->hwnd(), error.c_str());
-                             }
-                             abandon(*w);
-                             releaseUnclaimed();
-                             return;
-                         }
-                         w->target = TargetState::Known;
-                         w->targetId = targetId;
-                         auto it = unclaimed_.find(targetId);
-                         if (it != unclaimed_.end()) {
-                             w->sessionId = it->second;
-                             unclaimed_.erase(it);
-                             hooks_.setUpSession(w);
-                         }
-                         releaseUnclaimed();
-                     });
+    transport_->send(
+        "Target.createTarget", params, "",
+        [this, weak, hwnd = w->hwnd()](const Json::Value& result, const std::string& error) {
+            creating_.erase(hwnd);
+            std::shared_ptr<HostWindow> w = weak.lock();
+            std::string targetId = optionalText(result, "targetId");
+            if (!w || w->destroying) {
+                // A window that took its page when it attached has closed it.
+                if (!targetId.empty() && !(w && w->targetId == targetId)) {
+                    closeTarget(targetId);
+                }
+                return;
+            }
+            if (w->target == TargetState::Known && w->targetId == targetId) {
+                // Taken by its address when it attached (claimByAddress).
+                releaseUnclaimed();
+                return;
+            }
+            if (targetId.empty()) {
+                if (!error.empty()) {
+                    std::fprintf(stderr, "cefhx: creating the page of window %u: %s\n", w->hwnd(),
+                                 error.c_str());
+                }
+                abandon(*w);
+                releaseUnclaimed();
+                return;
+            }
+            w->target = TargetState::Known;
+            w->targetId = targetId;
+            auto it = unclaimed_.find(targetId);
+            if (it != unclaimed_.end()) {
+                w->sessionId = it->second;
+                unclaimed_.erase(it);
+                hooks_.setUpSession(w);
+            }
+            releaseUnclaimed();
+        });
 }
 
 bool TargetTracker::anyWindowWaiting() const {
@@ -96,6 +107,7 @@ void TargetTracker::onAttached(const Json::Value& params) {
         transport_->send("Runtime.runIfWaitingForDebugger", Json::Value(), sessionId);
         return;
     }
+    if (waiting && claimByAddress(info, sessionId)) return;
     if (waiting) {
         // Not ours yet: a window whose createTarget has not answered, or a page we leave alone.
         if (anyWindowWaiting()) {
@@ -104,6 +116,25 @@ void TargetTracker::onAttached(const Json::Value& params) {
         }
         transport_->send("Runtime.runIfWaitingForDebugger", Json::Value(), sessionId);
     }
+}
+
+bool TargetTracker::claimByAddress(const Json::Value& targetInfo, const std::string& sessionId) {
+    // Every page without an opener comes from a createTarget of the host (headless, there is no
+    // other way to open one), so a page on an address that one waiting window asked for, and no
+    // other, is that window's.
+    const std::string url = optionalText(targetInfo, "url");
+    if (url.empty()) return false;
+    std::shared_ptr<HostWindow> owner;
+    for (const auto& [hwnd, asked] : creating_) {
+        if (asked != url) continue;
+        if (owner) return false;
+        owner = windowByHwnd(hwnd);
+        if (!owner) return false;
+    }
+    if (!owner || owner->destroying || owner->target != TargetState::Requested) return false;
+    creating_.erase(owner->hwnd());
+    claim(owner, textField(targetInfo, "targetId"), sessionId);
+    return true;
 }
 
 bool TargetTracker::onPopupRequest(const std::string& frameId, const Json::Value& params) {
@@ -172,6 +203,7 @@ std::shared_ptr<HostWindow> TargetTracker::windowByTarget(const std::string& tar
 void TargetTracker::clear() {
     sessions_.clear();
     unclaimed_.clear();
+    creating_.clear();
     popups_.clear();
 }
 

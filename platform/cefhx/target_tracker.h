@@ -1,6 +1,7 @@
 // Which DevTools target and session belong to which program window: pages attached before the
-// window learnt its target id, application windows claimed when they attach, popups the
-// program's pages open, and pages that detach on their own.
+// window learnt its target id (taken at once by their address when one window asked for it),
+// application windows claimed when they attach, popups the program's pages open, and pages that
+// detach on their own.
 #pragma once
 
 #include <json/json.h>
@@ -76,6 +77,10 @@ private:
     };
 
     bool anyWindowWaiting() const;
+    // Takes an attached page for the one window whose createTarget asked for its address and
+    // has not been answered: the page's session is set up at once instead of after the answer.
+    // False when no such window, or more than one, asked for that address.
+    bool claimByAddress(const Json::Value& targetInfo, const std::string& sessionId);
 
     const WindowMap& windows_;
     Hooks hooks_;
@@ -83,6 +88,8 @@ private:
     std::map<std::string, ml_hwnd> sessions_;
     // Pages attached before createTarget answered with their id: target id to session id.
     std::map<std::string, std::string> unclaimed_;
+    // Windows whose createTarget has not been answered, with the address each asked for.
+    std::map<ml_hwnd, std::string> creating_;
     std::map<std::string, Popup> popups_;
 };
 

@@ -40,11 +40,16 @@ protected:
         return w;
     }
     static std::string attached(const std::string& session, const std::string& target,
-                                const std::string& opener = "") {
+                                const std::string& opener = "", const std::string& url = "") {
         return R"({"method":"Target.attachedToTarget","params":{"sessionId":")" + session +
                R"(","targetInfo":{"targetId":")" + target + R"(","type":"page")" +
                (opener.empty() ? "" : R"(,"openerId":")" + opener + "\"") +
-               R"(},"waitingForDebugger":true}})";
+               (url.empty() ? "" : R"(,"url":")" + url + "\"") + R"(},"waitingForDebugger":true}})";
+    }
+    static Json::Value at(const std::string& url) {
+        Json::Value params(Json::objectValue);
+        params["url"] = url;
+        return params;
     }
     static Json::Value target(const std::string& id) {
         Json::Value v(Json::objectValue);
@@ -89,6 +94,45 @@ TEST_F(Targets, APageThatAttachesBeforeItsWindowKnowsItWaitsForTheWindow) {
     EXPECT_EQ(setUp, std::vector<std::string>{"T/S"});
     EXPECT_EQ(tracker.windowBySession("S"), w);
     EXPECT_EQ(tracker.windowByTarget("T"), w);
+}
+
+TEST_F(Targets, APageOnTheAddressOneWaitingWindowAskedForIsSetUpBeforeTheAnswer) {
+    auto lobby = addWindow(1);
+    auto login = addWindow(2);
+    tracker.createTarget(lobby, at("file:///p/lobby.html"));
+    tracker.createTarget(login, at("file:///p/login.html"));
+    // The second window's page may attach first; neither waits for createTarget's answer.
+    browser.receive(attached("S2", "T2", "", "file:///p/login.html"));
+    EXPECT_EQ(setUp, std::vector<std::string>{"T2/S2"});
+    EXPECT_EQ(tracker.windowBySession("S2"), login);
+    browser.receive(attached("S1", "T1", "", "file:///p/lobby.html"));
+    EXPECT_EQ(setUp, (std::vector<std::string>{"T2/S2", "T1/S1"}));
+    // The answers change nothing: no second set-up, nothing closed.
+    ASSERT_TRUE(browser.reply("Target.createTarget", target("T1")));
+    ASSERT_TRUE(browser.reply("Target.createTarget", target("T2")));
+    EXPECT_EQ(setUp.size(), 2u);
+    EXPECT_EQ(lobby->targetId, "T1");
+    EXPECT_EQ(login->target, TargetState::Known);
+    EXPECT_TRUE(browser.sentOf("Target.closeTarget").empty());
+    // Another page on an address nobody waits for is left alone.
+    browser.receive(attached("S3", "T3", "", "file:///p/lobby.html"));
+    EXPECT_EQ(setUp.size(), 2u);
+    EXPECT_EQ(resumed(), std::vector<std::string>{"S3"});
+}
+
+TEST_F(Targets, WindowsAskingForOneAddressTakeTheirPagesByTheAnswers) {
+    auto first = addWindow(1);
+    auto second = addWindow(2);
+    tracker.createTarget(first, at("file:///p/game.html"));
+    tracker.createTarget(second, at("file:///p/game.html"));
+    browser.receive(attached("S2", "T2", "", "file:///p/game.html"));
+    EXPECT_TRUE(setUp.empty()) << "either window may own it";
+    ASSERT_TRUE(browser.reply("Target.createTarget", target("T1")));
+    browser.receive(attached("S1", "T1", "", "file:///p/game.html"));
+    ASSERT_TRUE(browser.reply("Target.createTarget", target("T2")));
+    EXPECT_EQ(setUp, (std::vector<std::string>{"T1/S1", "T2/S2"}));
+    EXPECT_EQ(tracker.windowBySession("S1"), first);
+    EXPECT_EQ(tracker.windowBySession("S2"), second);
 }
 
 TEST_F(Targets, PagesNobodyOwnsRunOnOnceNoWindowWaits) {

@@ -8,6 +8,9 @@ struct Named {
     const char* name;
     M member;
 };
+// Spelled out: not every compiler deduces an aggregate's arguments by itself.
+template <class M>
+Named(const char*, M) -> Named<M>;
 
 }  // namespace rt
 

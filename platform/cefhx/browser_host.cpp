@@ -161,6 +161,7 @@ morvick::Expected<void> BrowserHost::start(const ChromiumOptions& options) {
     if (!answers) {
         transport_->close();
         chromium_.stop(0);
+        closeDesktop();
         return morvick::fail("the browser " + options.binary +
                              " did not start: " + answers.error());
     }
@@ -227,10 +228,14 @@ void BrowserHost::shutdown() {
     tracker_.clear();
     appQueue_.clear();
     appLaunching_ = 0;
+    closeDesktop();
+    instance_.release();
+}
+
+void BrowserHost::closeDesktop() {
     if (desktopWatch_) ml_unwatch_fd(desktopWatch_);
     desktopWatch_ = 0;
     desktop_.reset();
-    instance_.release();
 }
 
 void BrowserHost::setFilterPaths(std::vector<std::string> paths) {

@@ -148,6 +148,8 @@ private:
     void onDesktopEvents();
     void checkDesktopSoon();
     static void desktopReadable(int fd, unsigned revents, void* arg);
+    // Stops watching the X connection and closes it.
+    void closeDesktop();
 
     ChromiumOptions options_;
     ChromiumProcess chromium_;

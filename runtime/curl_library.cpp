@@ -15,15 +15,14 @@ void take(void* handle, const char* name, Function& into, std::string& error) {
 }  // namespace
 
 CurlOpening openCurlLibrary(const char* file) {
-    CurlOpening opening;
     void* handle = dlopen(file, RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* why = dlerror();
-        opening.error = std::string("cannot open ") + file + ": " + (why ? why : "unknown error");
-        return opening;
+        return morvick::fail(std::string("cannot open ") + file + ": " +
+                             (why ? why : "unknown error"));
     }
     auto library = std::make_shared<CurlLibrary>();
-    std::string& error = opening.error;
+    std::string error;
     take(handle, "curl_global_init", library->global_init, error);
     take(handle, "curl_easy_init", library->easy_init, error);
     take(handle, "curl_easy_cleanup", library->easy_cleanup, error);
@@ -42,21 +41,18 @@ CurlOpening openCurlLibrary(const char* file) {
     take(handle, "curl_share_setopt", library->share_setopt, error);
     take(handle, "curl_share_cleanup", library->share_cleanup, error);
     if (!error.empty()) {
-        error = std::string(file) + ": " + error;
         dlclose(handle);
-        return opening;
+        return morvick::fail(std::string(file) + ": " + error);
     }
-    opening.library = std::move(library);
-    return opening;
+    return std::shared_ptr<const CurlLibrary>(std::move(library));
 }
 
 const CurlOpening& curlLibrary() {
     // A function-local static: initialised once, other threads wait for it.
     static const CurlOpening opening = [] {
         CurlOpening o = openCurlLibrary("libcurl.so.4");
-        if (o.library && o.library->global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
-            o.library.reset();
-            o.error = "libcurl could not be initialised";
+        if (o && (*o)->global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+            return CurlOpening(morvick::fail("libcurl could not be initialised"));
         }
         return o;
     }();

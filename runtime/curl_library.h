@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/shared/expected.h"
+
 namespace rt {
 
 // The functions of libcurl the runtime calls, named without their "curl_" prefix.
@@ -32,10 +34,7 @@ struct CurlLibrary {
 };
 
 // An opened libcurl, or what failed: the file that could not be opened or the function it lacks.
-struct CurlOpening {
-    std::shared_ptr<const CurlLibrary> library;
-    std::string error;
-};
+using CurlOpening = morvick::Expected<std::shared_ptr<const CurlLibrary>>;
 
 // Opens `file` and takes every function of CurlLibrary from it; the library stays open for the
 // process's life.

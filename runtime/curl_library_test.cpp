@@ -21,10 +21,10 @@ TEST(CurlLibraryTest, OpensOnFirstUseOnceForEveryThread) {
     std::vector<const CurlLibrary*> seen(4, nullptr);
     std::vector<std::thread> threads;
     for (size_t i = 0; i < seen.size(); ++i) {
-        threads.emplace_back([&seen, i] { seen[i] = curlLibrary().library.get(); });
+        threads.emplace_back([&seen, i] { seen[i] = curlLibrary() ? curlLibrary()->get() : nullptr; });
     }
     for (std::thread& t : threads) t.join();
-    ASSERT_NE(seen[0], nullptr) << curlLibrary().error;
+    ASSERT_NE(seen[0], nullptr) << curlLibrary().error();
     for (const CurlLibrary* library : seen) EXPECT_EQ(library, seen[0]);
     EXPECT_TRUE(curlMapped());
     EXPECT_NE(seen[0]->easy_setopt, nullptr);
@@ -33,12 +33,12 @@ TEST(CurlLibraryTest, OpensOnFirstUseOnceForEveryThread) {
 
 TEST(CurlLibraryTest, AMissingFileOrFunctionIsNamed) {
     const CurlOpening missing = openCurlLibrary("libmorvick-no-such-curl.so.9");
-    EXPECT_EQ(missing.library, nullptr);
-    EXPECT_NE(missing.error.find("cannot open libmorvick-no-such-curl.so.9"), std::string::npos)
-        << missing.error;
+    EXPECT_FALSE(missing);
+    EXPECT_NE(missing.error().find("cannot open libmorvick-no-such-curl.so.9"), std::string::npos)
+        << missing.error();
     const CurlOpening notCurl = openCurlLibrary("libc.so.6");
-    EXPECT_EQ(notCurl.library, nullptr);
-    EXPECT_EQ(notCurl.error, "libc.so.6: curl_global_init is missing from the library");
+    EXPECT_FALSE(notCurl);
+    EXPECT_EQ(notCurl.error(), "libc.so.6: curl_global_init is missing from the library");
 }
 
 }  // namespace

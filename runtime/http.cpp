@@ -19,7 +19,7 @@ constexpr long kLibraryTimeoutSeconds = 300;
 
 // Only used once the library has opened (Http::run checks first).
 const CurlLibrary& curl() {
-    return *curlLibrary().library;
+    return **curlLibrary();
 }
 
 struct EasyFree {
@@ -207,8 +207,8 @@ void Http::run(HttpSink* sink) {
     std::optional<std::string> failure;
     long status = 0;
     std::string body;
-    if (const CurlOpening& opening = curlLibrary(); !opening.library) {
-        failure = "Transfer failed on " + target + ": " + opening.error;
+    if (const CurlOpening& opening = curlLibrary(); !opening) {
+        failure = "Transfer failed on " + target + ": " + opening.error();
     } else {
         std::unique_ptr<CURL, EasyFree> easy(curl().easy_init());
         if (!easy) throw HttpError("Could not start a request to " + target);

@@ -13,11 +13,11 @@ struct HttpConnections::Share {
 
 HttpConnections::HttpConnections() : share_(std::make_unique<Share>()) {
     const CurlOpening& opening = curlLibrary();
-    if (!opening.library) {
-        throw std::runtime_error("Could not make a cache of HTTP connections: " + opening.error);
+    if (!opening) {
+        throw std::runtime_error("Could not make a cache of HTTP connections: " + opening.error());
     }
-    const CurlLibrary& curl = *opening.library;
-    share_->curl = opening.library;
+    const CurlLibrary& curl = **opening;
+    share_->curl = *opening;
     share_->handle = curl.share_init();
     if (share_->handle == nullptr ||
         curl.share_setopt(share_->handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) != CURLSHE_OK ||

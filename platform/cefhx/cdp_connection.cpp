@@ -1,6 +1,9 @@
 #include "platform/cefhx/cdp_connection.h"
 
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,17 +18,36 @@ void readableCallback(int, unsigned, void* arg) {
     static_cast<CdpConnection*>(arg)->onReadable();
 }
 
+// Writes to the browser's pipe. A browser that has ended makes the write fail (EPIPE) instead of
+// ending this process: SIGPIPE is held back on this thread for the write, and one it raised is
+// taken before the thread's signal mask is restored.
 bool writeAll(int fd, const std::string& data) {
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t pending;
+    sigpending(&pending);
+    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
+    sigset_t saved;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &saved);
     size_t done = 0;
+    bool broken = false;
     while (done < data.size()) {
         ssize_t n = write(fd, data.data() + done, data.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return false;
+            broken = errno == EPIPE;
+            break;
         }
         done += static_cast<size_t>(n);
     }
-    return true;
+    if (broken && !alreadyPending) {
+        const timespec now{0, 0};
+        while (sigtimedwait(&pipeSignal, nullptr, &now) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+    return done == data.size();
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ BareChromium::BareChromium(const std::string& profileDir, const std::string& url
     cefhx::ChromiumOptions options;
     options.profileDir = profileDir;
     std::vector<std::string> args = cefhx::chromiumArguments(options);
-    args.back() = url;
+    if (!url.empty()) args.back() = url;
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -85,8 +85,8 @@ Json::Value BareChromium::read() {
     }
 }
 
-Json::Value BareChromium::call(const std::string& method, const Json::Value& params,
-                               const std::string& session) {
+int BareChromium::write(const std::string& method, const Json::Value& params,
+                        const std::string& session) {
     Json::Value command;
     const int id = nextId_++;
     command["id"] = id;
@@ -97,10 +97,21 @@ Json::Value BareChromium::call(const std::string& method, const Json::Value& par
     writer["indentation"] = "";
     const std::string text = Json::writeString(writer, command) + '\0';
     for (size_t done = 0; done < text.size();) {
-        const ssize_t n = write(commands_, text.data() + done, text.size() - done);
+        const ssize_t n = ::write(commands_, text.data() + done, text.size() - done);
         if (n <= 0) throw std::runtime_error("bare Chromium: cannot write " + method);
         done += static_cast<size_t>(n);
     }
+    return id;
+}
+
+void BareChromium::send(const std::string& method, const Json::Value& params,
+                        const std::string& session) {
+    write(method, params, session);
+}
+
+Json::Value BareChromium::call(const std::string& method, const Json::Value& params,
+                               const std::string& session) {
+    const int id = write(method, params, session);
     for (;;) {
         Json::Value message = read();
         if (!message.isMember("id") || message["id"].asInt() != id) continue;

@@ -1,6 +1,6 @@
 // Chromium with nothing of ours in between: started with the browser host's own command line
-// (the host's start page replaced by the page under test) and driven straight over its DevTools
-// pipe by blocking calls.
+// (the host's start page replaced by the page under test, or no page at all for an empty
+// address) and driven straight over its DevTools pipe by blocking calls.
 #pragma once
 
 #include <json/json.h>
@@ -19,6 +19,9 @@ public:
 
     pid_t pid() const { return pid_; }
 
+    // Sends one command without waiting for its answer (which a later call skips).
+    void send(const std::string& method, const Json::Value& params = Json::objectValue,
+              const std::string& session = "");
     // Sends one command and waits for its answer, skipping events; throws on an error answer.
     Json::Value call(const std::string& method, const Json::Value& params = Json::objectValue,
                      const std::string& session = "");
@@ -33,6 +36,7 @@ public:
 
 private:
     Json::Value read();
+    int write(const std::string& method, const Json::Value& params, const std::string& session);
 
     pid_t pid_ = -1;
     int commands_ = -1;

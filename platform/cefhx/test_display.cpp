@@ -6,6 +6,7 @@
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -182,8 +183,25 @@ XWindowId TestDisplay::transientFor(XWindowId w) {
 }
 
 void TestDisplay::movePointer(int x, int y) {
-    XTestFakeMotionEvent(dpy(display_), 0, x, y, CurrentTime);
-    XSync(dpy(display_), False);
+    Display* d = dpy(display_);
+    XTestFakeMotionEvent(d, 0, x, y, CurrentTime);
+    XSync(d, False);
+    // The server queues fake input and moves the pointer when it works through that queue,
+    // which on a busy machine may come after another client's next request (a menu that opens
+    // at the pointer): the move is done once the server reports the pointer there. A point off
+    // the screen is never reached; the wait ends with the time allowed.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, winX = 0, winY = 0;
+        unsigned int mask = 0;
+        if (!XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rootX, &rootY, &winX, &winY,
+                           &mask) ||
+            (rootX == x && rootY == y) || std::chrono::steady_clock::now() > until) {
+            return;
+        }
+        sched_yield();
+    }
 }
 
 void TestDisplay::button1(bool down) {

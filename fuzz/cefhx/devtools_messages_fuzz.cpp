@@ -1,7 +1,9 @@
 // Every message from the browser goes through the host's dispatcher. The input is a run of
 // NUL-separated messages, received as Chromium would send them (through the dispatcher of a
 // recording transport), by a host with one program window whose page session is "S"; whatever
-// they hold, the host drops what it cannot use and goes on reading.
+// they hold, the host drops what it cannot use and goes on reading. After each input the browser
+// fails every command the host is still waiting on, and the loop runs what the input posted, so
+// that nothing one input left waiting is carried into the next.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +13,7 @@
 #include "platform/cefhx/browser_host.h"
 #include "platform/cefhx/fake_devtools.h"
 #include "platform/cefhx/test_window.h"
+#include "platform/msgloop/msgloop.h"
 #include "runtime/create.h"
 #include "runtime/record.h"
 
@@ -34,6 +37,10 @@ void feed(std::string_view bytes) {
     browser().receiveBytes(bytes);
     // Each feed ends its last message, so that inputs do not run into each other.
     browser().receiveBytes(std::string_view("", 1));
+    browser().failAll("the browser answers no more");
+    // A few turns: what a turn posts runs in the next.
+    int code = 0;
+    for (int turn = 0; turn < 4; ++turn) ml_pump(0, &code);
     browser().taken();
     if (!browser().isOpen()) std::abort();
 }

@@ -69,6 +69,21 @@ bool FakeDevTools::fail(const std::string& method, const std::string& error) {
     return answerOldest(method, answer);
 }
 
+void FakeDevTools::failAll(const std::string& error) {
+    // A host that sends a command for every failure it hears would never let this end.
+    constexpr int kRounds = 16;
+    for (int round = 0; round < kRounds && !unanswered_.empty(); ++round) {
+        const std::vector<std::pair<int, std::string>> due = std::move(unanswered_);
+        unanswered_.clear();
+        for (const auto& [id, method] : due) {
+            Json::Value answer(Json::objectValue);
+            answer["id"] = id;
+            answer["error"]["message"] = error;
+            dispatcher_.dispatch(toJsonText(answer));
+        }
+    }
+}
+
 std::vector<FakeDevTools::Command> FakeDevTools::taken() {
     std::vector<Command> out = std::move(sent_);
     sent_.clear();

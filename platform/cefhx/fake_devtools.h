@@ -47,6 +47,9 @@ public:
     // Answers the oldest unanswered command of this method; false when there is none.
     bool reply(const std::string& method, const Json::Value& result);
     bool fail(const std::string& method, const std::string& error);
+    // Fails every command still unanswered, and those the failures make the host send, as a
+    // browser would that answers nothing more; the host's waiting replies are then all run.
+    void failAll(const std::string& error);
 
     // Commands sent so far, oldest first; taken() hands them over and forgets them.
     const std::vector<Command>& sent() const { return sent_; }

@@ -23,7 +23,7 @@ protected:
 
     rt::testing::TestFolder folder;
     ProgressList list;
-    ProgressRecord record{7, 2, 1, 0, 0, 0};
+    ProgressRecord record{{7, 2, 1, 0, 0}, 0};
 };
 
 TEST_F(ProgressTest, AZeroLengthBodyIsCompleteAtOnceWithOneSnapshot) {

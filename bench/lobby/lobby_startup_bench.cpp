@@ -218,7 +218,7 @@ double twoWindowRun(const e2e::TestInstall& install, int index, bench::BeaconLis
     return paintAfter(beacons, started, "bare Chromium with two windows");
 }
 
-std::string twoWindowReport(const bench::PairSummary& startup, const std::vector<double>& ours,
+std::string twoWindowReport(const std::vector<double>& ours,
                             const std::vector<double>& twoWindows) {
     const bench::Spread floor = bench::spreadOf(twoWindows);
     std::vector<double> ratios;
@@ -230,8 +230,7 @@ std::string twoWindowReport(const bench::PairSummary& startup, const std::vector
                   "min %.4g / median %.4g / max %.4g ms\n"
                   "    MorvickNew over that, %zu runs side by side: "
                   "min %.2f / median %.2f / max %.2f\n",
-                  floor.min, floor.median, floor.max, startup.size(), over.min, over.median,
-                  over.max);
+                  floor.min, floor.median, floor.max, ours.size(), over.min, over.median, over.max);
     return text;
 }
 
@@ -274,7 +273,7 @@ int main(int argc, char** argv) {
                                "bare Chromium opening the login file")
                        .c_str(),
                    stdout);
-        std::fputs(twoWindowReport(startup, oursStartup, twoWindowStartup).c_str(), stdout);
+        std::fputs(twoWindowReport(oursStartup, twoWindowStartup).c_str(), stdout);
         std::fputs(memory
                        .report("MorvickNew with login and lobby pages, PSS of its tree",
                                "bare Chromium with the two pages, PSS of its tree")

@@ -85,8 +85,8 @@ Json::Value BareChromium::read() {
     }
 }
 
-int BareChromium::write(const std::string& method, const Json::Value& params,
-                        const std::string& session) {
+int BareChromium::send(const std::string& method, const Json::Value& params,
+                       const std::string& session) {
     Json::Value command;
     const int id = nextId_++;
     command["id"] = id;
@@ -104,14 +104,9 @@ int BareChromium::write(const std::string& method, const Json::Value& params,
     return id;
 }
 
-void BareChromium::send(const std::string& method, const Json::Value& params,
-                        const std::string& session) {
-    write(method, params, session);
-}
-
 Json::Value BareChromium::call(const std::string& method, const Json::Value& params,
                                const std::string& session) {
-    const int id = write(method, params, session);
+    const int id = send(method, params, session);
     for (;;) {
         Json::Value message = read();
         if (!message.isMember("id") || message["id"].asInt() != id) continue;

@@ -19,9 +19,10 @@ public:
 
     pid_t pid() const { return pid_; }
 
-    // Sends one command without waiting for its answer (which a later call skips).
-    void send(const std::string& method, const Json::Value& params = Json::objectValue,
-              const std::string& session = "");
+    // Sends one command without waiting for its answer (which a later call skips); answers its
+    // id.
+    int send(const std::string& method, const Json::Value& params = Json::objectValue,
+             const std::string& session = "");
     // Sends one command and waits for its answer, skipping events; throws on an error answer.
     Json::Value call(const std::string& method, const Json::Value& params = Json::objectValue,
                      const std::string& session = "");
@@ -36,7 +37,6 @@ public:
 
 private:
     Json::Value read();
-    int write(const std::string& method, const Json::Value& params, const std::string& session);
 
     pid_t pid_ = -1;
     int commands_ = -1;
